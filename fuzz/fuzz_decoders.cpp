@@ -1,0 +1,39 @@
+// Feeds arbitrary bytes to every decoder: the metafile player first (the input is tried as a
+// metafile whatever its first bytes), then format detection with decoding and measuring.
+#include "platform/imaging/decoder.h"
+#include "platform/wmf/wmfplayer.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <cstdint>
+
+namespace {
+
+void playAsMetafile(const unsigned char* data, std::size_t size) {
+    QSize pixels;
+    if (pix::wmf::measureWmf(data, size, pixels) != pix::wmf::WmfResult::Ok)
+        return;
+    // Render small: the point is to exercise every record handler, not to fill large canvases.
+    QImage target(std::min(pixels.width(), 256), std::min(pixels.height(), 256),
+                  QImage::Format_ARGB32_Premultiplied);
+    target.fill(Qt::transparent);
+    pix::wmf::renderWmf(data, size, target);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv); // fonts for metafile text
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    playAsMetafile(data, size);
+    QSize measured;
+    pix::imaging::measureMemory(data, size, measured);
+    pix::imaging::Picture picture;
+    // A hint exercises the JPEG decoder's reduced scales too.
+    pix::imaging::decodeMemory(data, size, picture, {QSize(size % 64, size % 48)});
+    return 0;
+}

@@ -1,0 +1,14 @@
+// Windows and OS/2 bitmap files: every header version, 1 to 32 bits, bit fields, RLE.
+#pragma once
+
+#include "platform/imaging/picture.h"
+
+#include <QSize>
+#include <cstddef>
+
+namespace pix::imaging {
+
+Status decodeBmp(const unsigned char* data, std::size_t size, Picture& out);
+Status measureBmp(const unsigned char* data, std::size_t size, QSize& size_out);
+
+} // namespace pix::imaging

@@ -1,0 +1,190 @@
+#include "platform/imaging/decoder.h"
+
+#include "platform/imaging/bmpdecoder.h"
+#include "platform/imaging/gifdecoder.h"
+#include "platform/imaging/jpegcodec.h"
+#include "platform/imaging/qtdecoder.h"
+#include "platform/wmf/wmfplayer.h"
+
+#include <QFile>
+#include <cstring>
+
+namespace pix::imaging {
+
+namespace {
+
+bool startsWith(const unsigned char* data, std::size_t size, const char* magic, std::size_t n) {
+    return size >= n && std::memcmp(data, magic, n) == 0;
+}
+
+std::uint16_t le16(const unsigned char* p) {
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
+
+bool looksLikeIco(const unsigned char* data, std::size_t size) {
+    // ICONDIR: reserved 0, type 1 (icon), at least one entry whose header fits.
+    return size >= 6 + 16 && le16(data) == 0 && le16(data + 2) == 1 && le16(data + 4) > 0;
+}
+
+bool looksLikeWmf(const unsigned char* data, std::size_t size) {
+    if (startsWith(data, size, "\xD7\xCD\xC6\x9A", 4))
+        return true; // placeable header
+    // Standard header: type 1 (memory) or 2 (disk), header size 9 words, version 0x100 or 0x300.
+    if (size < 18)
+        return false;
+    const auto type = le16(data), words = le16(data + 2), version = le16(data + 4);
+    return (type == 1 || type == 2) && words == 9 && (version == 0x100 || version == 0x300);
+}
+
+Status fromWmf(wmf::WmfResult result) {
+    switch (result) {
+    case wmf::WmfResult::Ok:
+        return Status::Ok;
+    case wmf::WmfResult::NotWmf:
+        return Status::UnknownImageFormat;
+    case wmf::WmfResult::Malformed:
+        break;
+    }
+    return Status::CorruptData;
+}
+
+Status measureWmf(const unsigned char* data, std::size_t size, QSize& out) {
+    QSize pixels;
+    const Status status = fromWmf(wmf::measureWmf(data, size, pixels));
+    if (status != Status::Ok)
+        return status;
+    if (!sizeAllowed(pixels.width(), pixels.height()))
+        return Status::TooLarge;
+    out = pixels;
+    return Status::Ok;
+}
+
+Status decodeWmf(const unsigned char* data, std::size_t size, Picture& out) {
+    QSize pixels;
+    Status status = measureWmf(data, size, pixels);
+    if (status != Status::Ok)
+        return status;
+    Picture canvas;
+    status = allocatePicture(pixels.width(), pixels.height(), true, canvas);
+    if (status != Status::Ok)
+        return status;
+    canvas.image().fill(Qt::transparent);
+    status = fromWmf(wmf::renderWmf(data, size, canvas.image()));
+    if (status == Status::Ok)
+        out = std::move(canvas);
+    return status;
+}
+
+} // namespace
+
+ImageFormat detectFormat(const unsigned char* data, std::size_t size) {
+    if (startsWith(data, size, "BM", 2))
+        return ImageFormat::Bmp;
+    if (startsWith(data, size, "\xFF\xD8\xFF", 3))
+        return ImageFormat::Jpeg;
+    if (startsWith(data, size, "\x89PNG\r\n\x1A\n", 8))
+        return ImageFormat::Png;
+    if (startsWith(data, size, "GIF87a", 6) || startsWith(data, size, "GIF89a", 6))
+        return ImageFormat::Gif;
+    if (startsWith(data, size, "II*\0", 4) || startsWith(data, size, "MM\0*", 4))
+        return ImageFormat::Tiff;
+    if (looksLikeWmf(data, size))
+        return ImageFormat::Wmf;
+    if (looksLikeIco(data, size))
+        return ImageFormat::Ico;
+    return ImageFormat::Unknown;
+}
+
+Status readWholeFile(const QString& path, QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Status::FileNotFound;
+    const qint64 size = file.size();
+    // Even the largest legitimate uncompressed picture is far below this; refusing huge files
+    // (or devices that never end) keeps memory bounded.
+    constexpr qint64 kMaxFileBytes = qint64(4) << 30;
+    if (size > kMaxFileBytes)
+        return Status::TooLarge;
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Status::FileNotFound;
+    return Status::Ok;
+}
+
+Status decodeMemory(const unsigned char* data, std::size_t size, Picture& out,
+                    const DecodeHint& hint) {
+    switch (detectFormat(data, size)) {
+    case ImageFormat::Bmp:
+        return decodeBmp(data, size, out);
+    case ImageFormat::Gif:
+        return decodeGif(data, size, out);
+    case ImageFormat::Jpeg:
+        return decodeJpeg(data, size, hint, out);
+    case ImageFormat::Wmf:
+        return decodeWmf(data, size, out);
+    case ImageFormat::Png:
+        return decodeWithQt(data, size, ImageFormat::Png, out);
+    case ImageFormat::Tiff:
+        return decodeWithQt(data, size, ImageFormat::Tiff, out);
+    case ImageFormat::Ico:
+        return decodeWithQt(data, size, ImageFormat::Ico, out);
+    case ImageFormat::Unknown:
+        break;
+    }
+    return Status::UnknownImageFormat;
+}
+
+Status measureMemory(const unsigned char* data, std::size_t size, QSize& out) {
+    switch (detectFormat(data, size)) {
+    case ImageFormat::Bmp:
+        return measureBmp(data, size, out);
+    case ImageFormat::Gif:
+        return measureGif(data, size, out);
+    case ImageFormat::Jpeg:
+        return measureJpeg(data, size, out);
+    case ImageFormat::Wmf:
+        return measureWmf(data, size, out);
+    case ImageFormat::Png:
+        return measureWithQt(data, size, ImageFormat::Png, out);
+    case ImageFormat::Tiff:
+        return measureWithQt(data, size, ImageFormat::Tiff, out);
+    case ImageFormat::Ico:
+        return measureWithQt(data, size, ImageFormat::Ico, out);
+    case ImageFormat::Unknown:
+        break;
+    }
+    return Status::UnknownImageFormat;
+}
+
+Status decodeFile(const QString& path, Picture& out, const DecodeHint& hint) {
+    QByteArray bytes;
+    const Status status = readWholeFile(path, bytes);
+    if (status != Status::Ok)
+        return status;
+    return decodeMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                        std::size_t(bytes.size()), out, hint);
+}
+
+Status measureFile(const QString& path, QSize& size) {
+    // Headers sit at the start of a file; a JPEG's frame header may follow large metadata
+    // segments. Measure from the first block and read the rest only when that was not enough.
+    constexpr qint64 kHeadBytes = 256 * 1024;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Status::FileNotFound;
+    const QByteArray head = file.read(kHeadBytes);
+    if (file.error() != QFileDevice::NoError)
+        return Status::FileNotFound;
+    const Status status = measureMemory(reinterpret_cast<const unsigned char*>(head.constData()),
+                                        std::size_t(head.size()), size);
+    if (status != Status::CorruptData || file.atEnd())
+        return status;
+    QByteArray bytes;
+    const Status read = readWholeFile(path, bytes);
+    if (read != Status::Ok)
+        return read;
+    return measureMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                         std::size_t(bytes.size()), size);
+}
+
+} // namespace pix::imaging

@@ -1,0 +1,38 @@
+// Decoding and measuring picture files. The format is recognised from the data, not from the
+// file name, so a misnamed file still decodes and a renamed non-picture is refused.
+#pragma once
+
+#include "platform/imaging/picture.h"
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+#include <cstddef>
+
+namespace pix::imaging {
+
+enum class ImageFormat { Unknown, Bmp, Gif, Jpeg, Png, Ico, Tiff, Wmf };
+
+// What the caller will do with the picture. A decoder may return a smaller picture than the
+// stored one (a JPEG decoded at a reduced DCT scale) but never one smaller than minSize in either
+// side, measured upright. An empty minSize asks for the full picture.
+struct DecodeHint {
+    QSize minSize;
+};
+
+ImageFormat detectFormat(const unsigned char* data, std::size_t size);
+
+// Decodes the first picture of the file (first frame, first page, largest icon), upright by its
+// EXIF orientation.
+Status decodeFile(const QString& path, Picture& out, const DecodeHint& hint = {});
+Status decodeMemory(const unsigned char* data, std::size_t size, Picture& out,
+                    const DecodeHint& hint = {});
+
+// The upright pixel size of the picture, read from the header alone where the format allows.
+Status measureFile(const QString& path, QSize& size);
+Status measureMemory(const unsigned char* data, std::size_t size, QSize& sizeOut);
+
+// Reads a whole file; FileNotFound when it cannot be opened or read.
+Status readWholeFile(const QString& path, QByteArray& bytes);
+
+} // namespace pix::imaging

@@ -1,0 +1,53 @@
+// The encoder list and saving a picture to a file.
+#pragma once
+
+#include "platform/imaging/picture.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace pix::imaging {
+
+// Identifies one encoder. The zero identifier means "no encoder".
+struct EncoderId {
+    int value = 0;
+    bool isNull() const { return value == 0; }
+    friend bool operator==(EncoderId, EncoderId) = default;
+};
+
+struct EncoderInfo {
+    EncoderId id;
+    QString mimeType; // "image/bmp", "image/jpeg", "image/gif", "image/png", "image/tiff"
+    QString formatDescription;
+    QString extensions; // "*.BMP;*.DIB", ...
+};
+
+// One record per encoder, in a fixed order.
+const std::vector<EncoderInfo>& imageEncoders();
+
+// The encoder whose MIME type equals the text exactly (case-sensitive); null when none.
+EncoderId findEncoderByMimeType(const QString& mimeType);
+
+// Encodes the picture with the encoder and writes it to path. The data goes to a temporary file
+// in the target folder that replaces the target only once complete, so a failed save leaves an
+// existing file untouched and no temporary file behind. quality applies to JPEG only and is
+// clamped to 0..100; without it JPEG uses 75.
+Status savePicture(const Picture& picture, const QString& path, EncoderId encoder,
+                   std::optional<int> quality = std::nullopt);
+
+// Encodes into a device, without the file handling (used by savePicture and the tests).
+Status encodePicture(const Picture& picture, QIODevice& device, EncoderId encoder,
+                     std::optional<int> quality = std::nullopt);
+
+// Encodes into memory, so that encoding can run apart from the writing of the file.
+Status encodeToMemory(const Picture& picture, EncoderId encoder, std::optional<int> quality,
+                      QByteArray& bytes);
+
+// Writes bytes to path the same safe way savePicture does: a temporary file beside the target
+// that replaces it only once complete.
+Status writeFileReplacing(const QString& path, const QByteArray& bytes);
+
+} // namespace pix::imaging

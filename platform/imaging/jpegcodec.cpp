@@ -1,0 +1,207 @@
+#include "platform/imaging/jpegcodec.h"
+
+#include "platform/imaging/transform.h"
+
+#include "platform/imaging/jpegerrors.h"
+
+#include <jerror.h>
+
+#include <vector>
+
+namespace pix::imaging {
+
+namespace {
+
+using jpeg::ErrorManager;
+
+// A progressive file with thousands of scans takes unbounded time to decode; no encoder writes
+// more than a few dozen.
+constexpr int kMaxScans = 1000;
+
+void onProgress(j_common_ptr cinfo) {
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (cinfo->is_decompressor && d->input_scan_number > kMaxScans)
+        jpeg::fail(cinfo);
+}
+
+bool quarterTurn(int orientation) {
+    return orientation >= 5;
+}
+
+int rotateFlipForOrientation(int orientation) {
+    switch (orientation) {
+    case 2:
+        return RotateNoneFlipX;
+    case 3:
+        return Rotate180FlipNone;
+    case 4:
+        return Rotate180FlipX;
+    case 5:
+        return Rotate90FlipX;
+    case 6:
+        return Rotate90FlipNone;
+    case 7:
+        return Rotate270FlipX;
+    case 8:
+        return Rotate270FlipNone;
+    default:
+        return RotateNoneFlipNone;
+    }
+}
+
+// The largest DCT reduction (1/8, 1/4, 1/2) whose result still covers minSize.
+unsigned scaleDenominator(int width, int height, QSize minSize) {
+    if (minSize.isEmpty())
+        return 1;
+    for (unsigned denom = 8; denom > 1; denom /= 2) {
+        const int w = int((unsigned(width) + denom - 1) / denom);
+        const int h = int((unsigned(height) + denom - 1) / denom);
+        if (w >= minSize.width() && h >= minSize.height())
+            return denom;
+    }
+    return 1;
+}
+
+// Adobe CMYK JPEGs store inverted values; the conversion to RGB is the naive one careful
+// decoders use without a colour profile.
+void cmykRowToRgb(const JSAMPLE* cmyk, QRgb* out, JDIMENSION width, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4) {
+        int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        out[x] = qRgb(c * k / 255, m * k / 255, y * k / 255);
+    }
+}
+
+struct DecodeState {
+    jpeg_decompress_struct cinfo;
+    ErrorManager errors;
+};
+
+// Reads the header and fixes the output size and colour space. Returns false on a fatal error.
+bool startDecode(DecodeState& s, const unsigned char* data, std::size_t size, QSize minSize,
+                 int orientation) {
+    if (setjmp(s.errors.jump))
+        return false;
+    jpeg_mem_src(&s.cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&s.cinfo, TRUE);
+    if (!sizeAllowed(s.cinfo.image_width, s.cinfo.image_height))
+        return false;
+    if (quarterTurn(orientation))
+        minSize.transpose();
+    s.cinfo.scale_num = 1;
+    s.cinfo.scale_denom =
+        scaleDenominator(int(s.cinfo.image_width), int(s.cinfo.image_height), minSize);
+    const bool cmyk = s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK;
+    s.cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+    s.cinfo.progress = nullptr;
+    jpeg_calc_output_dimensions(&s.cinfo);
+    return true;
+}
+
+bool readPixels(DecodeState& s, QImage& image, std::vector<JSAMPLE>& cmykRow) {
+    if (setjmp(s.errors.jump))
+        return false;
+    jpeg_start_decompress(&s.cinfo);
+    const bool cmyk = s.cinfo.out_color_space == JCS_CMYK;
+    const bool inverted = s.cinfo.saw_Adobe_marker;
+    while (s.cinfo.output_scanline < s.cinfo.output_height) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(int(s.cinfo.output_scanline)));
+        JSAMPROW row = cmyk ? cmykRow.data() : reinterpret_cast<JSAMPROW>(line);
+        if (jpeg_read_scanlines(&s.cinfo, &row, 1) != 1 || s.errors.truncated)
+            return false;
+        if (cmyk)
+            cmykRowToRgb(cmykRow.data(), line, s.cinfo.output_width, inverted);
+    }
+    jpeg_finish_decompress(&s.cinfo);
+    return !s.errors.truncated;
+}
+
+} // namespace
+
+Status measureJpeg(const unsigned char* data, std::size_t size, QSize& size_out) {
+    DecodeState s;
+    jpeg::install(*reinterpret_cast<jpeg_common_struct*>(&s.cinfo), s.errors);
+    jpeg_create_decompress(&s.cinfo);
+    bool ok = false;
+    if (!setjmp(s.errors.jump)) {
+        jpeg_mem_src(&s.cinfo, data, static_cast<unsigned long>(size));
+        ok = jpeg_read_header(&s.cinfo, TRUE) == JPEG_HEADER_OK;
+    }
+    const QSize stored(int(s.cinfo.image_width), int(s.cinfo.image_height));
+    jpeg_destroy_decompress(&s.cinfo);
+    if (!ok)
+        return Status::CorruptData;
+    if (!sizeAllowed(stored.width(), stored.height()))
+        return Status::TooLarge;
+    size_out = quarterTurn(jpegExifOrientation(data, size)) ? stored.transposed() : stored;
+    return Status::Ok;
+}
+
+Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint& hint,
+                  Picture& out) {
+    const int orientation = jpegExifOrientation(data, size);
+    DecodeState s;
+    jpeg::install(*reinterpret_cast<jpeg_common_struct*>(&s.cinfo), s.errors);
+    jpeg_create_decompress(&s.cinfo);
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = onProgress;
+
+    Status status = Status::CorruptData;
+    Picture picture;
+    std::vector<JSAMPLE> cmykRow;
+    if (startDecode(s, data, size, hint.minSize, orientation)) {
+        s.cinfo.progress = &progress;
+        status =
+            allocatePicture(int(s.cinfo.output_width), int(s.cinfo.output_height), false, picture);
+        if (status == Status::Ok && s.cinfo.out_color_space == JCS_CMYK)
+            cmykRow.resize(std::size_t(s.cinfo.output_width) * 4);
+        if (status == Status::Ok && !readPixels(s, picture.image(), cmykRow))
+            status = Status::CorruptData;
+    } else if (sizeAllowed(s.cinfo.image_width, s.cinfo.image_height) || s.cinfo.image_width == 0) {
+        status = Status::CorruptData;
+    } else {
+        status = Status::TooLarge;
+    }
+    jpeg_destroy_decompress(&s.cinfo);
+    if (status != Status::Ok)
+        return status;
+    status = rotateFlip(picture, rotateFlipForOrientation(orientation));
+    if (status == Status::Ok)
+        out = std::move(picture);
+    return status;
+}
+
+} // namespace pix::imaging
+
+namespace pix::imaging::jpeg {
+
+namespace {
+
+void onMessage(j_common_ptr cinfo, int level) {
+    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (level >= 0)
+        return; // trace messages
+    ++manager->warnings;
+    if (manager->base.msg_code == JWRN_JPEG_EOF)
+        manager->truncated = true;
+}
+
+} // namespace
+
+void fail(j_common_ptr cinfo) {
+    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+    std::longjmp(manager->jump, 1);
+}
+
+void install(jpeg_common_struct& cinfo, ErrorManager& errors) {
+    cinfo.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = fail;
+    errors.base.emit_message = onMessage;
+}
+
+} // namespace pix::imaging::jpeg

@@ -1,0 +1,19 @@
+// JPEG through libjpeg-turbo: decoding (optionally at a reduced DCT scale, upright by the EXIF
+// orientation) and encoding with a quality.
+#pragma once
+
+#include "platform/imaging/decoder.h"
+
+#include <QIODevice>
+
+namespace pix::imaging {
+
+Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint& hint,
+                  Picture& out);
+Status measureJpeg(const unsigned char* data, std::size_t size, QSize& size_out);
+Status encodeJpeg(const Picture& picture, int quality, QIODevice& device);
+
+// The EXIF orientation (1 to 8) of a JPEG's APP1 segment, 1 when there is none or it is invalid.
+int jpegExifOrientation(const unsigned char* data, std::size_t size);
+
+} // namespace pix::imaging

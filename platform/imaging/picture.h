@@ -1,0 +1,51 @@
+// The in-memory picture every imaging operation works on.
+#pragma once
+
+#include "platform/imaging/status.h"
+
+#include <QImage>
+#include <QtGlobal>
+#include <cstdint>
+
+namespace pix::imaging {
+
+// The codecs hand 32-bit pixels to their libraries as bytes in B, G, R, A order, which is how a
+// QRgb lies in memory on a little-endian machine.
+static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "pixel byte order assumes a little-endian CPU");
+
+// Largest picture the service accepts, from a header or for a new picture. No real photograph or
+// scan comes near it; a hostile header asking for more is refused before any allocation.
+inline constexpr int kMaxSide = 65535;
+inline constexpr std::int64_t kMaxPixels = std::int64_t(1) << 28;
+
+// True when a picture of w x h pixels may be created (both sides positive and within the bound).
+bool sizeAllowed(std::int64_t width, std::int64_t height);
+
+// A decoded or created picture. The pixels are 32-bit: QImage::Format_RGB32 when the picture is
+// known to be opaque, QImage::Format_ARGB32_Premultiplied otherwise. Keeping the alpha
+// premultiplied lets the resampler average colours without dark fringes at transparent edges.
+class Picture {
+public:
+    Picture() = default;
+    explicit Picture(QImage image);
+
+    bool isNull() const { return image_.isNull(); }
+    int width() const { return image_.width(); }
+    int height() const { return image_.height(); }
+    bool hasAlpha() const { return image_.format() == QImage::Format_ARGB32_Premultiplied; }
+
+    const QImage& image() const { return image_; }
+    QImage& image() { return image_; }
+
+    // The pixels with straight (not premultiplied) alpha, as encoders want them.
+    QImage toStraightArgb() const;
+
+private:
+    QImage image_;
+};
+
+// Allocates an uninitialised picture of the given format (RGB32 or ARGB32_Premultiplied).
+// Refuses sizes beyond the bound and reports a failed allocation instead of crashing.
+Status allocatePicture(int width, int height, bool withAlpha, Picture& out);
+
+} // namespace pix::imaging

@@ -1,0 +1,35 @@
+// Turning, flipping, creating and drawing pictures.
+#pragma once
+
+#include "platform/imaging/picture.h"
+
+namespace pix::imaging {
+
+// Rotate-flip types: 0 none, 1 90 degrees, 2 180, 3 270 (all clockwise), 4 mirror only,
+// 5 90 then mirror, 6 180 then mirror, 7 270 then mirror. The mirror flips about the vertical
+// axis after the turn. Quarter turns exchange width and height.
+enum RotateFlipType {
+    RotateNoneFlipNone = 0,
+    Rotate90FlipNone = 1,
+    Rotate180FlipNone = 2,
+    Rotate270FlipNone = 3,
+    RotateNoneFlipX = 4,
+    Rotate90FlipX = 5,
+    Rotate180FlipX = 6,
+    Rotate270FlipX = 7,
+};
+
+Status rotateFlip(Picture& picture, int type);
+
+// A new fully transparent 32-bit ARGB picture.
+Status createPicture(int width, int height, Picture& out);
+
+// Draws the whole source stretched into the rectangle (0, 0, width, height) of the target:
+// area averaging where a side shrinks, bilinear interpolation where it grows. Pixels of the
+// target outside the rectangle are left alone; inside it the source replaces them.
+Status drawStretched(const Picture& source, Picture& target, int width, int height);
+
+// A picture no larger than box, the source's proportions kept (at least 1 x 1).
+Status makeThumbnail(const Picture& source, QSize box, Picture& out);
+
+} // namespace pix::imaging

@@ -1,0 +1,28 @@
+// Playback of Windows metafiles (with or without the placeable header) onto a QPainter.
+#pragma once
+
+#include <QSize>
+#include <cstddef>
+
+class QImage;
+
+namespace pix::wmf {
+
+enum class WmfResult {
+    Ok,
+    NotWmf,    // the data does not start with a metafile header
+    Malformed, // a record runs past the end of the data or is otherwise invalid
+};
+
+// The picture's own pixel size: for a placeable file its bounding box at 96 dots per inch,
+// otherwise the first window extent the records set (or, without one, the extent of the
+// drawing). A size below one pixel, a side above 65535 or an area above 2^28 pixels is
+// answered Malformed, as is any malformed record.
+WmfResult measureWmf(const unsigned char* data, std::size_t size, QSize& pixelSize);
+
+// Replays the records onto target (Format_ARGB32_Premultiplied, filled transparent by the
+// caller) so that the picture fills the whole image. Unknown records are skipped; a malformed
+// record ends the playback with Malformed. Nothing is read outside [data, data + size).
+WmfResult renderWmf(const unsigned char* data, std::size_t size, QImage& target);
+
+} // namespace pix::wmf

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Pixovia needs to build, test and run, skipping those already
+# present. Non-interactive; uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-image-formats-plugins libgl-dev
+  libpugixml-dev libgif-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libdeflate-dev
+  libgtest-dev
+  clang libclang-rt-14-dev
+  xvfb xauth
+)
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(imagemagick graphicsmagick libvips-tools libjpeg-turbo-progs time)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

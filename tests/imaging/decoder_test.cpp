@@ -1,0 +1,179 @@
+// Format detection, orientation, reduced-scale decoding and hostile input.
+#include "imaging/testpictures.h"
+#include "platform/imaging/decoder.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace pix::imaging {
+namespace {
+
+const unsigned char* bytesOf(const QByteArray& b) {
+    return reinterpret_cast<const unsigned char*>(b.constData());
+}
+
+Status decodeBytes(const QByteArray& bytes, Picture& out, const DecodeHint& hint = {}) {
+    return decodeMemory(bytesOf(bytes), std::size_t(bytes.size()), out, hint);
+}
+
+Status measureBytes(const QByteArray& bytes, QSize& size) {
+    return measureMemory(bytesOf(bytes), std::size_t(bytes.size()), size);
+}
+
+// A JPEG with an Exif APP1 segment holding the orientation tag, inserted after SOI.
+QByteArray withExifOrientation(QByteArray jpeg, int orientation) {
+    QByteArray tiff("MM\0*\0\0\0\x08", 8);
+    tiff += QByteArray("\0\x01", 2);                   // one entry
+    tiff += QByteArray("\x01\x12\0\x03\0\0\0\x01", 8); // orientation, SHORT, 1
+    tiff += char(0) + QByteArray(1, char(orientation)) + QByteArray(2, '\0');
+    tiff += QByteArray(4, '\0'); // no next IFD
+    const QByteArray body = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray segment("\xFF\xE1", 2);
+    segment += char((body.size() + 2) >> 8);
+    segment += char((body.size() + 2) & 0xFF);
+    segment += body;
+    jpeg.insert(2, segment);
+    return jpeg;
+}
+
+std::uint32_t crc32(const QByteArray& data) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char ch : data) {
+        crc ^= std::uint8_t(ch);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void putBE32(QByteArray& b, int at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = char(v >> (24 - 8 * i));
+}
+
+TEST(Detect, RecognisesFormatsByContentNotByName) {
+    QTemporaryDir dir;
+    const QString misnamed = dir.filePath("really-a-png.jpg");
+    QFile file(misnamed);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(test::encodeToMemory(test::quadrants(8, 6), "image/png"));
+    file.close();
+    Picture picture;
+    ASSERT_EQ(decodeFile(misnamed, picture), Status::Ok);
+    EXPECT_EQ(picture.image().size(), QSize(8, 6));
+    EXPECT_EQ(decodeFile(dir.filePath("missing.png"), picture), Status::FileNotFound);
+    EXPECT_EQ(decodeBytes(QByteArray("plain text, not a picture"), picture),
+              Status::UnknownImageFormat);
+    EXPECT_EQ(decodeBytes(QByteArray(), picture), Status::UnknownImageFormat);
+}
+
+TEST(Jpeg, ExifOrientationGivesTheUprightPictureAndSize) {
+    const QByteArray plain = test::encodeToMemory(test::quadrants(64, 32), "image/jpeg", 95);
+    struct Case {
+        int orientation;
+        QSize size;
+        QRgb topLeft;
+    };
+    const Case cases[] = {{1, {64, 32}, test::kRed},  {3, {64, 32}, test::kYellow},
+                          {6, {32, 64}, test::kBlue}, {8, {32, 64}, test::kGreen},
+                          {5, {32, 64}, test::kRed},  {2, {64, 32}, test::kGreen}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.orientation);
+        const QByteArray jpeg = withExifOrientation(plain, c.orientation);
+        QSize measured;
+        ASSERT_EQ(measureBytes(jpeg, measured), Status::Ok);
+        EXPECT_EQ(measured, c.size);
+        Picture picture;
+        ASSERT_EQ(decodeBytes(jpeg, picture), Status::Ok);
+        EXPECT_EQ(picture.image().size(), c.size);
+        const QRgb tl = picture.image().pixel(4, 4);
+        EXPECT_NEAR(qRed(tl), qRed(c.topLeft), 12);
+        EXPECT_NEAR(qGreen(tl), qGreen(c.topLeft), 12);
+        EXPECT_NEAR(qBlue(tl), qBlue(c.topLeft), 12);
+    }
+}
+
+TEST(Jpeg, ReducedScaleNeverGoesBelowTheRequestedSize) {
+    const QByteArray jpeg = test::encodeToMemory(test::gradient(800, 600), "image/jpeg", 85);
+    struct Case {
+        QSize hint, expected;
+    };
+    const Case cases[] = {{{}, {800, 600}},          {{100, 75}, {100, 75}},
+                          {{101, 75}, {200, 150}},   {{200, 150}, {200, 150}},
+                          {{201, 10}, {400, 300}},   {{401, 1}, {800, 600}},
+                          {{1600, 1200}, {800, 600}}};
+    for (const auto& c : cases) {
+        Picture picture;
+        ASSERT_EQ(decodeBytes(jpeg, picture, {c.hint}), Status::Ok);
+        EXPECT_EQ(picture.image().size(), c.expected) << c.hint.width() << "x" << c.hint.height();
+    }
+    // The hint is upright: a picture turned by its orientation is reduced by its turned size.
+    Picture turned;
+    ASSERT_EQ(decodeBytes(withExifOrientation(jpeg, 6), turned, {QSize(150, 200)}), Status::Ok);
+    EXPECT_EQ(turned.image().size(), QSize(150, 200));
+}
+
+TEST(Ico, DecodesTheLargestIcon) {
+    Picture picture;
+    ASSERT_EQ(decodeFile(QString(PIXOVIA_TEST_DATA) + "/ico/three-sizes.ico", picture), Status::Ok);
+    EXPECT_EQ(picture.image().size(), QSize(48, 48));
+    const auto q = test::sampleQuadrants(picture);
+    EXPECT_EQ(q.topLeft, test::kRed);
+    EXPECT_EQ(q.bottomRight, test::kYellow);
+}
+
+TEST(HostileInput, TruncatedFilesFailWithoutCrashing) {
+    const Picture source = test::gradient(64, 48);
+    for (const char* mime : {"image/jpeg", "image/png", "image/tiff", "image/bmp", "image/gif"}) {
+        SCOPED_TRACE(mime);
+        const QByteArray whole = test::encodeToMemory(source, mime, 90);
+        ASSERT_FALSE(whole.isEmpty());
+        // Cuts inside the pixel data must fail; cuts anywhere must not crash.
+        for (int step = 1; step < 40; ++step) {
+            const qsizetype cut = whole.size() * step / 40;
+            Picture picture;
+            const Status status = decodeBytes(whole.left(cut), picture);
+            if (step < 30) {
+                EXPECT_NE(status, Status::Ok) << "cut at " << cut << " of " << whole.size();
+            }
+        }
+    }
+    QSize size;
+    EXPECT_NE(measureBytes(QByteArray("\xFF\xD8\xFF\xE0", 4), size), Status::Ok);
+}
+
+TEST(HostileInput, OversizedHeadersAreRefusedBeforeAllocating) {
+    // PNG: a 100000 x 100000 header with a valid checksum.
+    QByteArray png = test::encodeToMemory(test::quadrants(4, 4), "image/png");
+    putBE32(png, 16, 100000);
+    putBE32(png, 20, 100000);
+    putBE32(png, 29, crc32(png.mid(12, 17)));
+    // JPEG: a 65500 x 65500 frame.
+    QByteArray jpeg = test::encodeToMemory(test::quadrants(16, 16), "image/jpeg", 80);
+    const int sof = int(jpeg.indexOf(QByteArray("\xFF\xC0", 2)));
+    ASSERT_GT(sof, 0);
+    for (int i : {5, 7}) {
+        jpeg[sof + i] = char(0xFF);
+        jpeg[sof + i + 1] = char(0xDC);
+    }
+    for (const QByteArray& bytes : {png, jpeg}) {
+        Picture picture;
+        EXPECT_EQ(decodeBytes(bytes, picture), Status::TooLarge);
+        QSize size;
+        EXPECT_EQ(measureBytes(bytes, size), Status::TooLarge);
+    }
+}
+
+TEST(Measure, ReadsTheSizeOfEveryEncodedFormat) {
+    for (const char* mime : {"image/jpeg", "image/png", "image/tiff", "image/bmp", "image/gif"}) {
+        QSize size;
+        ASSERT_EQ(measureBytes(test::encodeToMemory(test::quadrants(21, 13), mime), size),
+                  Status::Ok)
+            << mime;
+        EXPECT_EQ(size, QSize(21, 13)) << mime;
+    }
+}
+
+} // namespace
+} // namespace pix::imaging

@@ -1,0 +1,11 @@
+// Test entry point: a QGuiApplication on the offscreen platform, so Qt's image plugins and fonts
+// are available without a display.
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
