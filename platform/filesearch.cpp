@@ -1,0 +1,85 @@
+#include "platform/filesearch.h"
+
+#include <QDir>
+#include <algorithm>
+
+namespace pix {
+
+namespace {
+
+constexpr uint kAnyRun = '*';
+constexpr uint kAnyOne = '?';
+
+QList<uint> foldedCodePoints(const QString& text) {
+    QList<uint> points = text.normalized(QString::NormalizationForm_C).toUcs4();
+    for (uint& point : points)
+        point = QChar::toCaseFolded(char32_t(point));
+    return points;
+}
+
+// Greedy matching that backtracks only to the latest "*": when a later "*" matches, the text
+// before it never needs to be matched differently, so earlier stars need no revisiting.
+bool matchFolded(const QList<uint>& pattern, const QList<uint>& name) {
+    qsizetype p = 0;
+    qsizetype n = 0;
+    qsizetype starAt = -1; // pattern position just after the latest "*"
+    qsizetype starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == kAnyRun) {
+            starAt = ++p;
+            starName = n;
+        } else if (p < pattern.size() && (pattern[p] == kAnyOne || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (starAt >= 0) {
+            p = starAt; // let the latest "*" take one more character
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == kAnyRun)
+        ++p;
+    return p == pattern.size();
+}
+
+QDir::Filters dirFilters(Entries what) {
+    QDir::Filters filters = QDir::Hidden | QDir::NoDotAndDotDot;
+    if (what.testFlag(Entry::Files))
+        filters |= QDir::Files;
+    if (what.testFlag(Entry::Folders))
+        filters |= QDir::Dirs;
+    return filters;
+}
+
+} // namespace
+
+WildcardPattern::WildcardPattern(const QString& pattern)
+    : pattern_(foldedCodePoints(pattern)), matchAll_(pattern == QLatin1String("*.*")) {}
+
+bool WildcardPattern::matches(const QString& name) const {
+    return matchAll_ || matchFolded(pattern_, foldedCodePoints(name));
+}
+
+bool wildcardMatch(const QString& pattern, const QString& name) {
+    return WildcardPattern(pattern).matches(name);
+}
+
+bool nameLess(const QString& a, const QString& b) {
+    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+}
+
+QStringList listFolder(const QString& folder, const QString& pattern, Entries what) {
+    if (folder.isEmpty() || !what)
+        return {};
+    const WildcardPattern matcher(pattern);
+    const QStringList entries = QDir(folder).entryList(dirFilters(what), QDir::Unsorted);
+    QStringList names;
+    std::copy_if(entries.cbegin(), entries.cend(), std::back_inserter(names),
+                 [&matcher](const QString& name) { return matcher.matches(name); });
+    std::sort(names.begin(), names.end(), nameLess);
+    return names;
+}
+
+} // namespace pix

@@ -1,0 +1,52 @@
+// Wildcard matching and folder listing, as the image browser and the job-file loader use them.
+//
+// Matching follows the Windows file search with the quirks that make no sense here left out:
+//  - "*" matches any run of characters (dots included), "?" exactly one character;
+//  - letters match without regard to case (Unicode simple case folding), and both texts are
+//    compared in composed form (NFC), so "É" typed by the user matches a decomposed "É" on disk;
+//  - the pattern "*.*" matches every name, also one without a dot;
+//  - the whole name is matched: "*.jpg" does not match "a.jpeg" (there are no 8.3 short names);
+//  - every other character is literal: "<", ">" and '"' have no special meaning, and a final
+//    "." is matched as a dot (names here may end in one), so "*." matches names ending in ".";
+//  - an empty pattern matches only the empty name, that is no file.
+// The matcher works in time proportional to the product of the lengths at worst, never
+// exponentially, whatever the pattern.
+#pragma once
+
+#include <QFlags>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace pix {
+
+/// A pattern prepared once for matching many names.
+class WildcardPattern {
+public:
+    explicit WildcardPattern(const QString& pattern);
+    bool matches(const QString& name) const;
+
+private:
+    QList<uint> pattern_; // folded code points
+    bool matchAll_ = false;
+};
+
+bool wildcardMatch(const QString& pattern, const QString& name);
+
+/// Name order: without regard to case, ties broken by exact comparison, so that the order
+/// never depends on how the file system reported the names.
+bool nameLess(const QString& a, const QString& b);
+
+enum class Entry { Files = 0x1, Folders = 0x2 };
+Q_DECLARE_FLAGS(Entries, Entry)
+
+/// The names (not paths) of the entries of folder that match pattern, in name order. "." and
+/// ".." never appear. Hidden entries are included, as the Windows file search includes them.
+/// Files are regular files (or links to them); FIFOs, sockets, devices and broken links are
+/// left out, since opening them could block or fail. Links to folders count as folders.
+/// A folder that is empty, missing or unreadable, or an empty folder path, gives no names.
+QStringList listFolder(const QString& folder, const QString& pattern, Entries what);
+
+} // namespace pix
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(pix::Entries)
