@@ -1,0 +1,325 @@
+#include "platform/imaging/bmpdecoder.h"
+
+#include "platform/imaging/bmpheader.h"
+
+#include <algorithm>
+#include <array>
+
+namespace pix::imaging {
+namespace {
+
+using bmp::Channel;
+using bmp::Encoding;
+using bmp::Header;
+
+// Colours by index. Indices beyond the entries the file gives show the first colour, as other
+// viewers show them.
+using Palette = std::array<QRgb, 256>;
+
+Status loadPalette(const unsigned char* data, std::size_t size, const Header& h, Palette& pal) {
+    pal.fill(qRgb(0, 0, 0));
+    if (h.paletteEntries == 0)
+        return Status::Ok;
+    // The palette ends where the pixels start: a file may declare more entries than it stores.
+    const std::size_t end = std::min(size, h.pixelOffset);
+    const std::size_t room =
+        end > h.paletteOffset ? (end - h.paletteOffset) / std::size_t(h.paletteEntrySize) : 0;
+    const int count = int(std::min(room, std::size_t(h.paletteEntries)));
+    if (count == 0)
+        return Status::CorruptData;
+    for (int i = 0; i < count; ++i) {
+        const unsigned char* p = data + h.paletteOffset + std::size_t(i) * h.paletteEntrySize;
+        pal[i] = qRgb(p[2], p[1], p[0]);
+    }
+    std::fill(pal.begin() + count, pal.end(), pal[0]);
+    return Status::Ok;
+}
+
+// Widens a channel of a bit-field pixel to 8 bits: narrow channels by repeating their bits
+// (5-bit 0x1F gives 0xFF, 0x10 gives 0x84), wide ones by rounding v * 255 / max.
+class ChannelScale {
+public:
+    explicit ChannelScale(const Channel& c) : c_(c) {
+        if (c.width == 0 || c.width > 8)
+            return;
+        for (std::uint32_t v = 0; v < (1u << c.width); ++v) {
+            std::uint32_t bits = 0;
+            int filled = 0;
+            for (; filled < 8; filled += c.width)
+                bits = bits << c.width | v;
+            table_[v] = std::uint8_t(bits >> (filled - 8));
+        }
+    }
+
+    int operator()(std::uint32_t pixel) const {
+        const std::uint32_t v = (pixel & c_.mask) >> c_.shift;
+        if (c_.width <= 8)
+            return table_[v];
+        const std::uint64_t top = (std::uint64_t(1) << c_.width) - 1;
+        return int((v * std::uint64_t(255) + top / 2) / top);
+    }
+
+private:
+    Channel c_;
+    std::array<std::uint8_t, 256> table_{};
+};
+
+std::uint32_t fieldPixel(const unsigned char* p, int bytes) {
+    std::uint32_t v = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8;
+    if (bytes == 4)
+        v |= std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+    return v;
+}
+
+// Where the rows of an uncompressed picture lie in the file.
+struct RowLayout {
+    const unsigned char* first = nullptr; // the stored first row (the bottom one unless top-down)
+    std::int64_t stride = 0;
+
+    const unsigned char* row(const Header& h, int y) const {
+        return first + stride * (h.topDown ? y : h.height - 1 - y);
+    }
+};
+
+// Rows are padded to 4 bytes. A short last row is accepted when only its padding is missing.
+Status layRows(const unsigned char* data, std::size_t size, const Header& h, RowLayout& rows) {
+    const std::int64_t bits = std::int64_t(h.width) * h.bitCount;
+    rows.stride = (bits + 31) / 32 * 4;
+    const std::uint64_t needed =
+        std::uint64_t(rows.stride) * std::uint64_t(h.height - 1) + std::uint64_t((bits + 7) / 8);
+    if (h.pixelOffset > size || needed > size - h.pixelOffset)
+        return Status::CorruptData;
+    rows.first = data + h.pixelOffset;
+    return Status::Ok;
+}
+
+// An alpha channel that is zero everywhere is an unused byte, and one that is full everywhere
+// says nothing either: both give an opaque picture.
+bool usesAlpha(const Header& h, const RowLayout& rows) {
+    if (h.encoding != Encoding::BitFields || h.alpha.width == 0)
+        return false;
+    const ChannelScale alpha(h.alpha);
+    const int bytes = h.bitCount / 8;
+    bool someVisible = false, someTranslucent = false;
+    for (int y = 0; y < h.height; ++y) {
+        const unsigned char* p = rows.row(h, y);
+        for (int x = 0; x < h.width; ++x, p += bytes) {
+            const int a = alpha(fieldPixel(p, bytes));
+            someVisible |= a != 0;
+            someTranslucent |= a != 255;
+        }
+    }
+    return someVisible && someTranslucent;
+}
+
+void indexedRow(const unsigned char* src, QRgb* dst, const Header& h, const Palette& pal) {
+    const int perByte = 8 / h.bitCount;
+    const unsigned mask = (1u << h.bitCount) - 1;
+    for (int x = 0; x < h.width; ++x) {
+        const int shift = 8 - h.bitCount * (x % perByte + 1);
+        dst[x] = pal[(src[x / perByte] >> shift) & mask];
+    }
+}
+
+void bgrRow(const unsigned char* src, QRgb* dst, int width) {
+    for (int x = 0; x < width; ++x, src += 3)
+        dst[x] = qRgb(src[2], src[1], src[0]);
+}
+
+struct FieldScales {
+    explicit FieldScales(const Header& h) : r(h.red), g(h.green), b(h.blue), a(h.alpha) {}
+    ChannelScale r, g, b, a;
+};
+
+void fieldRow(const unsigned char* src, QRgb* dst, const Header& h, const FieldScales& s,
+              bool withAlpha) {
+    const int bytes = h.bitCount / 8;
+    for (int x = 0; x < h.width; ++x, src += bytes) {
+        const std::uint32_t v = fieldPixel(src, bytes);
+        dst[x] = withAlpha ? qPremultiply(qRgba(s.r(v), s.g(v), s.b(v), s.a(v)))
+                           : qRgb(s.r(v), s.g(v), s.b(v));
+    }
+}
+
+Status decodeRows(const unsigned char* data, std::size_t size, const Header& h, const Palette& pal,
+                  Picture& out) {
+    RowLayout rows;
+    Status status = layRows(data, size, h, rows);
+    if (status != Status::Ok)
+        return status;
+    const bool withAlpha = usesAlpha(h, rows);
+    if ((status = allocatePicture(h.width, h.height, withAlpha, out)) != Status::Ok)
+        return status;
+    const FieldScales scales(h);
+    QImage& image = out.image();
+    for (int y = 0; y < h.height; ++y) {
+        const unsigned char* src = rows.row(h, y);
+        auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
+        if (h.encoding == Encoding::Indexed)
+            indexedRow(src, dst, h, pal);
+        else if (h.encoding == Encoding::Bgr24)
+            bgrRow(src, dst, h.width);
+        else
+            fieldRow(src, dst, h, scales, withAlpha);
+    }
+    return Status::Ok;
+}
+
+// Plays a run-length encoded stream (RLE8, RLE4 or OS/2 RLE24) onto an opaque picture. Pixels the
+// stream skips with a delta or an early end of line or of bitmap keep the first palette colour
+// (black in RLE24). Runs that leave the row and moves that leave the picture are corrupt data.
+class RleDecoder {
+public:
+    RleDecoder(const Header& h, const Palette& pal, QImage& image)
+        : h_(h), pal_(pal), image_(image) {}
+
+    Status play(const unsigned char* p, const unsigned char* end);
+
+private:
+    Status escape(int code);
+    int unitBytes() const { return h_.encoding == Encoding::Rle24 ? 3 : 1; }
+    std::size_t absoluteBytes(int count) const;
+    QRgb* line() { return reinterpret_cast<QRgb*>(image_.scanLine(h_.height - 1 - y_)); }
+    void drawRun(int count, const unsigned char* unit);
+    void drawAbsolute(int count, const unsigned char* bytes);
+
+    const Header& h_;
+    const Palette& pal_;
+    QImage& image_;
+    const unsigned char* p_ = nullptr;
+    const unsigned char* end_ = nullptr;
+    int x_ = 0;
+    int y_ = 0;
+    bool finished_ = false;
+};
+
+Status RleDecoder::play(const unsigned char* p, const unsigned char* end) {
+    p_ = p;
+    end_ = end;
+    while (y_ < h_.height && !finished_) {
+        if (p_ == end_)
+            return Status::CorruptData;
+        const int count = *p_++;
+        if (count == 0) {
+            if (p_ == end_)
+                return Status::CorruptData;
+            const Status status = escape(*p_++);
+            if (status != Status::Ok)
+                return status;
+            continue;
+        }
+        if (end_ - p_ < unitBytes() || count > h_.width - x_)
+            return Status::CorruptData;
+        drawRun(count, p_);
+        p_ += unitBytes();
+        x_ += count;
+    }
+    return Status::Ok;
+}
+
+Status RleDecoder::escape(int code) {
+    if (code == 0) { // end of line
+        x_ = 0;
+        ++y_;
+        return Status::Ok;
+    }
+    if (code == 1) { // end of bitmap
+        finished_ = true;
+        return Status::Ok;
+    }
+    if (code == 2) { // delta: move right and up
+        if (end_ - p_ < 2 || p_[0] > h_.width - x_ || p_[1] > h_.height - y_)
+            return Status::CorruptData;
+        x_ += p_[0];
+        y_ += p_[1];
+        p_ += 2;
+        return Status::Ok;
+    }
+    // Absolute mode: `code` pixels stored as they are, padded to a 16-bit boundary.
+    const std::size_t bytes = absoluteBytes(code);
+    if (std::size_t(end_ - p_) < bytes + bytes % 2 || code > h_.width - x_)
+        return Status::CorruptData;
+    drawAbsolute(code, p_);
+    p_ += bytes + bytes % 2;
+    x_ += code;
+    return Status::Ok;
+}
+
+std::size_t RleDecoder::absoluteBytes(int count) const {
+    switch (h_.encoding) {
+    case Encoding::Rle4:
+        return std::size_t(count + 1) / 2;
+    case Encoding::Rle24:
+        return std::size_t(count) * 3;
+    default:
+        return std::size_t(count);
+    }
+}
+
+void RleDecoder::drawRun(int count, const unsigned char* unit) {
+    QRgb* dst = line() + x_;
+    if (h_.encoding == Encoding::Rle24) {
+        std::fill(dst, dst + count, qRgb(unit[2], unit[1], unit[0]));
+    } else if (h_.encoding == Encoding::Rle8) {
+        std::fill(dst, dst + count, pal_[unit[0]]);
+    } else { // RLE4 runs alternate the byte's two nibbles
+        for (int i = 0; i < count; ++i)
+            dst[i] = pal_[i % 2 == 0 ? unit[0] >> 4 : unit[0] & 0x0F];
+    }
+}
+
+void RleDecoder::drawAbsolute(int count, const unsigned char* bytes) {
+    QRgb* dst = line() + x_;
+    for (int i = 0; i < count; ++i) {
+        if (h_.encoding == Encoding::Rle24)
+            dst[i] = qRgb(bytes[3 * i + 2], bytes[3 * i + 1], bytes[3 * i]);
+        else if (h_.encoding == Encoding::Rle8)
+            dst[i] = pal_[bytes[i]];
+        else
+            dst[i] = pal_[i % 2 == 0 ? bytes[i / 2] >> 4 : bytes[i / 2] & 0x0F];
+    }
+}
+
+Status decodeRle(const unsigned char* data, std::size_t size, const Header& h, const Palette& pal,
+                 Picture& out) {
+    if (h.pixelOffset >= size)
+        return Status::CorruptData;
+    const Status status = allocatePicture(h.width, h.height, false, out);
+    if (status != Status::Ok)
+        return status;
+    out.image().fill(h.encoding == Encoding::Rle24 ? qRgb(0, 0, 0) : pal[0]);
+    RleDecoder decoder(h, pal, out.image());
+    return decoder.play(data + h.pixelOffset, data + size);
+}
+
+bool isRle(Encoding e) {
+    return e == Encoding::Rle8 || e == Encoding::Rle4 || e == Encoding::Rle24;
+}
+
+} // namespace
+
+Status decodeBmp(const unsigned char* data, std::size_t size, Picture& out) {
+    Header h;
+    Status status = bmp::readHeader(data, size, h);
+    if (status != Status::Ok)
+        return status;
+    Palette pal;
+    if ((status = loadPalette(data, size, h, pal)) != Status::Ok)
+        return status;
+    Picture picture;
+    status = isRle(h.encoding) ? decodeRle(data, size, h, pal, picture)
+                               : decodeRows(data, size, h, pal, picture);
+    if (status == Status::Ok)
+        out = std::move(picture);
+    return status;
+}
+
+Status measureBmp(const unsigned char* data, std::size_t size, QSize& size_out) {
+    Header h;
+    const Status status = bmp::readHeader(data, size, h);
+    if (status == Status::Ok)
+        size_out = QSize(h.width, h.height);
+    return status;
+}
+
+} // namespace pix::imaging
