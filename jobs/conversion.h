@@ -1,0 +1,53 @@
+// Converting one job item: decode, turn and mirror, draw at the output size, encode, write.
+//
+// The work is split in two so the batch run can spread it over the cores: PrepareConversion
+// does everything that needs no person and touches no output file (it may run on any thread);
+// CommitConversion asks before replacing a file, writes it and logs the result, on the thread
+// that owns the prompt and the log.
+#pragma once
+
+#include "jobs/jobitem.h"
+#include "jobs/outputlog.h"
+#include "jobs/userprompt.h"
+#include "platform/imaging/status.h"
+
+#include <QByteArray>
+
+class QObject;
+
+namespace pix {
+
+// Who the conversion talks to. Any of them may be missing: no prompt answers No, no sink writes
+// no line.
+struct ConversionContext {
+    UserPrompt* prompt = nullptr;
+    QObject* owner = nullptr; // the window questions belong to (the job list)
+    OutputLineSink* sink = nullptr;
+};
+
+struct PreparedConversion {
+    enum class Outcome {
+        Encoded,   // bytes holds the output file
+        NoEncoder, // the item's format cannot be written
+        Failed,    // the source could not be decoded, or the output size was refused
+    };
+    Outcome outcome = Outcome::Failed;
+    imaging::Status status = imaging::Status::Ok; // why it failed
+    QByteArray bytes;
+};
+
+// The rotate-flip type for an item's rotate and mirror settings.
+int RotateFlipTypeFor(std::int32_t rotate, std::int32_t mirror);
+
+PreparedConversion PrepareConversion(const JobItem& item, const QString& sourcePath);
+
+// True when the output file was written. Logs "The file has been saved to %s successfully."
+// (with the output folder attached) or "Unable to save the file - %s.".
+bool CommitConversion(const JobItem& item, const QString& outputPath, PreparedConversion prepared,
+                      const ConversionContext& context);
+
+// Both steps at once.
+bool ConvertItem(const JobItem& item, const QString& sourcePath, const QString& outputPath,
+                 const ConversionContext& context);
+
+} // namespace pix

@@ -1,0 +1,34 @@
+// What a job item is written as: the output extension, path, encoder and encoder parameters.
+#pragma once
+
+#include "jobs/jobitem.h"
+#include "platform/imaging/encoders.h"
+
+#include <QString>
+#include <optional>
+
+namespace pix {
+
+// The extension for a format code: "bmp", "jpg", "gif", "png", "tif"; for any other code the
+// part of source.fileName after its last "." as written there (empty without a ".").
+QString GetOutputExtension(const JobItem& item, int formatCode);
+
+// The full path of the output file. With a prefix the file is renamed to prefix, a number of
+// at least three digits and the extension; otherwise the row name keeps its stem. Only the file
+// name is turned to lower case: folders keep their case, as file names here are case-sensitive.
+QString BuildOutputPath(const JobItem& item, const QString& rowName);
+
+// A rename number as written into file names: at least three digits, zero-padded.
+QString threeDigits(qint64 number);
+
+// The encoder that writes the item, or the null identifier when it cannot be written: codes 4
+// and 6, and "Remain Original" for a source whose format has no encoder (icons, metafiles).
+imaging::EncoderId ChooseEncoder(const JobItem& item);
+
+// The encoder registered for exactly this MIME type, or null.
+imaging::EncoderId LookUpEncoder(const QString& mimeType);
+
+// The JPEG quality to save with: set when the item is written as JPEG, none otherwise.
+std::optional<int> EncoderQuality(const JobItem& item, imaging::EncoderId encoder);
+
+} // namespace pix

@@ -1,0 +1,86 @@
+// Writing dialog results into items and the remarks they produce.
+#include "jobs/applysettings.h"
+#include "jobs/jobfixture.h"
+
+#include <gtest/gtest.h>
+
+namespace pix {
+namespace {
+
+SettingsResult unchanged(const JobItem& item) {
+    SettingsResult r;
+    r.outputFolder = item.output.folder;
+    r.width = item.output.width;
+    r.height = item.output.height;
+    return r;
+}
+
+TEST(ApplySettings, RemarkNamesTheFileTheRunWillWrite) {
+    JobItem a = test::itemFor("/in", "Beach.JPEG", 640, 480);
+    JobItem b = test::itemFor("/in", "Noext", 640, 480);
+    SettingsResult r = unchanged(a);
+    r.formatCode = kFormatJpg;
+    ApplySettings(a, r, 0);
+    ApplySettings(b, r, 1);
+    EXPECT_EQ(a.remarks, "beach.jpg");
+    EXPECT_EQ(b.remarks, "noext") << "a name without a dot gets no extension";
+
+    r.prefix = "Photo";
+    r.formatCode = kFormatPng;
+    for (int n = 5; n < 8; ++n) {
+        JobItem item = test::itemFor("/in", "x.bmp", 10, 10);
+        ApplySettings(item, r, n);
+        EXPECT_EQ(item.remarks, QString("photo00%1.png").arg(n));
+        EXPECT_EQ(item.output.startNumber, n);
+        EXPECT_EQ(item.output.prefix, "Photo");
+    }
+}
+
+TEST(ApplySettings, RemainOriginalWithNothingElseGivesAnEmptyRemark) {
+    JobItem item = test::itemFor("/in", "a.png", 10, 10);
+    ApplySettings(item, unchanged(item), 0);
+    EXPECT_EQ(item.remarks, "");
+}
+
+TEST(ApplySettings, TurnsAndMirrorAreDescribed) {
+    JobItem item = test::itemFor("/in", "a.png", 640, 480);
+    SettingsResult r = unchanged(item);
+    r.rotate = 270;
+    r.mirror = 1;
+    ApplySettings(item, r, 0);
+    EXPECT_EQ(item.remarks, "Rotate 270, Mirror");
+    EXPECT_EQ(item.output.width, 480) << "a quarter turn exchanges the output size";
+    EXPECT_EQ(item.output.height, 640);
+
+    JobItem mirrored = test::itemFor("/in", "a.png", 640, 480);
+    SettingsResult m = unchanged(mirrored);
+    m.mirror = 1;
+    ApplySettings(mirrored, m, 0);
+    EXPECT_EQ(mirrored.remarks, "Mirror");
+    EXPECT_EQ(mirrored.output.width, 640);
+}
+
+TEST(ApplySettings, AResizeIsDescribedAfterTheName) {
+    JobItem item = test::itemFor("/in", "Big.JPG", 1024, 768);
+    SettingsResult r = unchanged(item);
+    r.formatCode = kFormatGif;
+    r.width = 800;
+    r.height = 600;
+    r.resizeRequested = 1;
+    r.rotate = 90;
+    ApplySettings(item, r, 0);
+    EXPECT_EQ(item.remarks, "big.gif, 800x600, Rotate 90");
+    EXPECT_EQ(item.output.width, 800) << "a chosen size is not exchanged by the turn";
+    EXPECT_EQ(item.output.height, 600);
+
+    JobItem notRequested = test::itemFor("/in", "a.png", 1024, 768);
+    SettingsResult n = unchanged(notRequested);
+    n.width = 10;
+    n.height = 10;
+    ApplySettings(notRequested, n, 0);
+    EXPECT_EQ(notRequested.output.width, 1024) << "without resizeRequested the size stays";
+    EXPECT_EQ(notRequested.remarks, "");
+}
+
+} // namespace
+} // namespace pix

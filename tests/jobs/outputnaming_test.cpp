@@ -1,0 +1,98 @@
+// Output names, encoders and encoder parameters.
+#include "jobs/jobfixture.h"
+#include "jobs/outputnaming.h"
+
+#include <gtest/gtest.h>
+
+namespace pix {
+namespace {
+
+struct PathCase {
+    const char* folder;
+    const char* prefix;
+    int number;
+    int format;
+    const char* rowName;
+    const char* expected;
+};
+
+TEST(OutputNaming, BuildsPathsFromFolderPrefixNumberAndFormat) {
+    const PathCase cases[] = {
+        {"/D/Out", "img", 7, kFormatPng, "x.jpg", "/D/Out/img007.png"},
+        {"/D/Out/", "img", 7, kFormatPng, "x.jpg", "/D/Out/img007.png"},
+        {"/D/Out", "IMG", 1000, kFormatJpg, "x.jpg", "/D/Out/img1000.jpg"},
+        {"/D/Pics", "", 0, kFormatGif, "Holiday.JPG", "/D/Pics/holiday.gif"},
+        {"/D/Pics", "", 12, kFormatGif, "Holiday.JPG", "/D/Pics/holiday.gif"},
+        {"/D/Pics", "", 0, kFormatRemainOriginal, "scan.TIF", "/D/Pics/scan.tif"},
+        {"/D/Pics", "", 0, kFormatTiff, "README", "/D/Pics/readme"},
+        {"/D/Pics", "", 0, kFormatBitmap, "a.b.c.png", "/D/Pics/a.b.c.bmp"},
+        {"/Mixed/Case", "", 0, kFormatPng, "Photo.jpg", "/Mixed/Case/photo.png"},
+    };
+    for (const PathCase& c : cases) {
+        JobItem item = test::itemFor("/src", c.rowName, 10, 10);
+        item.output.folder = c.folder;
+        item.output.prefix = c.prefix;
+        item.output.startNumber = c.number;
+        item.output.formatCode = c.format;
+        EXPECT_EQ(BuildOutputPath(item, c.rowName), c.expected) << c.rowName;
+    }
+}
+
+TEST(OutputNaming, ExtensionOfEveryFormatCode) {
+    const JobItem item = test::itemFor("/src", "Scan.Tiff", 1, 1);
+    EXPECT_EQ(GetOutputExtension(item, kFormatBitmap), "bmp");
+    EXPECT_EQ(GetOutputExtension(item, kFormatJpg), "jpg");
+    EXPECT_EQ(GetOutputExtension(item, kFormatGif), "gif");
+    EXPECT_EQ(GetOutputExtension(item, kFormatPng), "png");
+    EXPECT_EQ(GetOutputExtension(item, kFormatTiff), "tif");
+    EXPECT_EQ(GetOutputExtension(item, kFormatRemainOriginal), "Tiff");
+    EXPECT_EQ(GetOutputExtension(item, 42), "Tiff");
+    EXPECT_EQ(GetOutputExtension(test::itemFor("/", "noext", 1, 1), 99), "");
+}
+
+TEST(OutputNaming, RemainOriginalWritesOnlyFormatsThatMatchTheExtension) {
+    const auto encoderFor = [](const char* name, int code = kFormatRemainOriginal) {
+        JobItem item = test::itemFor("/src", name, 1, 1);
+        item.output.formatCode = code;
+        return ChooseEncoder(item);
+    };
+    const auto mime = [](const char* type) { return LookUpEncoder(type); };
+    EXPECT_EQ(encoderFor("a.JPG"), mime("image/jpeg"));
+    EXPECT_EQ(encoderFor("a.jpeg"), mime("image/jpeg"));
+    EXPECT_EQ(encoderFor("a.jfif"), mime("image/jpeg"));
+    EXPECT_EQ(encoderFor("a.tif"), mime("image/tiff"));
+    EXPECT_EQ(encoderFor("a.TIFF"), mime("image/tiff"));
+    EXPECT_EQ(encoderFor("a.png"), mime("image/png"));
+    EXPECT_EQ(encoderFor("a.gif"), mime("image/gif"));
+    EXPECT_EQ(encoderFor("a.bmp"), mime("image/bmp"));
+    // Icons and metafiles cannot be written in their own format: no encoder at all, never one
+    // whose content would not match the extension.
+    EXPECT_TRUE(encoderFor("a.ico").isNull());
+    EXPECT_TRUE(encoderFor("a.wmf").isNull());
+    EXPECT_TRUE(encoderFor("noext").isNull());
+    EXPECT_TRUE(encoderFor("a.png", 4).isNull());
+    EXPECT_TRUE(encoderFor("a.png", 6).isNull());
+    EXPECT_EQ(encoderFor("a.ico", kFormatGif), mime("image/gif"));
+    EXPECT_EQ(encoderFor("a.png", -3), mime("image/png")) << "unknown codes keep the format";
+}
+
+TEST(OutputNaming, QualityGoesOnlyToJpeg) {
+    JobItem item = test::itemFor("/src", "a.jpg", 1, 1);
+    item.output.quality = 33;
+    item.output.formatCode = kFormatJpg;
+    EXPECT_EQ(EncoderQuality(item, ChooseEncoder(item)), 33);
+    item.output.formatCode = kFormatRemainOriginal; // a JPEG kept as JPEG
+    EXPECT_EQ(EncoderQuality(item, ChooseEncoder(item)), 33);
+    item.output.formatCode = kFormatPng;
+    EXPECT_EQ(EncoderQuality(item, ChooseEncoder(item)), std::nullopt);
+}
+
+TEST(OutputNaming, RenameNumbersHaveAtLeastThreeDigits) {
+    EXPECT_EQ(threeDigits(0), "000");
+    EXPECT_EQ(threeDigits(7), "007");
+    EXPECT_EQ(threeDigits(1234), "1234");
+    EXPECT_EQ(threeDigits(-7), "-007");
+}
+
+} // namespace
+} // namespace pix
