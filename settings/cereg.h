@@ -1,0 +1,39 @@
+// Small access class for the per-user settings store (the registry on Windows, a QSettings file
+// here: ~/.config/Norvance/Pixovia.conf). Key paths and value names keep their registry form,
+// e.g. "Software\\Norvance\\Pixovia\\Settings" and "extfilter".
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace pix {
+
+// An open key: the settings group it stands for. Holds no file handle.
+struct RegKey {
+    QString group;
+};
+
+class CCEReg {
+public:
+    CCEReg() = default;
+    CCEReg(const CCEReg&) = delete;
+    CCEReg& operator=(const CCEReg&) = delete;
+    // Flushes the settings key to storage.
+    virtual ~CCEReg();
+
+    // Opens the key below the current user's root (root must be empty: the only root here).
+    // When it does not exist and create is set, it is created.
+    std::optional<RegKey> OpenKey(const QString& root, const QString& subKey, bool create);
+    std::optional<RegKey> CreateKey(const QString& root, const QString& subKey);
+
+    bool WriteString(const RegKey& key, const QString& name, const QString& text);
+    // False when the value is missing or does not fit the 260-byte buffer the store promises
+    // (a text of 260 UTF-8 bytes or more).
+    bool ReadString(const RegKey& key, const QString& name, QString& text);
+    bool CloseKey(RegKey& key);
+};
+
+// The key that holds the program's own settings, and the application key above it.
+inline constexpr const char* kSettingsKeyPath = "Software\\Norvance\\Pixovia\\Settings";
+
+} // namespace pix
