@@ -1,34 +1,75 @@
-// Pixovia's entry point.
-#include <QCoreApplication>
+// Pixovia's entry point: the command line, start-up, the job run and shutdown.
+#include "app/commandline.h"
+#include "app/consoleprompt.h"
+#include "app/jobrun.h"
+#include "app/messageboxprompt.h"
+#include "settings/filtersettings.h"
+
+#include <QApplication>
+#include <QGuiApplication>
 #include <cstdio>
-#include <cstring>
+#include <memory>
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: pixovia [--console] [JOBFILE]\n"
-    "\n"
-    "Converts pictures: started with an XML job file, it converts every picture the job\n"
-    "names and ends without showing a window.\n"
-    "\n"
-    "  --console   run the job without a display: log lines on standard output,\n"
-    "              messages on standard error, questions on the terminal\n"
-    "  --help      show this text and exit\n"
-    "  --version   show the version and exit\n";
+bool displayAvailable() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// Image readers report damaged files through Qt's warnings; the run reports them itself, in its
+// output lines, so only serious messages reach standard error.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::puts("Pixovia Version 1.0");
-            return 0;
-        }
+    const pix::CommandLine line = pix::parseCommandLine(argumentsOf(argc, argv));
+    if (line.help) {
+        std::fputs(pix::kUsageText, stdout);
+        return 0;
     }
-    std::fputs(kUsage, stderr);
-    return 2;
+    if (line.version) {
+        std::puts(pix::kVersionText);
+        return 0;
+    }
+    if (!line.unknownSwitches.isEmpty() || line.jobFile.isEmpty()) {
+        for (const QString& unknown : line.unknownSwitches)
+            std::fprintf(stderr, "pixovia: unknown option %s\n", unknown.toLocal8Bit().constData());
+        std::fputs(pix::kUsageText, stderr);
+        return 2;
+    }
+
+    const bool console = line.console || !displayAvailable();
+    if (console && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // fonts for metafile text, no display needed
+    qInstallMessageHandler(quietMessages);
+    std::unique_ptr<QGuiApplication> app;
+    if (console)
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setOrganizationName("Norvance");
+    QCoreApplication::setApplicationName("Pixovia");
+
+    pix::LoadFilterSettings();
+    std::unique_ptr<pix::UserPrompt> prompt;
+    if (console)
+        prompt = std::make_unique<pix::ConsolePrompt>();
+    else
+        prompt = std::make_unique<pix::MessageBoxPrompt>();
+    pix::PrintingOutputLog log;
+    const int status = pix::RunJobFile(line.jobFile, *prompt, log);
+    pix::SaveFilterSettings();
+    return status;
 }

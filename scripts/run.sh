@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Pixovia and starts it. Arguments go to the program.
+# Installs what is missing, builds Pixovia and starts it. Arguments go to the program; without
+# any, it runs the demo job in examples/ and lists what it wrote.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --parallel --target pixovia
-exec build/pixovia "$@"
+if [ $# -gt 0 ]; then
+  exec build/pixovia "$@"
+fi
+status=0
+build/pixovia examples/demo.xml || status=$?
+ls -l examples/out
+exit $status

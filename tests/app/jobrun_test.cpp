@@ -1,0 +1,143 @@
+// The built program running job files without a display, as scripts use it.
+#include "platform/imaging/decoder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out, err;
+};
+
+class JobRun : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    void writeText(const QString& name, const QByteArray& text) {
+        QDir().mkpath(QFileInfo(path(name)).path());
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    // Red top half, blue bottom half.
+    void writePicture(const QString& name, int width, int height, const char* format) {
+        QDir().mkpath(QFileInfo(path(name)).path());
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        for (int y = 0; y < height / 2; ++y) {
+            for (int x = 0; x < width; ++x)
+                image.setPixel(x, y, qRgb(255, 0, 0));
+        }
+        ASSERT_TRUE(image.save(path(name), format));
+    }
+
+    Outcome run(const QStringList& arguments, const QByteArray& input = {}) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", path("home"));
+        env.remove("XDG_CONFIG_HOME");
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(dir.path());
+        process.start(PIXOVIA_BINARY, arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+                QString::fromLocal8Bit(process.readAllStandardError())};
+    }
+};
+
+TEST_F(JobRun, ConvertsAJobAndSavesTheFilterSettings) {
+    writePicture("in/photo.jpg", 40, 30, "JPG");
+    writePicture("in/a.png", 20, 10, "PNG");
+    writePicture("in/b.bmp", 20, 10, "BMP");
+    writeText("job.xml",
+              "<job>\n"
+              "  <image path=\"in\" name=\"photo.jpg\" outputformat=\"png\" rotate=\"90\"\n"
+              "         width=\"40\" height=\"30\" outputfolder=\"out\"/>\n"
+              "  <folder path=\"in\" filter=\"*.png;*.bmp\" outputformat=\"gif\"\n"
+              "          prefix=\"Set\" startnumber=\"1\" outputfolder=\"out/sub\"/>\n"
+              "</job>\n");
+    const Outcome r = run({"job.xml"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "The file has been saved to out/photo.png successfully.\n"
+                     "The file has been saved to out/sub/set001.gif successfully.\n"
+                     "The file has been saved to out/sub/set002.gif successfully.\n");
+    EXPECT_EQ(r.err, "");
+
+    pix::imaging::Picture turned;
+    ASSERT_EQ(pix::imaging::decodeFile(path("out/photo.png"), turned), pix::imaging::Status::Ok);
+    EXPECT_EQ(turned.image().size(), QSize(30, 40));
+    // Turned clockwise: the red top half is now on the right.
+    EXPECT_GT(qRed(turned.image().pixel(25, 20)), 200);
+    EXPECT_GT(qBlue(turned.image().pixel(4, 20)), 200);
+    QSize gif;
+    ASSERT_EQ(pix::imaging::measureFile(path("out/sub/set002.gif"), gif), pix::imaging::Status::Ok);
+    EXPECT_EQ(gif, QSize(20, 10));
+
+    QSettings settings(path("home/.config/Norvance/Pixovia.conf"), QSettings::IniFormat);
+    EXPECT_EQ(settings.value("Settings/extfilter").toString(),
+              "*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf");
+}
+
+TEST_F(JobRun, AnExistingOutputIsNotReplacedWithoutATerminal) {
+    writePicture("in/a.png", 8, 8, "PNG");
+    writeText("out/a.png", "keep me");
+    writeText("job.xml", "<job><image path=\"in\" name=\"a.png\" outputfolder=\"out\"/></job>");
+    const Outcome r = run({"--console", "job.xml"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(r.err.contains("Would you like to replace the existing file? [y/N]"));
+    QFile kept(path("out/a.png"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "keep me");
+}
+
+TEST_F(JobRun, LoadErrorsGoToStandardErrorAndFail) {
+    Outcome r = run({"missing.xml"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(r.err.startsWith("Error: ")) << r.err.toStdString();
+
+    writeText("broken.xml", "<job>\n  <image path=\"x\"\n</job>\n");
+    r = run({"broken.xml"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("on line 3")) << r.err.toStdString();
+}
+
+TEST_F(JobRun, AFailedPictureFailsTheRunButTheOthersAreWritten) {
+    writePicture("in/good.png", 8, 8, "PNG");
+    writeText("in/bad.png", "not a picture");
+    writeText("job.xml", "<job><folder path=\"in\" filter=\"*.png\" outputformat=\"jpg\"/></job>");
+    const Outcome r = run({"job.xml"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "Unable to save the file - in/bad.jpg.\n"
+                     "The file has been saved to in/good.jpg successfully.\n");
+}
+
+TEST_F(JobRun, CommandLineUsage) {
+    Outcome r = run({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Pixovia Version 1.0\n");
+    r = run({});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains("Usage: pixovia"));
+    r = run({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.contains("--console"));
+}
+
+} // namespace
