@@ -2,6 +2,7 @@
 
 #include "platform/imaging/bmpdecoder.h"
 #include "platform/imaging/gifdecoder.h"
+#include "platform/imaging/guard.h"
 #include "platform/imaging/jpegcodec.h"
 #include "platform/imaging/qtdecoder.h"
 #include "platform/wmf/wmfplayer.h"
@@ -111,8 +112,10 @@ Status readWholeFile(const QString& path, QByteArray& bytes) {
     return Status::Ok;
 }
 
-Status decodeMemory(const unsigned char* data, std::size_t size, Picture& out,
-                    const DecodeHint& hint) {
+namespace {
+
+Status decodeAny(const unsigned char* data, std::size_t size, Picture& out,
+                 const DecodeHint& hint) {
     switch (detectFormat(data, size)) {
     case ImageFormat::Bmp:
         return decodeBmp(data, size, out);
@@ -134,7 +137,7 @@ Status decodeMemory(const unsigned char* data, std::size_t size, Picture& out,
     return Status::UnknownImageFormat;
 }
 
-Status measureMemory(const unsigned char* data, std::size_t size, QSize& out) {
+Status measureAny(const unsigned char* data, std::size_t size, QSize& out) {
     switch (detectFormat(data, size)) {
     case ImageFormat::Bmp:
         return measureBmp(data, size, out);
@@ -154,6 +157,21 @@ Status measureMemory(const unsigned char* data, std::size_t size, QSize& out) {
         break;
     }
     return Status::UnknownImageFormat;
+}
+
+} // namespace
+
+Status decodeMemory(const unsigned char* data, std::size_t size, Picture& out,
+                    const DecodeHint& hint) {
+    if (!data && size > 0)
+        return Status::InvalidParameter;
+    return guarded([&] { return decodeAny(data, size, out, hint); });
+}
+
+Status measureMemory(const unsigned char* data, std::size_t size, QSize& out) {
+    if (!data && size > 0)
+        return Status::InvalidParameter;
+    return guarded([&] { return measureAny(data, size, out); });
 }
 
 Status decodeFile(const QString& path, Picture& out, const DecodeHint& hint) {

@@ -2,6 +2,7 @@
 
 #include "platform/imaging/bmpencoder.h"
 #include "platform/imaging/gifencoder.h"
+#include "platform/imaging/guard.h"
 #include "platform/imaging/jpegcodec.h"
 #include "platform/imaging/pngencoder.h"
 #include "platform/imaging/tiffencoder.h"
@@ -38,10 +39,10 @@ EncoderId findEncoderByMimeType(const QString& mimeType) {
     return {};
 }
 
-Status encodePicture(const Picture& picture, QIODevice& device, EncoderId encoder,
-                     std::optional<int> quality) {
-    if (picture.isNull())
-        return Status::InvalidParameter;
+namespace {
+
+Status encodeWith(const Picture& picture, QIODevice& device, EncoderId encoder,
+                  std::optional<int> quality) {
     switch (encoder.value) {
     case kBmp:
         return encodeBmp(picture, device);
@@ -56,6 +57,15 @@ Status encodePicture(const Picture& picture, QIODevice& device, EncoderId encode
     default:
         return Status::UnknownEncoder;
     }
+}
+
+} // namespace
+
+Status encodePicture(const Picture& picture, QIODevice& device, EncoderId encoder,
+                     std::optional<int> quality) {
+    if (picture.isNull())
+        return Status::InvalidParameter;
+    return guarded([&] { return encodeWith(picture, device, encoder, quality); });
 }
 
 Status savePicture(const Picture& picture, const QString& path, EncoderId encoder,

@@ -1,6 +1,7 @@
 // TIFF encoding through libtiff, on top of a QIODevice (TIFF writing needs to seek).
 #include "platform/imaging/tiffencoder.h"
 
+#include <mutex>
 #include <tiffio.h>
 #include <vector>
 
@@ -96,8 +97,11 @@ Status encodeTiff(const Picture& picture, QIODevice& device) {
     const QImage image = alpha ? picture.toStraightArgb() : picture.image();
     if (image.isNull())
         return Status::OutOfMemory;
-    TIFFSetWarningHandler(silence);
-    TIFFSetErrorHandler(silence);
+    static std::once_flag once;
+    std::call_once(once, [] {
+        TIFFSetWarningHandler(silence);
+        TIFFSetErrorHandler(silence);
+    });
     TIFF* tiff = TIFFClientOpen("output", "w", &device, readProc, writeProc, seekProc, closeProc,
                                 sizeProc, mapProc, unmapProc);
     if (!tiff)

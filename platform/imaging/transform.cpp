@@ -1,5 +1,6 @@
 #include "platform/imaging/transform.h"
 
+#include "platform/imaging/guard.h"
 #include "platform/imaging/resample.h"
 
 #include <QPainter>
@@ -76,9 +77,13 @@ Status drawStretched(const Picture& source, Picture& target, int width, int heig
         return Status::InvalidParameter;
     if (!sizeAllowed(width, height))
         return Status::TooLarge;
-    QImage scaled = resampleImage(source.image(), width, height);
-    if (scaled.isNull())
-        return Status::OutOfMemory;
+    QImage scaled;
+    const Status status = guarded([&] {
+        scaled = resampleImage(source.image(), width, height);
+        return scaled.isNull() ? Status::OutOfMemory : Status::Ok;
+    });
+    if (status != Status::Ok)
+        return status;
     if (width == target.width() && height == target.height() && isBlank(target)) {
         // Drawing over a whole new (transparent) picture gives the scaled source itself, which
         // stays opaque when the source is.
@@ -98,9 +103,13 @@ Status makeThumbnail(const Picture& source, QSize box, Picture& out) {
         {1.0, double(box.width()) / source.width(), double(box.height()) / source.height()});
     const int w = std::max(1, int(std::lround(source.width() * scale)));
     const int h = std::max(1, int(std::lround(source.height() * scale)));
-    QImage scaled = resampleImage(source.image(), w, h);
-    if (scaled.isNull())
-        return Status::OutOfMemory;
+    QImage scaled;
+    const Status status = guarded([&] {
+        scaled = resampleImage(source.image(), w, h);
+        return scaled.isNull() ? Status::OutOfMemory : Status::Ok;
+    });
+    if (status != Status::Ok)
+        return status;
     out = Picture(std::move(scaled));
     return Status::Ok;
 }
