@@ -5,13 +5,14 @@ set -euo pipefail
 corpus=${PIXOVIA_BENCH_CORPUS:-/tmp/pixovia-bench-corpus}
 if [ ! -f "$corpus/.done" ]; then
   work=$(mktemp -d)
-  (cd "$work" && apt-get download plasma-workspace-wallpapers gnome-backgrounds >/dev/null)
+  (cd "$work" && apt-get download plasma-workspace-wallpapers gnome-backgrounds ukui-wallpapers >/dev/null 2>&1)
   mkdir -p "$corpus/jpeg" "$corpus/png"
   for deb in "$work"/*.deb; do dpkg-deb -x "$deb" "$work/x"; done
   # Pictures of 9 to 24 megapixels, under unique names.
   i=0
   while IFS= read -r f; do
-    px=$(identify -format '%[fx:w*h]' "$f[0]" 2>/dev/null || echo 0)
+    read -r w h < <(identify -format '%w %h\n' "$f[0]" 2>/dev/null || echo 0 0)
+    px=$((w * h))
     if [ "$px" -ge 9000000 ] && [ "$px" -le 24000000 ]; then
       i=$((i + 1))
       ext=${f##*.}

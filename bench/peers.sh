@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# Pixovia's job run against ImageMagick, GraphicsMagick and libvips on the same pictures, in one
+# run. For each workload and tool: the median of three runs of wall time, CPU time (user + sys),
+# peak memory (largest resident set of any process of the tool), and the bytes written; then
+# Pixovia's ratio to each peer. Usage: bench/peers.sh [RUNS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-3}
+scripts/deps.sh --bench
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build --parallel --target pixovia >/dev/null
+pixovia=$PWD/build/pixovia
+corpus=$(bench/fetch-corpus.sh)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# W4's inputs: the PNG artwork, and copies of it as BMP, GIF and TIFF (made once).
+mixed="$corpus/mixed"
+if [ ! -f "$mixed/.done" ]; then
+  mkdir -p "$mixed"
+  i=0
+  for f in "$corpus"/png/*.png; do
+    i=$((i + 1))
+    case $((i % 4)) in
+      1) cp "$f" "$mixed/" ;;
+      2) convert "$f" "$mixed/$(basename "${f%.png}").bmp" ;;
+      3) convert "$f" "$mixed/$(basename "${f%.png}").gif" ;;
+      0) convert "$f" -compress lzw "$mixed/$(basename "${f%.png}").tif" ;;
+    esac
+  done
+  touch "$mixed/.done"
+fi
+
+# measure OUTDIR COMMAND... -> "wall cpu peak_kb bytes" of one run (output folder emptied first)
+measure() {
+  local out=$1
+  shift
+  rm -rf "$out" && mkdir -p "$out"
+  local t
+  t=$( { /usr/bin/time -f '%e %U %S %M' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
+  local bytes
+  bytes=$(find "$out" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')
+  echo "$t $bytes" | awk '{printf "%.3f %.3f %d %d\n", $1, $2 + $3, $4, $5}'
+}
+
+# median of RUNS measurements: prints "wall cpu peak_mib bytes"
+median_of() {
+  local lines=""
+  for _ in $(seq "$runs"); do lines+="$(measure "$@")"$'\n'; done
+  local mid=$(((runs + 1) / 2))
+  printf '%s' "$lines" | sort -n -k1 | sed -n "${mid}p" |
+    awk '{printf "%.3f %.3f %.1f %d\n", $1, $2, $3 / 1024, $4}'
+}
+
+# A Pixovia job file: one image entry per picture of FOLDER matching GLOB.
+# ATTRS is added to every entry; SIZE is "full", "half" or "WxH".
+make_job() {
+  local folder=$1 glob=$2 attrs=$3 size=$4 out=$5
+  echo "<job>"
+  for f in "$folder"/$glob; do
+    local name w h sizeattrs=""
+    name=$(basename "$f")
+    case $size in
+      full) ;;
+      half)
+        read -r w h < <(identify -format '%w %h\n' "$f[0]")
+        sizeattrs="width=\"$(((w + 1) / 2))\" height=\"$(((h + 1) / 2))\"" ;;
+      *) sizeattrs="width=\"${size%x*}\" height=\"${size#*x}\"" ;;
+    esac
+    echo "  <image path=\"$folder\" name=\"$name\" outputfolder=\"$out\" overwrite=\"1\" $sizeattrs $attrs/>"
+  done
+  echo "</job>"
+}
+
+results=()
+row() { # workload tool "wall cpu peak bytes"
+  results+=("$1 $2 $3")
+  printf '%-4s %-14s %9s %9s %10s %12s\n' "$1" "$2" $3
+}
+
+vips_each() { # OUT SUFFIX COMMAND-TEMPLATE, for every input file
+  local out=$1 suffix=$2
+  shift 2
+  for f in "${inputs[@]}"; do
+    local base
+    base=$(basename "${f%.*}")
+    "$@" "$f" "$out/$base$suffix"
+  done
+}
+
+echo "Machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo); $runs runs each, medians"
+echo "Corpus: $(ls "$corpus"/jpeg/*.jpg | wc -l) JPEGs, $(ls "$mixed" | grep -vc '^\.') PNG/BMP/GIF/TIFF pictures ($corpus)"
+printf '\n%-4s %-14s %9s %9s %10s %12s\n' work tool wall_s cpu_s peak_MiB out_bytes
+
+out=$work/out
+export MAGICK_THREAD_LIMIT=$(nproc) VIPS_CONCURRENCY=$(nproc)
+
+# W1: every JPEG to exactly 800 x 600, JPEG quality 80.
+inputs=("$corpus"/jpeg/*.jpg)
+make_job "$corpus/jpeg" '*.jpg' 'outputformat="jpg" quality="80"' 800x600 "$out" >"$work/w1.xml"
+row W1 pixovia "$(median_of "$out" "$pixovia" --console "$work/w1.xml")"
+row W1 imagemagick "$(median_of "$out" mogrify -path "$out" -resize '800x600!' -quality 80 -format jpg "${inputs[@]}")"
+row W1 graphicsmagick "$(median_of "$out" gm mogrify -output-directory "$out" -resize '800x600!' -quality 80 -format jpg "${inputs[@]}")"
+row W1 libvips "$(median_of "$out" vipsthumbnail -s '800x600!' -o "$out/%s.jpg[Q=80]" "${inputs[@]}")"
+
+# The codec limit of W1 (bench/codec-limit.sh), with the DCT scales worked out beforehand.
+convert -size 800x600 gradient:red-blue "$work/frame.ppm"
+for f in "${inputs[@]}"; do
+  read -r w h < <(identify -format '%w %h\n' "$f")
+  m=1
+  while [ $(((w * m + 7) / 8)) -lt 800 ] || [ $(((h * m + 7) / 8)) -lt 600 ]; do m=$((m + 1)); done
+  echo "$m $f"
+done >"$work/scales"
+row W1 codec-limit "$(median_of "$out" bench/codec-limit.sh "$out" "$work/frame.ppm" "$work/scales")"
+
+# W2: every JPEG to PNG at full size.
+make_job "$corpus/jpeg" '*.jpg' 'outputformat="png"' full "$out" >"$work/w2.xml"
+row W2 pixovia "$(median_of "$out" "$pixovia" --console "$work/w2.xml")"
+row W2 imagemagick "$(median_of "$out" mogrify -path "$out" -format png "${inputs[@]}")"
+row W2 graphicsmagick "$(median_of "$out" gm mogrify -output-directory "$out" -format png "${inputs[@]}")"
+row W2 libvips "$(median_of "$out" bash -c 'for f in "$@"; do b=$(basename "${f%.*}"); vips copy "$f" "'"$out"'/$b.png"; done' _ "${inputs[@]}")"
+
+# W3: every JPEG turned 90 degrees and mirrored, JPEG quality 90, full size.
+make_job "$corpus/jpeg" '*.jpg' 'outputformat="jpg" quality="90" rotate="90" mirror="1"' full "$out" >"$work/w3.xml"
+row W3 pixovia "$(median_of "$out" "$pixovia" --console "$work/w3.xml")"
+row W3 imagemagick "$(median_of "$out" mogrify -path "$out" -rotate 90 -flop -quality 90 -format jpg "${inputs[@]}")"
+row W3 graphicsmagick "$(median_of "$out" gm mogrify -output-directory "$out" -rotate 90 -flop -quality 90 -format jpg "${inputs[@]}")"
+row W3 libvips "$(median_of "$out" bash -c 'for f in "$@"; do b=$(basename "${f%.*}"); vips rot "$f" "'"$work"'/t.v" d90 && vips flip "'"$work"'/t.v" "'"$out"'/$b.jpg[Q=90]" horizontal; done' _ "${inputs[@]}")"
+
+# W4: PNG, BMP, GIF and TIFF pictures to GIF and to TIFF at half their size.
+inputs=("$mixed"/*.*)
+for format in gif tif; do
+  make_job "$mixed" '*.*' "outputformat=\"$format\"" half "$out" >"$work/w4-$format.xml"
+  row "W4" "pixovia-$format" "$(median_of "$out" "$pixovia" --console "$work/w4-$format.xml")"
+  row "W4" "im-$format" "$(median_of "$out" mogrify -path "$out" -resize 50% -format "$format" "${inputs[@]}")"
+  row "W4" "gm-$format" "$(median_of "$out" gm mogrify -output-directory "$out" -resize 50% -format "$format" "${inputs[@]}")"
+  row "W4" "vips-$format" "$(median_of "$out" bash -c 'for f in "$@"; do b=$(basename "${f%.*}"); vips resize "$f" "'"$out"'/$b.'"$format"'" 0.5; done' _ "${inputs[@]}")"
+done
+
+echo
+echo "Pixovia's wall time and output bytes as a share of each peer's (below 1: Pixovia is faster or smaller):"
+printf '%s\n' "${results[@]}" | awk '
+  { key = $1; tool = $2; wall[key, tool] = $3; bytes[key, tool] = $6; tools[key] = tools[key] " " tool }
+  END {
+    split("W1 W2 W3 W4", ws, " ")
+    for (i = 1; i <= 4; i++) {
+      w = ws[i]; n = split(tools[w], ts, " ")
+      for (j = 1; j <= n; j++) {
+        t = ts[j]; if (t ~ /^pixovia/ || t == "codec-limit") continue
+        p = (w == "W4") ? "pixovia-" substr(t, length(t) - 2) : "pixovia"
+        if (wall[w, t] > 0) printf "%-4s vs %-14s wall %.2f  bytes %.2f\n", w, t, wall[w, p] / wall[w, t], bytes[w, p] / (bytes[w, t] > 0 ? bytes[w, t] : 1)
+      }
+      if (w == "W1" && wall[w, "codec-limit"] > 0)
+        printf "W1   vs codec limit / cores: %.2f\n", wall[w, "pixovia"] / (wall[w, "codec-limit"] / '"$(nproc)"')
+    }
+  }'
