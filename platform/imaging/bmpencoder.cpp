@@ -51,16 +51,17 @@ Status encodeBmp(const Picture& picture, QIODevice& device) {
         return Status::WriteFailed;
 
     // 24 bits hold no alpha: translucent pixels are flattened onto white.
+    const QImage image = flattenedOnWhite(picture);
+    if (image.isNull())
+        return Status::OutOfMemory;
     std::vector<unsigned char> row(stride, 0);
     for (int y = height - 1; y >= 0; --y) {
-        const auto* src = reinterpret_cast<const QRgb*>(picture.image().constScanLine(y));
+        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         unsigned char* out = row.data();
         for (int x = 0; x < width; ++x) {
-            const QRgb px = src[x];
-            const int white = 255 - qAlpha(px); // premultiplied over white
-            *out++ = std::uint8_t(qBlue(px) + white);
-            *out++ = std::uint8_t(qGreen(px) + white);
-            *out++ = std::uint8_t(qRed(px) + white);
+            *out++ = std::uint8_t(qBlue(src[x]));
+            *out++ = std::uint8_t(qGreen(src[x]));
+            *out++ = std::uint8_t(qRed(src[x]));
         }
         if (device.write(reinterpret_cast<const char*>(row.data()), stride) != qint64(stride))
             return Status::WriteFailed;

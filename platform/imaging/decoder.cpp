@@ -8,6 +8,7 @@
 #include "platform/wmf/wmfplayer.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cstring>
 
 namespace pix::imaging {
@@ -96,20 +97,46 @@ ImageFormat detectFormat(const unsigned char* data, std::size_t size) {
     return ImageFormat::Unknown;
 }
 
+// Opens a regular file for reading. Anything else (a folder, a FIFO that would block, a device
+// that never ends) is refused before it is opened.
+Status openPictureFile(const QString& path, QFile& file) {
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return Status::FileNotFound;
+    file.setFileName(path);
+    return file.open(QIODevice::ReadOnly) ? Status::Ok : Status::FileNotFound;
+}
+
+// Reads at most limit bytes; TooLarge when the file holds more.
+Status readBounded(QFile& file, qint64 limit, QByteArray& bytes) {
+    return guarded([&] {
+        const qint64 size = file.size();
+        if (size > limit)
+            return Status::TooLarge;
+        QByteArray data(qsizetype(size), Qt::Uninitialized);
+        qint64 done = 0;
+        while (done < size) {
+            const qint64 n = file.read(data.data() + done, size - done);
+            if (n <= 0)
+                break; // the file shrank while it was read
+            done += n;
+        }
+        if (file.error() != QFileDevice::NoError)
+            return Status::FileNotFound;
+        data.truncate(qsizetype(done));
+        bytes = std::move(data);
+        return Status::Ok;
+    });
+}
+
 Status readWholeFile(const QString& path, QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Status::FileNotFound;
-    const qint64 size = file.size();
-    // Even the largest legitimate uncompressed picture is far below this; refusing huge files
-    // (or devices that never end) keeps memory bounded.
+    QFile file;
+    const Status status = openPictureFile(path, file);
+    if (status != Status::Ok)
+        return status;
+    // Even the largest legitimate uncompressed picture is far below this.
     constexpr qint64 kMaxFileBytes = qint64(4) << 30;
-    if (size > kMaxFileBytes)
-        return Status::TooLarge;
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return Status::FileNotFound;
-    return Status::Ok;
+    return readBounded(file, kMaxFileBytes, bytes);
 }
 
 namespace {
@@ -187,12 +214,17 @@ Status measureFile(const QString& path, QSize& size) {
     // Headers sit at the start of a file; a JPEG's frame header may follow large metadata
     // segments. Measure from the first block and read the rest only when that was not enough.
     constexpr qint64 kHeadBytes = 256 * 1024;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Status::FileNotFound;
-    const QByteArray head = file.read(kHeadBytes);
-    if (file.error() != QFileDevice::NoError)
-        return Status::FileNotFound;
+    QFile file;
+    Status opened = openPictureFile(path, file);
+    if (opened != Status::Ok)
+        return opened;
+    QByteArray head;
+    opened = guarded([&] {
+        head = file.read(kHeadBytes);
+        return file.error() == QFileDevice::NoError ? Status::Ok : Status::FileNotFound;
+    });
+    if (opened != Status::Ok)
+        return opened;
     const Status status = measureMemory(reinterpret_cast<const unsigned char*>(head.constData()),
                                         std::size_t(head.size()), size);
     if (status != Status::CorruptData || file.atEnd())

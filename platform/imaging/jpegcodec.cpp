@@ -82,6 +82,14 @@ struct DecodeState {
     ErrorManager errors;
 };
 
+// Creating the decompressor can fail (out of memory); the jump buffer must be set first.
+bool createDecompressor(DecodeState& s) {
+    if (setjmp(s.errors.jump))
+        return false;
+    jpeg_create_decompress(&s.cinfo);
+    return true;
+}
+
 // Reads the header and fixes the output size and colour space. Returns false on a fatal error.
 bool startDecode(DecodeState& s, const unsigned char* data, std::size_t size, QSize minSize,
                  int orientation) {
@@ -126,7 +134,8 @@ bool readPixels(DecodeState& s, QImage& image, std::vector<JSAMPLE>& cmykRow) {
 Status measureJpeg(const unsigned char* data, std::size_t size, QSize& size_out) {
     DecodeState s;
     jpeg::install(*reinterpret_cast<jpeg_common_struct*>(&s.cinfo), s.errors);
-    jpeg_create_decompress(&s.cinfo);
+    if (!createDecompressor(s))
+        return Status::OutOfMemory;
     bool ok = false;
     if (!setjmp(s.errors.jump)) {
         jpeg_mem_src(&s.cinfo, data, static_cast<unsigned long>(size));
@@ -147,7 +156,8 @@ Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint&
     const int orientation = jpegExifOrientation(data, size);
     DecodeState s;
     jpeg::install(*reinterpret_cast<jpeg_common_struct*>(&s.cinfo), s.errors);
-    jpeg_create_decompress(&s.cinfo);
+    if (!createDecompressor(s))
+        return Status::OutOfMemory;
     jpeg_progress_mgr progress{};
     progress.progress_monitor = onProgress;
 

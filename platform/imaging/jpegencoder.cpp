@@ -24,10 +24,20 @@ void initDestination(j_compress_ptr cinfo) {
     dest->base.free_in_buffer = dest->buffer.size();
 }
 
+// Writes the buffered bytes; false when the device refuses them or cannot grow. An exception
+// must not cross libjpeg's C frames, so it becomes a failure here.
+bool flush(DeviceDestination* dest, qint64 bytes) {
+    try {
+        return dest->device->write(reinterpret_cast<const char*>(dest->buffer.data()), bytes) ==
+               bytes;
+    } catch (...) {
+        return false;
+    }
+}
+
 boolean emptyBuffer(j_compress_ptr cinfo) {
     auto* dest = reinterpret_cast<DeviceDestination*>(cinfo->dest);
-    if (dest->device->write(reinterpret_cast<const char*>(dest->buffer.data()),
-                            qint64(dest->buffer.size())) != qint64(dest->buffer.size()))
+    if (!flush(dest, qint64(dest->buffer.size())))
         jpeg::fail(reinterpret_cast<j_common_ptr>(cinfo));
     initDestination(cinfo);
     return TRUE;
@@ -35,8 +45,7 @@ boolean emptyBuffer(j_compress_ptr cinfo) {
 
 void termDestination(j_compress_ptr cinfo) {
     auto* dest = reinterpret_cast<DeviceDestination*>(cinfo->dest);
-    const auto used = qint64(dest->buffer.size() - dest->base.free_in_buffer);
-    if (dest->device->write(reinterpret_cast<const char*>(dest->buffer.data()), used) != used)
+    if (!flush(dest, qint64(dest->buffer.size() - dest->base.free_in_buffer)))
         jpeg::fail(reinterpret_cast<j_common_ptr>(cinfo));
 }
 
@@ -61,6 +70,13 @@ void configure(EncodeState& s, const QImage& image, int quality) {
     s.cinfo.optimize_coding = TRUE;
 }
 
+bool createCompressor(EncodeState& s) {
+    if (setjmp(s.errors.jump))
+        return false;
+    jpeg_create_compress(&s.cinfo);
+    return true;
+}
+
 bool writeImage(EncodeState& s, const QImage& image, int quality) {
     if (setjmp(s.errors.jump))
         return false;
@@ -74,37 +90,19 @@ bool writeImage(EncodeState& s, const QImage& image, int quality) {
     return true;
 }
 
-// JPEG has no transparency: composite onto white, as a viewer would show the picture.
-QImage opaqueOnWhite(const Picture& picture) {
-    if (!picture.hasAlpha())
-        return picture.image();
-    QImage flat(picture.width(), picture.height(), QImage::Format_RGB32);
-    if (flat.isNull())
-        return flat;
-    for (int y = 0; y < picture.height(); ++y) {
-        const auto* src = reinterpret_cast<const QRgb*>(picture.image().constScanLine(y));
-        auto* dst = reinterpret_cast<QRgb*>(flat.scanLine(y));
-        for (int x = 0; x < picture.width(); ++x) {
-            const QRgb p = src[x];
-            const int white = 255 - qAlpha(p); // premultiplied: colour + (1 - alpha) * white
-            dst[x] = qRgb(qRed(p) + white, qGreen(p) + white, qBlue(p) + white);
-        }
-    }
-    return flat;
-}
-
 } // namespace
 
 Status encodeJpeg(const Picture& picture, int quality, QIODevice& device) {
     if (picture.isNull())
         return Status::InvalidParameter;
-    const QImage image = opaqueOnWhite(picture);
+    const QImage image = flattenedOnWhite(picture); // JPEG has no transparency
     if (image.isNull())
         return Status::OutOfMemory;
     auto state = std::make_unique<EncodeState>();
     EncodeState& s = *state;
     jpeg::install(*reinterpret_cast<jpeg_common_struct*>(&s.cinfo), s.errors);
-    jpeg_create_compress(&s.cinfo);
+    if (!createCompressor(s))
+        return Status::OutOfMemory;
     s.destination.base.init_destination = initDestination;
     s.destination.base.empty_output_buffer = emptyBuffer;
     s.destination.base.term_destination = termDestination;

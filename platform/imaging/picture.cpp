@@ -29,6 +29,35 @@ QImage Picture::toStraightArgb() const {
     return image_.convertToFormat(QImage::Format_ARGB32);
 }
 
+bool hasTranslucentPixels(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(row[x]) != 255)
+                return true;
+        }
+    }
+    return false;
+}
+
+QImage flattenedOnWhite(const Picture& picture) {
+    if (!picture.hasAlpha())
+        return picture.image();
+    QImage flat(picture.width(), picture.height(), QImage::Format_RGB32);
+    if (flat.isNull())
+        return flat;
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(picture.image().constScanLine(y));
+        auto* dst = reinterpret_cast<QRgb*>(flat.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = src[x];
+            const int white = 255 - qAlpha(p); // premultiplied: colour + (1 - alpha) * white
+            dst[x] = qRgb(qRed(p) + white, qGreen(p) + white, qBlue(p) + white);
+        }
+    }
+    return flat;
+}
+
 Status allocatePicture(int width, int height, bool withAlpha, Picture& out) {
     if (width <= 0 || height <= 0)
         return Status::InvalidParameter;

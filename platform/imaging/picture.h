@@ -44,6 +44,13 @@ private:
     QImage image_;
 };
 
+// True when some pixel of a 32-bit image is not fully opaque.
+bool hasTranslucentPixels(const QImage& image);
+
+// The picture composited onto white, for formats without transparency; the picture itself when
+// it is opaque. A null image when the copy cannot be allocated.
+QImage flattenedOnWhite(const Picture& picture);
+
 // Allocates an uninitialised picture of the given format (RGB32 or ARGB32_Premultiplied).
 // Refuses sizes beyond the bound and reports a failed allocation instead of crashing.
 Status allocatePicture(int width, int height, bool withAlpha, Picture& out);

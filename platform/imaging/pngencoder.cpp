@@ -9,22 +9,17 @@ namespace {
 
 void writeData(png_structp png, png_bytep data, png_size_t length) {
     auto* device = static_cast<QIODevice*>(png_get_io_ptr(png));
-    if (device->write(reinterpret_cast<const char*>(data), qint64(length)) != qint64(length))
+    bool written = false;
+    try { // no exception may cross libpng's C frames
+        written =
+            device->write(reinterpret_cast<const char*>(data), qint64(length)) == qint64(length);
+    } catch (...) {
+    }
+    if (!written)
         png_error(png, "write failed");
 }
 
 void flushData(png_structp) {}
-
-bool anyTranslucent(const QImage& image) {
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if (qAlpha(row[x]) != 255)
-                return true;
-        }
-    }
-    return false;
-}
 
 // The libpng calls, between setjmp and the end with only trivially destructible locals, so
 // that a longjmp from png_error skips no destructor.
@@ -51,7 +46,7 @@ bool writePng(png_structp png, png_infop info, const QImage& image, bool alpha, 
 Status encodePng(const Picture& picture, QIODevice& device) {
     if (picture.isNull())
         return Status::InvalidParameter;
-    const bool alpha = picture.hasAlpha() && anyTranslucent(picture.image());
+    const bool alpha = picture.hasAlpha() && hasTranslucentPixels(picture.image());
     const QImage image = alpha ? picture.toStraightArgb() : picture.image();
     if (image.isNull())
         return Status::OutOfMemory;

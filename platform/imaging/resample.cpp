@@ -21,22 +21,22 @@ struct Axis {
     std::vector<int> offset;
 };
 
-// Spreads the rounding error onto the largest weight so every row of weights sums exactly to
-// one: a uniform colour stays exactly that colour.
-void normalise(std::vector<double>& w, std::vector<std::int32_t>& out) {
+// Rounds the running sums rather than each weight: the fixed-point weights are never negative
+// and always add up to exactly one, so a uniform colour stays exactly that colour even when
+// hundreds of source pixels fall into one output pixel.
+void normalise(const std::vector<double>& w, std::vector<std::int32_t>& out) {
     double sum = 0;
     for (double v : w)
         sum += v;
-    int total = 0;
-    std::size_t largest = 0;
-    for (std::size_t k = 0; k < w.size(); ++k) {
-        const auto fixed = std::int32_t(std::lround(w[k] / sum * kWeightOne));
-        out.push_back(fixed);
-        total += fixed;
-        if (w[k] > w[largest])
-            largest = k;
+    double running = 0;
+    std::int32_t previous = 0;
+    for (double v : w) {
+        running += v;
+        const auto cumulative = std::int32_t(std::lround(running / sum * kWeightOne));
+        out.push_back(cumulative - previous);
+        previous = cumulative;
     }
-    out[out.size() - w.size() + largest] += kWeightOne - total;
+    out.back() += kWeightOne - previous;
 }
 
 // Area averaging: each output pixel is the mean of the source area it covers.

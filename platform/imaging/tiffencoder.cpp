@@ -17,7 +17,11 @@ tmsize_t readProc(thandle_t h, void* buf, tmsize_t size) {
     return tmsize_t(deviceOf(h)->read(static_cast<char*>(buf), qint64(size)));
 }
 tmsize_t writeProc(thandle_t h, void* buf, tmsize_t size) {
-    return tmsize_t(deviceOf(h)->write(static_cast<const char*>(buf), qint64(size)));
+    try { // no exception may cross libtiff's C frames
+        return tmsize_t(deviceOf(h)->write(static_cast<const char*>(buf), qint64(size)));
+    } catch (...) {
+        return -1;
+    }
 }
 toff_t seekProc(thandle_t h, toff_t offset, int whence) {
     QIODevice* device = deviceOf(h);
@@ -45,17 +49,6 @@ void unmapProc(thandle_t, void*, toff_t) {}
 
 // libtiff prints warnings and errors to stderr by default; the status says what went wrong.
 void silence(const char*, const char*, va_list) {}
-
-bool anyTranslucent(const QImage& image) {
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if (qAlpha(row[x]) != 255)
-                return true;
-        }
-    }
-    return false;
-}
 
 void setTags(TIFF* tiff, const QImage& image, bool alpha) {
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, std::uint32_t(image.width()));
@@ -93,7 +86,7 @@ void packRow(const QRgb* src, int width, bool alpha, unsigned char* out) {
 Status encodeTiff(const Picture& picture, QIODevice& device) {
     if (picture.isNull())
         return Status::InvalidParameter;
-    const bool alpha = picture.hasAlpha() && anyTranslucent(picture.image());
+    const bool alpha = picture.hasAlpha() && hasTranslucentPixels(picture.image());
     const QImage image = alpha ? picture.toStraightArgb() : picture.image();
     if (image.isNull())
         return Status::OutOfMemory;

@@ -72,8 +72,8 @@ Status createPicture(int width, int height, Picture& out) {
     return Status::Ok;
 }
 
-Status drawStretched(const Picture& source, Picture& target, int width, int height) {
-    if (source.isNull() || target.isNull() || width <= 0 || height <= 0)
+Status resizePicture(const Picture& source, int width, int height, Picture& out) {
+    if (source.isNull() || width <= 0 || height <= 0)
         return Status::InvalidParameter;
     if (!sizeAllowed(width, height))
         return Status::TooLarge;
@@ -82,17 +82,27 @@ Status drawStretched(const Picture& source, Picture& target, int width, int heig
         scaled = resampleImage(source.image(), width, height);
         return scaled.isNull() ? Status::OutOfMemory : Status::Ok;
     });
+    if (status == Status::Ok)
+        out = Picture(std::move(scaled));
+    return status;
+}
+
+Status drawStretched(const Picture& source, Picture& target, int width, int height) {
+    if (target.isNull())
+        return Status::InvalidParameter;
+    Picture scaled;
+    const Status status = resizePicture(source, width, height, scaled);
     if (status != Status::Ok)
         return status;
     if (width == target.width() && height == target.height() && isBlank(target)) {
         // Drawing over a whole new (transparent) picture gives the scaled source itself, which
         // stays opaque when the source is.
-        target = Picture(std::move(scaled));
+        target = std::move(scaled);
         return Status::Ok;
     }
     QPainter painter(&target.image());
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.drawImage(0, 0, scaled);
+    painter.drawImage(0, 0, scaled.image());
     return Status::Ok;
 }
 
@@ -101,17 +111,8 @@ Status makeThumbnail(const Picture& source, QSize box, Picture& out) {
         return Status::InvalidParameter;
     const double scale = std::min(
         {1.0, double(box.width()) / source.width(), double(box.height()) / source.height()});
-    const int w = std::max(1, int(std::lround(source.width() * scale)));
-    const int h = std::max(1, int(std::lround(source.height() * scale)));
-    QImage scaled;
-    const Status status = guarded([&] {
-        scaled = resampleImage(source.image(), w, h);
-        return scaled.isNull() ? Status::OutOfMemory : Status::Ok;
-    });
-    if (status != Status::Ok)
-        return status;
-    out = Picture(std::move(scaled));
-    return Status::Ok;
+    return resizePicture(source, std::max(1, int(std::lround(source.width() * scale))),
+                         std::max(1, int(std::lround(source.height() * scale))), out);
 }
 
 } // namespace pix::imaging

@@ -29,6 +29,10 @@ Status createPicture(int width, int height, Picture& out);
 // target outside the rectangle are left alone; inside it the source replaces them.
 Status drawStretched(const Picture& source, Picture& target, int width, int height);
 
+// A new picture of width x height holding the whole source stretched to fill it: what drawing
+// into a new transparent picture gives, without making the blank picture first.
+Status resizePicture(const Picture& source, int width, int height, Picture& out);
+
 // A picture no larger than box, the source's proportions kept (at least 1 x 1).
 Status makeThumbnail(const Picture& source, QSize box, Picture& out);
 

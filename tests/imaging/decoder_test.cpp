@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace pix::imaging {
 namespace {
@@ -66,6 +67,18 @@ TEST(Detect, RecognisesFormatsByContentNotByName) {
     EXPECT_EQ(decodeBytes(QByteArray("plain text, not a picture"), picture),
               Status::UnknownImageFormat);
     EXPECT_EQ(decodeBytes(QByteArray(), picture), Status::UnknownImageFormat);
+}
+
+TEST(Detect, RefusesFoldersPipesAndDevicesWithoutReadingThem) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.jpg");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    Picture picture;
+    QSize size;
+    for (const QString& path : {fifo, dir.path(), QString("/dev/zero")}) {
+        EXPECT_EQ(decodeFile(path, picture), Status::FileNotFound) << path.toStdString();
+        EXPECT_EQ(measureFile(path, size), Status::FileNotFound) << path.toStdString();
+    }
 }
 
 TEST(Jpeg, ExifOrientationGivesTheUprightPictureAndSize) {

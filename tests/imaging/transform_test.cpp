@@ -117,6 +117,20 @@ TEST(DrawStretched, AveragesTheCoveredAreaWhenShrinking) {
         EXPECT_NEAR(qRed(target.image().pixel(x, 3)), 128, 1);
 }
 
+TEST(DrawStretched, StaysExactAtExtremeShrinkRatios) {
+    // Hundreds of source pixels per output pixel: one white pixel among black ones must stay a
+    // faint grey, not wrap around to white.
+    for (const int width : {1200, 2000, 3200, 30000}) {
+        QImage row(width, 1, QImage::Format_RGB32);
+        row.fill(qRgb(0, 0, 0));
+        row.setPixel(0, 0, qRgb(255, 255, 255));
+        Picture out;
+        ASSERT_EQ(resizePicture(Picture(row), 4, 1, out), Status::Ok);
+        EXPECT_LE(qRed(out.image().pixel(0, 0)), 2) << width;
+        EXPECT_EQ(qRed(out.image().pixel(3, 0)), 0) << width;
+    }
+}
+
 TEST(DrawStretched, LeavesNoDarkFringeAtTransparentEdges) {
     // Opaque red beside fully transparent black: every mixed pixel must still be pure red.
     QImage image(16, 4, QImage::Format_ARGB32);
