@@ -43,9 +43,10 @@ int main(int argc, char** argv) {
         std::puts(pix::kVersionText);
         return 0;
     }
-    if (!line.unknownSwitches.isEmpty() || line.jobFile.isEmpty()) {
-        for (const QString& unknown : line.unknownSwitches)
-            std::fprintf(stderr, "pixovia: unknown option %s\n", unknown.toLocal8Bit().constData());
+    // Other switches (Qt's own among them) do not change what is run.
+    for (const QString& unknown : line.unknownSwitches)
+        std::fprintf(stderr, "pixovia: ignoring option %s\n", unknown.toLocal8Bit().constData());
+    if (line.jobFile.isEmpty()) {
         std::fputs(pix::kUsageText, stderr);
         return 2;
     }

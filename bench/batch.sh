@@ -14,6 +14,11 @@ median() { sort -n | sed -n 2p; }
 run() { # mode width height -> "rows wall cpu peak converted" medians
   local lines
   lines=$(for _ in 1 2 3; do build/bench/batch_bench "$1" "$corpus/jpeg" "$out" "$2" "$3"; done)
+  if echo "$lines" | awk '$2 != $6 { bad = 1 } END { exit !bad }'; then
+    echo "bench: some pictures were not converted:" >&2
+    echo "$lines" >&2
+    exit 1
+  fi
   printf '%s %s %s %s\n' "$(echo "$lines" | awk '{print $2}' | head -1)" \
     "$(echo "$lines" | awk '{print $3}' | median)" "$(echo "$lines" | awk '{print $4}' | median)" \
     "$(echo "$lines" | awk '{print $5}' | median)"

@@ -4,7 +4,9 @@
 #include "jobs/joblist.h"
 #include "jobs/outputnaming.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QThread>
 #include <future>
 #include <new>
@@ -33,9 +35,21 @@ PreparedConversion prepareSafely(const JobItem& item, const QString& sourcePath)
     }
 }
 
+// One key per file however its path is spelt: absolute, cleaned, through the real (symlink-
+// resolved) folder when it exists, and case-folded, since on a case-insensitive volume two
+// spellings are one file. Waiting for an unrelated row costs a little speed, never correctness.
+QString fileKey(const QString& path) {
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    return ((real.isEmpty() ? QDir::cleanPath(folder) : real) + u'/' + info.fileName())
+        .toCaseFolded();
+}
+
 std::vector<Task> planTasks(const JobList& list) {
     std::vector<Task> tasks;
     tasks.reserve(std::size_t(list.rowCount()));
+    QHash<QString, int> lastWriter; // file key -> the last task writing that file
     for (int row = 0; row < list.rowCount(); ++row) {
         const JobItem* item = list.itemAt(row);
         if (!item)
@@ -44,12 +58,8 @@ std::vector<Task> planTasks(const JobList& list) {
         task.item = *item;
         task.sourcePath = joinPath(item->source.folder, list.rowName(row));
         task.outputPath = BuildOutputPath(*item, list.rowName(row));
-        // Compared without regard to case: on a case-insensitive volume these are one file.
-        for (int earlier = int(tasks.size()) - 1; earlier >= 0 && task.waitsFor < 0; --earlier) {
-            if (tasks[std::size_t(earlier)].outputPath.compare(task.sourcePath,
-                                                               Qt::CaseInsensitive) == 0)
-                task.waitsFor = earlier;
-        }
+        task.waitsFor = lastWriter.value(fileKey(task.sourcePath), -1);
+        lastWriter.insert(fileKey(task.outputPath), int(tasks.size()));
         tasks.push_back(std::move(task));
     }
     return tasks;
@@ -108,10 +118,7 @@ void StartBatch(JobList& list, const ConversionContext& context, const BatchOpti
         if (!QFileInfo::exists(task.sourcePath)) {
             if (task.submitted)
                 task.prepared.wait();
-            if (context.sink)
-                context.sink->AddOutputLine(
-                    QStringLiteral("Unable to save the file - %1.").arg(task.outputPath),
-                    std::nullopt);
+            LogUnableToSave(context, task.outputPath);
         } else {
             EnsureFolder(task.item.output.folder + u'/');
             if (CommitConversion(task.item, task.outputPath, takeResult(task), context))

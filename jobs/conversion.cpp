@@ -22,10 +22,6 @@ void logLine(const ConversionContext& context, const QString& text,
         context.sink->AddOutputLine(text, path);
 }
 
-void logFailure(const ConversionContext& context, const QString& outputPath) {
-    logLine(context, QStringLiteral("Unable to save the file - %1.").arg(outputPath));
-}
-
 // The decoded picture only needs to be as large as the output before it is turned.
 imaging::DecodeHint hintFor(const JobItem& item) {
     QSize size(item.output.width, item.output.height);
@@ -42,6 +38,10 @@ PreparedConversion failed(Status status) {
 }
 
 } // namespace
+
+void LogUnableToSave(const ConversionContext& context, const QString& outputPath) {
+    logLine(context, QStringLiteral("Unable to save the file - %1.").arg(outputPath));
+}
 
 int RotateFlipTypeFor(std::int32_t rotate, std::int32_t mirror) {
     using namespace imaging;
@@ -71,11 +71,9 @@ PreparedConversion PrepareConversion(const JobItem& item, const QString& sourceP
     status = imaging::rotateFlip(source, RotateFlipTypeFor(item.output.rotate, item.output.mirror));
     if (status != Status::Ok)
         return failed(status);
+    // The whole source stretched over a new picture of the output size.
     imaging::Picture output;
-    status = imaging::createPicture(item.output.width, item.output.height, output);
-    if (status != Status::Ok)
-        return failed(status);
-    status = imaging::drawStretched(source, output, item.output.width, item.output.height);
+    status = imaging::resizePicture(source, item.output.width, item.output.height, output);
     source = {}; // release the source pixels before encoding
     if (status != Status::Ok)
         return failed(status);
@@ -91,7 +89,7 @@ bool CommitConversion(const JobItem& item, const QString& outputPath, PreparedCo
                       const ConversionContext& context) {
     if (prepared.outcome != PreparedConversion::Outcome::Encoded) {
         // An item that cannot be written is reported, not skipped in silence.
-        logFailure(context, outputPath);
+        LogUnableToSave(context, outputPath);
         return false;
     }
     if (item.output.overwrite == 0 && QFileInfo::exists(outputPath)) {
@@ -103,7 +101,7 @@ bool CommitConversion(const JobItem& item, const QString& outputPath, PreparedCo
             return false;
     }
     if (imaging::writeFileReplacing(outputPath, prepared.bytes) != Status::Ok) {
-        logFailure(context, outputPath);
+        LogUnableToSave(context, outputPath);
         return false;
     }
     logLine(context, QStringLiteral("The file has been saved to %1 successfully.").arg(outputPath),

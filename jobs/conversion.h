@@ -46,6 +46,9 @@ PreparedConversion PrepareConversion(const JobItem& item, const QString& sourceP
 bool CommitConversion(const JobItem& item, const QString& outputPath, PreparedConversion prepared,
                       const ConversionContext& context);
 
+// Writes "Unable to save the file - %s." for the output path, with no folder attached.
+void LogUnableToSave(const ConversionContext& context, const QString& outputPath);
+
 // Both steps at once.
 bool ConvertItem(const JobItem& item, const QString& sourcePath, const QString& outputPath,
                  const ConversionContext& context);

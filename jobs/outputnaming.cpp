@@ -103,15 +103,18 @@ QString BuildOutputPath(const JobItem& item, const QString& rowName) {
     const QString& folder = item.output.folder;
     const QString extension = GetOutputExtension(item, item.output.formatCode);
     if (!item.output.prefix.isEmpty()) {
-        const QString separator = folder.endsWith(u'/') ? QString() : QStringLiteral("/");
+        const QString separator =
+            folder.isEmpty() || folder.endsWith(u'/') ? QString() : QStringLiteral("/");
         return folder + separator +
                fileNamePart(item.output.prefix + threeDigits(item.output.startNumber) + u'.' +
                             extension);
     }
+    // An empty folder means the current one, as for the source, never the file-system root.
+    const QString joined = folder.isEmpty() ? QString() : folder + u'/';
     const qsizetype dot = rowName.lastIndexOf(u'.');
     if (dot < 0)
-        return folder + u'/' + fileNamePart(rowName);
-    return folder + u'/' + fileNamePart(rowName.left(dot) + u'.' + extension);
+        return joined + fileNamePart(rowName);
+    return joined + fileNamePart(rowName.left(dot) + u'.' + extension);
 }
 
 imaging::EncoderId LookUpEncoder(const QString& mimeType) {

@@ -150,6 +150,20 @@ TEST_F(BatchRun, AnAbsurdOutputSizeIsReported) {
     EXPECT_FALSE(QFileInfo::exists(path("a.bmp")));
 }
 
+TEST_F(BatchRun, ARowWaitsForTheRowThatWritesItsSourceHoweverThePathIsSpelt) {
+    addPicture("a.png");
+    list.itemAt(0)->output.folder = path("out/"); // written as .../out//a.png
+    // The second row reads that output through a different spelling of the same folder.
+    list.AppendItem(std::make_unique<JobItem>(test::itemFor(path("x/../out"), "a.png", 40, 20)),
+                    "a.png");
+    QDir().mkpath(path("x"));
+    list.itemAt(1)->output.formatCode = kFormatJpg;
+    list.itemAt(1)->output.folder = path("out");
+    run(4);
+    EXPECT_EQ(list.rowCount(), 0) << lines().join("\n").toStdString();
+    EXPECT_TRUE(QFileInfo(path("out/a.jpg")).isFile());
+}
+
 // Builds the same mixed list of rows in a folder: renamed, resized, turned, missing sources,
 // clashing outputs and a row whose source is written by an earlier row.
 void buildMixedList(JobList& list, const QString& folder) {

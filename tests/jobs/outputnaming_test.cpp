@@ -27,6 +27,8 @@ TEST(OutputNaming, BuildsPathsFromFolderPrefixNumberAndFormat) {
         {"/D/Pics", "", 0, kFormatTiff, "README", "/D/Pics/readme"},
         {"/D/Pics", "", 0, kFormatBitmap, "a.b.c.png", "/D/Pics/a.b.c.bmp"},
         {"/Mixed/Case", "", 0, kFormatPng, "Photo.jpg", "/Mixed/Case/photo.png"},
+        {"", "", 0, kFormatPng, "Photo.jpg", "photo.png"},
+        {"", "n", 2, kFormatPng, "Photo.jpg", "n002.png"},
     };
     for (const PathCase& c : cases) {
         JobItem item = test::itemFor("/src", c.rowName, 10, 10);
