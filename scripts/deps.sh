@@ -9,7 +9,7 @@ packages=(
   libpugixml-dev libgif-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libdeflate-dev
   libgtest-dev
   clang libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth fonts-dejavu-core
 )
 if [ "${1:-}" = "--bench" ]; then
   packages+=(imagemagick graphicsmagick libvips-tools libjpeg-turbo-progs time)
