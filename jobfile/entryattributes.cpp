@@ -1,0 +1,146 @@
+#include "jobfile/entryattributes.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace pix {
+
+namespace {
+
+struct Keyword {
+    QLatin1String text;
+    std::int32_t format;
+};
+
+// "bmp" is listed so that asking for Bitmap always gives Bitmap, whatever the name says.
+const Keyword kFormatKeywords[] = {
+    {QLatin1String("bmp"), kFormatBitmap}, {QLatin1String("jpg"), kFormatJpg},
+    {QLatin1String("gif"), kFormatGif},    {QLatin1String("png"), kFormatPng},
+    {QLatin1String("tif"), kFormatTiff},
+};
+
+// An entry while its attributes are read: the format stays open until the name is known.
+struct RawEntry {
+    EntrySettings settings;
+    std::optional<std::int32_t> format;
+};
+
+JobOutput& out(RawEntry& entry) {
+    return entry.settings.item.output;
+}
+
+using Store = void (*)(RawEntry&, const QString&);
+
+// Every attribute an entry knows, with what it sets. An attribute that is absent leaves the
+// item's default (quality 80, everything else 0 or empty). An unknown "outputformat" keyword
+// leaves the format to the name again, even after a known one.
+
+struct AttributeRule {
+    QLatin1String name;
+    Store store;
+};
+
+const AttributeRule kAttributeRules[] = {
+    {QLatin1String("path"),
+     [](RawEntry& e, const QString& v) { e.settings.item.source.folder = v; }},
+    {QLatin1String("name"), [](RawEntry& e, const QString& v) { out(e).fileName = v; }},
+    {QLatin1String("outputfolder"), [](RawEntry& e, const QString& v) { out(e).folder = v; }},
+    {QLatin1String("width"), [](RawEntry& e, const QString& v) { out(e).width = atoiValue(v); }},
+    {QLatin1String("height"), [](RawEntry& e, const QString& v) { out(e).height = atoiValue(v); }},
+    {QLatin1String("outputformat"),
+     [](RawEntry& e, const QString& v) { e.format = formatFromKeyword(v); }},
+    {QLatin1String("quality"),
+     [](RawEntry& e, const QString& v) { out(e).quality = atoiValue(v); }},
+    {QLatin1String("rotate"), [](RawEntry& e, const QString& v) { out(e).rotate = atoiValue(v); }},
+    {QLatin1String("mirror"),
+     [](RawEntry& e, const QString& v) { out(e).mirror = atoiValue(v) > 0 ? 1 : 0; }},
+    {QLatin1String("overwrite"),
+     [](RawEntry& e, const QString& v) { out(e).overwrite = atoiValue(v); }},
+    {QLatin1String("prefix"), [](RawEntry& e, const QString& v) { out(e).prefix = v; }},
+    {QLatin1String("startnumber"),
+     [](RawEntry& e, const QString& v) { out(e).startNumber = atoiValue(v); }},
+    {QLatin1String("includesubfolders"),
+     [](RawEntry& e, const QString& v) { out(e).includeSubfolders = atoiValue(v); }},
+    {QLatin1String("filter"), [](RawEntry& e, const QString& v) { e.settings.filter = v; }},
+};
+
+const AttributeRule* findRule(const QString& name) {
+    const auto* found = std::find_if(std::begin(kAttributeRules), std::end(kAttributeRules),
+                                     [&name](const AttributeRule& rule) {
+                                         return name.compare(rule.name, Qt::CaseInsensitive) == 0;
+                                     });
+    return found != std::end(kAttributeRules) ? found : nullptr;
+}
+
+// The root "/" keeps its separator: without it the path would name the current folder.
+QString withoutTrailingSeparator(const QString& folder) {
+    if (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        return folder.chopped(1);
+    return folder;
+}
+
+void completeEntry(RawEntry& entry) {
+    JobItem& item = entry.settings.item;
+    item.source.folder = withoutTrailingSeparator(item.source.folder);
+    item.output.folder = item.output.folder.isEmpty()
+                             ? item.source.folder
+                             : withoutTrailingSeparator(item.output.folder);
+    item.output.formatCode = entry.format.value_or(formatFromName(item.output.fileName));
+}
+
+bool isCBlank(QChar c) {
+    return c == QLatin1Char(' ') || (c.unicode() >= '\t' && c.unicode() <= '\r');
+}
+
+bool isDigit(QChar c) {
+    return c.unicode() >= '0' && c.unicode() <= '9';
+}
+
+} // namespace
+
+EntrySettings readEntryAttributes(const pugi::xml_node& element) {
+    RawEntry entry;
+    for (const pugi::xml_attribute& attribute : element.attributes()) {
+        const char* value = attribute.value();
+        if (*value == '\0')
+            continue;
+        if (const AttributeRule* rule = findRule(QString::fromUtf8(attribute.name())))
+            rule->store(entry, QString::fromUtf8(value));
+    }
+    completeEntry(entry);
+    return std::move(entry.settings);
+}
+
+std::int32_t atoiValue(QStringView text) {
+    // Up to one past the largest int: enough to tell every saturated value, and no overflow.
+    constexpr std::int64_t kCap = std::int64_t(std::numeric_limits<std::int32_t>::max()) + 1;
+    qsizetype i = 0;
+    while (i < text.size() && isCBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
+        negative = text[i++] == QLatin1Char('-');
+    std::int64_t magnitude = 0;
+    for (; i < text.size() && isDigit(text[i]); ++i)
+        magnitude = std::min(magnitude * 10 + (text[i].unicode() - '0'), kCap);
+    if (negative)
+        return std::int32_t(-magnitude);
+    return std::int32_t(std::min(magnitude, kCap - 1));
+}
+
+std::optional<std::int32_t> formatFromKeyword(QStringView keyword) {
+    for (const Keyword& known : kFormatKeywords) {
+        if (keyword.compare(known.text, Qt::CaseInsensitive) == 0)
+            return known.format;
+    }
+    return std::nullopt;
+}
+
+std::int32_t formatFromName(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return kFormatBitmap;
+    return formatFromKeyword(QStringView(name).mid(dot + 1)).value_or(kFormatBitmap);
+}
+
+} // namespace pix

@@ -1,0 +1,33 @@
+// Loading an XML job file into the job list.
+//
+// A job file names pictures (elements "image") and folders (elements "folder"), each with its
+// conversion settings in attributes; every picture becomes one row of the job list. Problems
+// with the file itself are reported through the prompt with the caption "Error"; entries whose
+// pictures cannot be found are skipped without a message. Nothing here throws.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace pix {
+
+class JobList;
+class UserPrompt;
+
+struct JobFileOptions {
+    // The most folders one load may search, all folder entries together; negative for no
+    // limit. The program sets none; the fuzz target bounds its work with it.
+    int maxFolders = -1;
+};
+
+/// Loads the pictures and folders the job file names, with their settings, into the list.
+/// True when the file was read and parsed (whether or not any row was added); false after a
+/// message about a missing, unreadable or malformed file.
+bool LoadJobFile(const QString& path, JobList& list, UserPrompt* prompt,
+                 const JobFileOptions& options = {});
+
+/// The same for a job file already in memory: the parse, the walk and their messages.
+bool LoadJobFileFromMemory(const QByteArray& bytes, JobList& list, UserPrompt* prompt,
+                           const JobFileOptions& options = {});
+
+} // namespace pix

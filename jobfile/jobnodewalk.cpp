@@ -1,0 +1,48 @@
+#include "jobfile/jobnodewalk.h"
+
+#include "jobfile/jobentry.h"
+
+#include <QLatin1String>
+#include <QString>
+
+namespace pix {
+
+namespace {
+
+void visitElement(JobList& list, const pugi::xml_node& element, FolderBudget& budget) {
+    const QString name = QString::fromUtf8(element.name());
+    if (name.compare(QLatin1String("image"), Qt::CaseInsensitive) == 0)
+        AddJobEntry(list, element, true, budget);
+    else if (name.compare(QLatin1String("folder"), Qt::CaseInsensitive) == 0)
+        AddJobEntry(list, element, false, budget);
+}
+
+// The node after node in the walk once its children are done or skipped: its next sibling,
+// or the next sibling of the nearest ancestor that has one, never climbing up to stop.
+pugi::xml_node nextAfter(pugi::xml_node node, const pugi::xml_node& stop) {
+    while (node && node != stop) {
+        if (const pugi::xml_node sibling = node.next_sibling())
+            return sibling;
+        node = node.parent();
+    }
+    return pugi::xml_node();
+}
+
+} // namespace
+
+void WalkJobNodes(JobList& list, pugi::xml_node node, FolderBudget& budget) {
+    const pugi::xml_node stop = node.parent();
+    while (node) {
+        if (node.type() == pugi::node_element) {
+            visitElement(list, node, budget);
+            const pugi::xml_node child = node.first_child();
+            if (child.type() == pugi::node_element) {
+                node = child;
+                continue;
+            }
+        }
+        node = nextAfter(node, stop);
+    }
+}
+
+} // namespace pix

@@ -1,0 +1,18 @@
+// The sizes of a job item made from a job file: measuring its picture, and the turn.
+#pragma once
+
+#include "jobs/jobitem.h"
+
+#include <QString>
+
+namespace pix {
+
+/// Fills the item's zero sizes from the picture at path, each side by itself: a zero source
+/// side takes the picture's (upright) side, then a zero output side takes the source's. A file
+/// that cannot be measured leaves every size as it was.
+void MeasurePicture(const QString& path, JobItem& item);
+
+/// A quarter turn (rotate 90 or 270) exchanges the output width and height.
+void exchangeSidesForTurn(JobOutput& output);
+
+} // namespace pix
