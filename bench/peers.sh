@@ -36,9 +36,10 @@ measure() {
   local out=$1
   shift
   rm -rf "$out" && mkdir -p "$out"
-  local t
-  t=$( { /usr/bin/time -f '%e %U %S %M' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
-  local bytes
+  /usr/bin/time -o "$work/time" -f '%e %U %S %M' "$@" >/dev/null 2>"$work/stderr" ||
+    echo "bench: $1 failed: $(tail -2 "$work/stderr")" >&2
+  local t bytes
+  t=$(tail -1 "$work/time")
   bytes=$(find "$out" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')
   echo "$t $bytes" | awk '{printf "%.3f %.3f %d %d\n", $1, $2 + $3, $4, $5}'
 }
@@ -100,7 +101,8 @@ inputs=("$corpus"/jpeg/*.jpg)
 make_job "$corpus/jpeg" '*.jpg' 'outputformat="jpg" quality="80"' 800x600 "$out" >"$work/w1.xml"
 row W1 pixovia "$(median_of "$out" "$pixovia" --console "$work/w1.xml")"
 row W1 imagemagick "$(median_of "$out" mogrify -path "$out" -resize '800x600!' -quality 80 -format jpg "${inputs[@]}")"
-row W1 graphicsmagick "$(median_of "$out" gm mogrify -output-directory "$out" -resize '800x600!' -quality 80 -format jpg "${inputs[@]}")"
+names=("${inputs[@]##*/}")
+row W1 graphicsmagick "$(median_of "$out" bench/gm-in.sh "$corpus/jpeg" -output-directory "$out" -resize '800x600!' -quality 80 -format jpg "${names[@]}")"
 row W1 libvips "$(median_of "$out" vipsthumbnail -s '800x600!' -o "$out/%s.jpg[Q=80]" "${inputs[@]}")"
 
 # The codec limit of W1 (bench/codec-limit.sh), with the DCT scales worked out beforehand.
@@ -117,23 +119,24 @@ row W1 codec-limit "$(median_of "$out" bench/codec-limit.sh "$out" "$work/frame.
 make_job "$corpus/jpeg" '*.jpg' 'outputformat="png"' full "$out" >"$work/w2.xml"
 row W2 pixovia "$(median_of "$out" "$pixovia" --console "$work/w2.xml")"
 row W2 imagemagick "$(median_of "$out" mogrify -path "$out" -format png "${inputs[@]}")"
-row W2 graphicsmagick "$(median_of "$out" gm mogrify -output-directory "$out" -format png "${inputs[@]}")"
+row W2 graphicsmagick "$(median_of "$out" bench/gm-in.sh "$corpus/jpeg" -output-directory "$out" -format png "${names[@]}")"
 row W2 libvips "$(median_of "$out" bash -c 'for f in "$@"; do b=$(basename "${f%.*}"); vips copy "$f" "'"$out"'/$b.png"; done' _ "${inputs[@]}")"
 
 # W3: every JPEG turned 90 degrees and mirrored, JPEG quality 90, full size.
 make_job "$corpus/jpeg" '*.jpg' 'outputformat="jpg" quality="90" rotate="90" mirror="1"' full "$out" >"$work/w3.xml"
 row W3 pixovia "$(median_of "$out" "$pixovia" --console "$work/w3.xml")"
 row W3 imagemagick "$(median_of "$out" mogrify -path "$out" -rotate 90 -flop -quality 90 -format jpg "${inputs[@]}")"
-row W3 graphicsmagick "$(median_of "$out" gm mogrify -output-directory "$out" -rotate 90 -flop -quality 90 -format jpg "${inputs[@]}")"
+row W3 graphicsmagick "$(median_of "$out" bench/gm-in.sh "$corpus/jpeg" -output-directory "$out" -rotate 90 -flop -quality 90 -format jpg "${names[@]}")"
 row W3 libvips "$(median_of "$out" bash -c 'for f in "$@"; do b=$(basename "${f%.*}"); vips rot "$f" "'"$work"'/t.v" d90 && vips flip "'"$work"'/t.v" "'"$out"'/$b.jpg[Q=90]" horizontal; done' _ "${inputs[@]}")"
 
 # W4: PNG, BMP, GIF and TIFF pictures to GIF and to TIFF at half their size.
 inputs=("$mixed"/*.*)
+names=("${inputs[@]##*/}")
 for format in gif tif; do
   make_job "$mixed" '*.*' "outputformat=\"$format\"" half "$out" >"$work/w4-$format.xml"
   row "W4" "pixovia-$format" "$(median_of "$out" "$pixovia" --console "$work/w4-$format.xml")"
   row "W4" "im-$format" "$(median_of "$out" mogrify -path "$out" -resize 50% -format "$format" "${inputs[@]}")"
-  row "W4" "gm-$format" "$(median_of "$out" gm mogrify -output-directory "$out" -resize 50% -format "$format" "${inputs[@]}")"
+  row "W4" "gm-$format" "$(median_of "$out" bench/gm-in.sh "$mixed" -output-directory "$out" -resize 50% -format "$format" "${names[@]}")"
   row "W4" "vips-$format" "$(median_of "$out" bash -c 'for f in "$@"; do b=$(basename "${f%.*}"); vips resize "$f" "'"$out"'/$b.'"$format"'" 0.5; done' _ "${inputs[@]}")"
 done
 
