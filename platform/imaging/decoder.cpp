@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 #include <cstring>
 
 namespace pix::imaging {
@@ -19,23 +20,10 @@ bool startsWith(const unsigned char* data, std::size_t size, const char* magic, 
     return size >= n && std::memcmp(data, magic, n) == 0;
 }
 
-std::uint16_t le16(const unsigned char* p) {
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
-
 bool looksLikeIco(const unsigned char* data, std::size_t size) {
     // ICONDIR: reserved 0, type 1 (icon), at least one entry whose header fits.
-    return size >= 6 + 16 && le16(data) == 0 && le16(data + 2) == 1 && le16(data + 4) > 0;
-}
-
-bool looksLikeWmf(const unsigned char* data, std::size_t size) {
-    if (startsWith(data, size, "\xD7\xCD\xC6\x9A", 4))
-        return true; // placeable header
-    // Standard header: type 1 (memory) or 2 (disk), header size 9 words, version 0x100 or 0x300.
-    if (size < 18)
-        return false;
-    const auto type = le16(data), words = le16(data + 2), version = le16(data + 4);
-    return (type == 1 || type == 2) && words == 9 && (version == 0x100 || version == 0x300);
+    return size >= 6 + 16 && qFromLittleEndian<quint16>(data) == 0 &&
+           qFromLittleEndian<quint16>(data + 2) == 1 && qFromLittleEndian<quint16>(data + 4) > 0;
 }
 
 Status fromWmf(wmf::WmfResult result) {
@@ -90,7 +78,7 @@ ImageFormat detectFormat(const unsigned char* data, std::size_t size) {
         return ImageFormat::Gif;
     if (startsWith(data, size, "II*\0", 4) || startsWith(data, size, "MM\0*", 4))
         return ImageFormat::Tiff;
-    if (looksLikeWmf(data, size))
+    if (wmf::isWmf(data, size))
         return ImageFormat::Wmf;
     if (looksLikeIco(data, size))
         return ImageFormat::Ico;

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QtEndian>
 #include <mutex>
 
 namespace pix::imaging {
@@ -28,21 +29,17 @@ void raiseQtAllocationLimit() {
     std::call_once(once, [] { QImageReader::setAllocationLimit(int((kMaxPixels * 8) >> 20)); });
 }
 
-std::uint16_t le16(const unsigned char* p) {
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
-
 // The icon directory entry with the most pixels, and among equals the deepest one. A width or
 // height byte of 0 stands for 256; PNG-compressed entries are at least that large.
 int largestIconEntry(const unsigned char* data, std::size_t size) {
-    const std::size_t count = le16(data + 4);
+    const std::size_t count = qFromLittleEndian<quint16>(data + 4);
     int best = -1;
     long long bestArea = -1;
     int bestDepth = -1;
     for (std::size_t i = 0; i < count && 6 + 16 * (i + 1) <= size; ++i) {
         const unsigned char* e = data + 6 + 16 * i;
         const long long w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
-        const int depth = le16(e + 6);
+        const int depth = qFromLittleEndian<quint16>(e + 6);
         if (w * h > bestArea || (w * h == bestArea && depth > bestDepth)) {
             best = int(i);
             bestArea = w * h;

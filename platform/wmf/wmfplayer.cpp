@@ -107,6 +107,11 @@ WmfResult render(const unsigned char* data, std::size_t size, QImage& target) {
 
 } // namespace
 
+bool isWmf(const unsigned char* data, std::size_t size) {
+    Header header;
+    return readHeader(data, size, header) != WmfResult::NotWmf;
+}
+
 WmfResult measureWmf(const unsigned char* data, std::size_t size, QSize& pixelSize) {
     try {
         return measure(data, size, pixelSize);

@@ -14,6 +14,10 @@ enum class WmfResult {
     Malformed, // a record runs past the end of the data or is otherwise invalid
 };
 
+// True when the data starts with a metafile header (placeable or standard), so that format
+// detection and playback agree on what a metafile is.
+bool isWmf(const unsigned char* data, std::size_t size);
+
 // The picture's own pixel size: for a placeable file its bounding box at 96 dots per inch,
 // otherwise the first window extent the records set (or, without one, the extent of the
 // drawing). A size below one pixel, a side above 65535 or an area above 2^28 pixels is
