@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QtEndian>
+#include <cstring>
 #include <mutex>
 
 namespace pix::imaging {
@@ -49,6 +50,22 @@ int largestIconEntry(const unsigned char* data, std::size_t size) {
     return best;
 }
 
+// Every PNG chunk must lie within the file. libpng allocates a chunk's declared length before
+// reading it, so a few hundred hostile bytes could otherwise ask for gigabytes.
+bool pngChunksFit(const unsigned char* data, std::size_t size) {
+    constexpr std::size_t kSignature = 8, kChunkOverhead = 12; // length, type, checksum
+    std::size_t at = kSignature;
+    while (at + kChunkOverhead <= size) {
+        const std::size_t length = qFromBigEndian<quint32>(data + at);
+        if (length > size - at - kChunkOverhead)
+            return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
+            return true;
+        at += kChunkOverhead + length;
+    }
+    return false; // no end chunk: truncated
+}
+
 struct Reader {
     QByteArray bytes;
     QBuffer buffer;
@@ -81,6 +98,8 @@ struct Reader {
 } // namespace
 
 Status decodeWithQt(const unsigned char* data, std::size_t size, ImageFormat format, Picture& out) {
+    if (format == ImageFormat::Png && !pngChunksFit(data, size))
+        return Status::CorruptData;
     Reader r(data, size, format);
     const QSize declared = r.uprightSize();
     if (declared.isValid() && !sizeAllowed(declared.width(), declared.height()))

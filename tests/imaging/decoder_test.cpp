@@ -178,6 +178,16 @@ TEST(HostileInput, OversizedHeadersAreRefusedBeforeAllocating) {
     }
 }
 
+TEST(HostileInput, APngChunkLongerThanTheFileIsRefusedBeforeAllocating) {
+    // A text chunk after the image data claiming two gigabytes, in a file of a few hundred bytes.
+    QByteArray png = test::encodeToMemory(test::quadrants(16, 12), "image/png");
+    const qsizetype end = png.size() - 12; // the IEND chunk
+    QByteArray text("\x7E\x00\x00\x25tEXtdate", 12);
+    png.insert(end, text + QByteArray(8, 'x'));
+    Picture picture;
+    EXPECT_EQ(decodeBytes(png, picture), Status::CorruptData);
+}
+
 TEST(Measure, ReadsTheSizeOfEveryEncodedFormat) {
     for (const char* mime : {"image/jpeg", "image/png", "image/tiff", "image/bmp", "image/gif"}) {
         QSize size;
