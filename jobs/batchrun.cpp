@@ -8,8 +8,12 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QThread>
-#include <future>
+#include <condition_variable>
+#include <mutex>
 #include <new>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace pix {
@@ -21,8 +25,8 @@ struct Task {
     QString sourcePath;
     QString outputPath;
     int waitsFor = -1; // an earlier row whose output is this row's source
-    std::future<PreparedConversion> prepared;
-    bool submitted = false;
+    PreparedConversion prepared;
+    bool done = false;
 };
 
 PreparedConversion prepareSafely(const JobItem& item, const QString& sourcePath) {
@@ -65,35 +69,95 @@ std::vector<Task> planTasks(const JobList& list) {
     return tasks;
 }
 
+// A fixed set of worker threads preparing rows in row order. One worker per core decodes at a
+// time, and finished rows wait for their commit only up to one row beyond the workers, so the
+// pictures and encoded files held at once are bounded however long the list. A row that reads an
+// earlier row's output is not started before that row is committed.
 class Pipeline {
 public:
-    Pipeline(std::vector<Task>& tasks, int threads) : tasks_(tasks), window_(threads + 1) {}
-
-    // Starts work on rows ahead of `current` (all rows before it are committed), in row order,
-    // stopping at a row that waits for one not yet committed.
-    void fill(std::size_t current) {
-        while (next_ < tasks_.size() && next_ < current + std::size_t(window_)) {
-            Task& task = tasks_[next_];
-            if (task.waitsFor >= 0 && std::size_t(task.waitsFor) >= current)
-                break;
-            task.prepared = std::async(std::launch::async, prepareSafely, std::cref(task.item),
-                                       std::cref(task.sourcePath));
-            task.submitted = true;
-            ++next_;
+    Pipeline(std::vector<Task>& tasks, int threads)
+        : tasks_(tasks), window_(std::size_t(threads) + 1) {
+        for (int i = 0; i < threads; ++i) {
+            try {
+                workers_.emplace_back([this] { work(); });
+            } catch (const std::system_error&) {
+                break; // fewer workers; the committing thread prepares what is left
+            }
         }
     }
 
-private:
-    std::vector<Task>& tasks_;
-    int window_;
-    std::size_t next_ = 0;
-};
+    ~Pipeline() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& worker : workers_)
+            worker.join();
+    }
 
-PreparedConversion takeResult(Task& task) {
-    if (!task.submitted)
-        return prepareSafely(task.item, task.sourcePath);
-    return task.prepared.get();
-}
+    // The prepared conversion of task `index`, once every task before it is committed.
+    PreparedConversion take(std::size_t index) {
+        std::unique_lock lock(mutex_);
+        committed_ = index;
+        changed_.notify_all();
+        Task& task = tasks_[index];
+        if (next_ == index && startable(index)) {
+            ++next_; // no worker has it yet: prepare it here rather than wait
+            lock.unlock();
+            return prepareSafely(task.item, task.sourcePath);
+        }
+        changed_.wait(lock, [&] { return task.done; });
+        return std::move(task.prepared);
+    }
+
+    // Waits until no worker is still preparing task `index` (a row skipped without its result).
+    void skip(std::size_t index) {
+        std::unique_lock lock(mutex_);
+        committed_ = index;
+        changed_.notify_all();
+        if (next_ == index) {
+            ++next_;
+            return;
+        }
+        changed_.wait(lock, [&] { return tasks_[index].done; });
+        tasks_[index].prepared = {};
+    }
+
+private:
+    bool startable(std::size_t index) const {
+        const int waitsFor = tasks_[index].waitsFor;
+        return waitsFor < 0 || std::size_t(waitsFor) < committed_;
+    }
+
+    void work() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [&] {
+                return stopping_ || next_ >= tasks_.size() ||
+                       (next_ < committed_ + window_ && startable(next_));
+            });
+            if (stopping_ || next_ >= tasks_.size())
+                return;
+            Task& task = tasks_[next_++];
+            lock.unlock();
+            PreparedConversion prepared = prepareSafely(task.item, task.sourcePath);
+            lock.lock();
+            task.prepared = std::move(prepared);
+            task.done = true;
+            changed_.notify_all();
+        }
+    }
+
+    std::vector<Task>& tasks_;
+    const std::size_t window_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t next_ = 0;      // the next task to start
+    std::size_t committed_ = 0; // tasks before this one are committed
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
+};
 
 } // namespace
 
@@ -108,25 +172,28 @@ void StartBatch(JobList& list, const ConversionContext& context, const BatchOpti
     }
     std::vector<Task> tasks = planTasks(list);
     const int threads = options.threads > 0 ? options.threads : QThread::idealThreadCount();
-    Pipeline pipeline(tasks, threads);
+    std::optional<Pipeline> pipeline;
+    if (threads > 1)
+        pipeline.emplace(tasks, threads);
 
     std::vector<int> converted;
     for (std::size_t i = 0; i < tasks.size(); ++i) {
-        if (threads > 1)
-            pipeline.fill(i);
         Task& task = tasks[i];
         if (!QFileInfo::exists(task.sourcePath)) {
-            if (task.submitted)
-                task.prepared.wait();
+            if (pipeline)
+                pipeline->skip(i);
             LogUnableToSave(context, task.outputPath);
         } else {
             EnsureFolder(task.item.output.folder + u'/');
-            if (CommitConversion(task.item, task.outputPath, takeResult(task), context))
+            PreparedConversion prepared =
+                pipeline ? pipeline->take(i) : prepareSafely(task.item, task.sourcePath);
+            if (CommitConversion(task.item, task.outputPath, std::move(prepared), context))
                 converted.push_back(taskRows[i]);
         }
         if (options.progress)
             options.progress(int(i) + 1, int(tasks.size()));
     }
+    pipeline.reset();
     list.RemoveRows(converted);
 }
 

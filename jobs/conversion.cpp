@@ -22,12 +22,14 @@ void logLine(const ConversionContext& context, const QString& text,
         context.sink->AddOutputLine(text, path);
 }
 
-// The decoded picture only needs to be as large as the output before it is turned.
+// The decoded picture only needs to be as large as the output before it is turned; the decoder
+// turns and mirrors it as it goes.
 imaging::DecodeHint hintFor(const JobItem& item) {
     QSize size(item.output.width, item.output.height);
     if (item.output.rotate == 90 || item.output.rotate == 270)
         size.transpose();
-    return {size.isValid() ? size : QSize()};
+    return {size.isValid() ? size : QSize(),
+            RotateFlipTypeFor(item.output.rotate, item.output.mirror)};
 }
 
 PreparedConversion failed(Status status) {
@@ -66,9 +68,6 @@ PreparedConversion PrepareConversion(const JobItem& item, const QString& sourceP
     }
     imaging::Picture source;
     Status status = imaging::decodeFile(sourcePath, source, hintFor(item));
-    if (status != Status::Ok)
-        return failed(status);
-    status = imaging::rotateFlip(source, RotateFlipTypeFor(item.output.rotate, item.output.mirror));
     if (status != Status::Ok)
         return failed(status);
     // The whole source stretched over a new picture of the output size.

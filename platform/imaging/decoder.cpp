@@ -5,6 +5,7 @@
 #include "platform/imaging/guard.h"
 #include "platform/imaging/jpegcodec.h"
 #include "platform/imaging/qtdecoder.h"
+#include "platform/imaging/transform.h"
 #include "platform/wmf/wmfplayer.h"
 
 #include <QFile>
@@ -129,15 +130,14 @@ Status readWholeFile(const QString& path, QByteArray& bytes) {
 
 namespace {
 
-Status decodeAny(const unsigned char* data, std::size_t size, Picture& out,
-                 const DecodeHint& hint) {
-    switch (detectFormat(data, size)) {
+// Decodes the picture upright, unturned; JPEG is handled apart since it turns while decoding.
+Status decodeUpright(ImageFormat format, const unsigned char* data, std::size_t size,
+                     Picture& out) {
+    switch (format) {
     case ImageFormat::Bmp:
         return decodeBmp(data, size, out);
     case ImageFormat::Gif:
         return decodeGif(data, size, out);
-    case ImageFormat::Jpeg:
-        return decodeJpeg(data, size, hint, out);
     case ImageFormat::Wmf:
         return decodeWmf(data, size, out);
     case ImageFormat::Png:
@@ -146,6 +146,7 @@ Status decodeAny(const unsigned char* data, std::size_t size, Picture& out,
         return decodeWithQt(data, size, ImageFormat::Tiff, out);
     case ImageFormat::Ico:
         return decodeWithQt(data, size, ImageFormat::Ico, out);
+    case ImageFormat::Jpeg:
     case ImageFormat::Unknown:
         break;
     }
@@ -178,9 +179,21 @@ Status measureAny(const unsigned char* data, std::size_t size, QSize& out) {
 
 Status decodeMemory(const unsigned char* data, std::size_t size, Picture& out,
                     const DecodeHint& hint) {
-    if (!data && size > 0)
+    if ((!data && size > 0) || hint.rotateFlip < RotateNoneFlipNone ||
+        hint.rotateFlip > Rotate270FlipX)
         return Status::InvalidParameter;
-    return guarded([&] { return decodeAny(data, size, out, hint); });
+    return guarded([&] {
+        const ImageFormat format = detectFormat(data, size);
+        if (format == ImageFormat::Jpeg)
+            return decodeJpeg(data, size, hint, out);
+        Picture picture;
+        Status status = decodeUpright(format, data, size, picture);
+        if (status == Status::Ok)
+            status = rotateFlip(picture, hint.rotateFlip);
+        if (status == Status::Ok)
+            out = std::move(picture);
+        return status;
+    });
 }
 
 Status measureMemory(const unsigned char* data, std::size_t size, QSize& out) {

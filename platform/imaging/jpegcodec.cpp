@@ -1,8 +1,8 @@
 #include "platform/imaging/jpegcodec.h"
 
-#include "platform/imaging/transform.h"
-
+#include "platform/imaging/guard.h"
 #include "platform/imaging/jpegerrors.h"
+#include "platform/imaging/transform.h"
 
 #include <jerror.h>
 
@@ -111,19 +111,56 @@ bool startDecode(DecodeState& s, const unsigned char* data, std::size_t size, QS
     return true;
 }
 
-bool readPixels(DecodeState& s, QImage& image, std::vector<JSAMPLE>& cmykRow) {
+// Rows decoded per call when the picture is turned or converted on the way: enough to fill the
+// cache lines of the turned picture's columns, few enough to stay in the cache themselves.
+constexpr int kBandRows = 16;
+
+// Buffers for a picture that does not go straight into its rows: a band of decoded rows, in
+// CMYK or in 32-bit pixels, and the same band as pixels.
+struct Band {
+    std::vector<JSAMPLE> samples;
+    std::vector<QRgb> pixels;
+    std::vector<JSAMPROW> rows;
+};
+
+bool readPixels(DecodeState& s, QImage& image, int type, Band& band) {
     if (setjmp(s.errors.jump))
         return false;
     jpeg_start_decompress(&s.cinfo);
     const bool cmyk = s.cinfo.out_color_space == JCS_CMYK;
     const bool inverted = s.cinfo.saw_Adobe_marker;
-    while (s.cinfo.output_scanline < s.cinfo.output_height) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(int(s.cinfo.output_scanline)));
-        JSAMPROW row = cmyk ? cmykRow.data() : reinterpret_cast<JSAMPROW>(line);
-        if (jpeg_read_scanlines(&s.cinfo, &row, 1) != 1 || s.errors.truncated)
-            return false;
-        if (cmyk)
-            cmykRowToRgb(cmykRow.data(), line, s.cinfo.output_width, inverted);
+    const JDIMENSION width = s.cinfo.output_width;
+    const QSize size(int(width), int(s.cinfo.output_height));
+    if (!cmyk && type == RotateNoneFlipNone) {
+        while (s.cinfo.output_scanline < s.cinfo.output_height) {
+            JSAMPROW row = image.scanLine(int(s.cinfo.output_scanline));
+            if (jpeg_read_scanlines(&s.cinfo, &row, 1) != 1 || s.errors.truncated)
+                return false;
+        }
+    } else {
+        const std::size_t sampleRow = std::size_t(width) * 4;
+        const auto pixelRow = qsizetype(sampleRow);
+        for (int i = 0; i < kBandRows; ++i)
+            band.rows[std::size_t(i)] = band.samples.data() + std::size_t(i) * sampleRow;
+        while (s.cinfo.output_scanline < s.cinfo.output_height) {
+            const int first = int(s.cinfo.output_scanline);
+            int count = 0;
+            while (count < kBandRows && s.cinfo.output_scanline < s.cinfo.output_height) {
+                const JDIMENSION read = jpeg_read_scanlines(&s.cinfo, band.rows.data() + count,
+                                                            JDIMENSION(kBandRows - count));
+                if (read == 0 || s.errors.truncated)
+                    return false;
+                count += int(read);
+            }
+            const auto* pixels = reinterpret_cast<const uchar*>(band.samples.data());
+            if (cmyk) {
+                for (int i = 0; i < count; ++i)
+                    cmykRowToRgb(band.rows[std::size_t(i)],
+                                 band.pixels.data() + std::size_t(i) * width, width, inverted);
+                pixels = reinterpret_cast<const uchar*>(band.pixels.data());
+            }
+            copyRowsRotated(pixels, pixelRow, first, count, size, type, image);
+        }
     }
     jpeg_finish_decompress(&s.cinfo);
     return !s.errors.truncated;
@@ -161,16 +198,26 @@ Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint&
     jpeg_progress_mgr progress{};
     progress.progress_monitor = onProgress;
 
+    const int type = composeRotateFlip(rotateFlipForOrientation(orientation), hint.rotateFlip);
     Status status = Status::CorruptData;
     Picture picture;
-    std::vector<JSAMPLE> cmykRow;
+    Band band;
     if (startDecode(s, data, size, hint.minSize, orientation)) {
         s.cinfo.progress = &progress;
-        status =
-            allocatePicture(int(s.cinfo.output_width), int(s.cinfo.output_height), false, picture);
-        if (status == Status::Ok && s.cinfo.out_color_space == JCS_CMYK)
-            cmykRow.resize(std::size_t(s.cinfo.output_width) * 4);
-        if (status == Status::Ok && !readPixels(s, picture.image(), cmykRow))
+        const QSize turned =
+            rotatedSize(int(s.cinfo.output_width), int(s.cinfo.output_height), type);
+        status = allocatePicture(turned.width(), turned.height(), false, picture);
+        const bool cmyk = s.cinfo.out_color_space == JCS_CMYK;
+        if (status == Status::Ok && (cmyk || type != RotateNoneFlipNone)) {
+            status = guarded([&] {
+                band.samples.resize(std::size_t(s.cinfo.output_width) * 4 * kBandRows);
+                band.rows.resize(kBandRows);
+                if (cmyk)
+                    band.pixels.resize(std::size_t(s.cinfo.output_width) * kBandRows);
+                return Status::Ok;
+            });
+        }
+        if (status == Status::Ok && !readPixels(s, picture.image(), type, band))
             status = Status::CorruptData;
     } else if (sizeAllowed(s.cinfo.image_width, s.cinfo.image_height) || s.cinfo.image_width == 0) {
         status = Status::CorruptData;
@@ -178,9 +225,6 @@ Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint&
         status = Status::TooLarge;
     }
     jpeg_destroy_decompress(&s.cinfo);
-    if (status != Status::Ok)
-        return status;
-    status = rotateFlip(picture, rotateFlipForOrientation(orientation));
     if (status == Status::Ok)
         out = std::move(picture);
     return status;

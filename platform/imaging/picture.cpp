@@ -21,10 +21,12 @@ QImage Picture::toStraightArgb() const {
     if (image_.isNull())
         return {};
     if (!hasAlpha()) {
-        // RGB32 already holds 0xFF in the alpha byte; reinterpret without copying pixels.
-        QImage view = image_;
-        view.reinterpretAsFormat(QImage::Format_ARGB32);
-        return view;
+        // RGB32 already holds 0xFF in the alpha byte: a read-only view of the same pixels,
+        // which holds a reference to them so that it stays valid whatever happens to this one.
+        auto* owner = new QImage(image_);
+        return QImage(
+            owner->constBits(), owner->width(), owner->height(), owner->bytesPerLine(),
+            QImage::Format_ARGB32, [](void* info) { delete static_cast<QImage*>(info); }, owner);
     }
     return image_.convertToFormat(QImage::Format_ARGB32);
 }

@@ -37,7 +37,8 @@ public:
     const QImage& image() const { return image_; }
     QImage& image() { return image_; }
 
-    // The pixels with straight (not premultiplied) alpha, as encoders want them.
+    // The pixels with straight (not premultiplied) alpha, as encoders want them. For an opaque
+    // picture the pixels are shared, not copied.
     QImage toStraightArgb() const;
 
 private:

@@ -4,7 +4,6 @@
 #include "platform/imaging/resample.h"
 
 #include <QPainter>
-#include <QTransform>
 #include <algorithm>
 #include <cmath>
 
@@ -12,9 +11,25 @@ namespace pix::imaging {
 
 namespace {
 
-// Exact quarter turns (Qt uses a pixel-exact rotation, no interpolation, for multiples of 90).
-QImage turned(const QImage& image, int degrees) {
-    return image.transformed(QTransform().rotate(degrees));
+bool isQuarterTurn(int type) {
+    return type % 2 == 1;
+}
+
+// A rotate-flip type as a 2 x 2 matrix acting on pixel offsets from the centre (x to the right,
+// y down): the clockwise quarter turn maps (x, y) to (-y, x), the flip maps (x, y) to (-x, y).
+struct Matrix {
+    int a, b, c, d; // x' = a x + b y, y' = c x + d y
+};
+
+Matrix matrixOf(int type) {
+    static constexpr Matrix kTurns[4] = {
+        {1, 0, 0, 1}, {0, -1, 1, 0}, {-1, 0, 0, -1}, {0, 1, -1, 0}};
+    Matrix m = kTurns[type % 4];
+    if (type >= RotateNoneFlipX) {
+        m.a = -m.a;
+        m.b = -m.b;
+    }
+    return m;
 }
 
 bool isBlank(const Picture& picture) {
@@ -30,6 +45,88 @@ bool isBlank(const Picture& picture) {
 }
 
 } // namespace
+
+int composeRotateFlip(int first, int second) {
+    const Matrix f = matrixOf(first), s = matrixOf(second);
+    const Matrix m = {s.a * f.a + s.b * f.c, s.a * f.b + s.b * f.d, s.c * f.a + s.d * f.c,
+                      s.c * f.b + s.d * f.d};
+    for (int type = RotateNoneFlipNone; type <= Rotate270FlipX; ++type) {
+        const Matrix t = matrixOf(type);
+        if (t.a == m.a && t.b == m.b && t.c == m.c && t.d == m.d)
+            return type;
+    }
+    return RotateNoneFlipNone; // not reached: the eight types form a group
+}
+
+QSize rotatedSize(int width, int height, int type) {
+    return isQuarterTurn(type) ? QSize(height, width) : QSize(width, height);
+}
+
+namespace {
+
+// Where source pixel (0, y) lands in the target, and the step from one source pixel to its right
+// neighbour, in target pixels along x and y.
+struct RowPlacement {
+    int x0, y0, dx, dy;
+};
+
+RowPlacement placeRow(int y, QSize sourceSize, int targetWidth, int type) {
+    const int w = sourceSize.width(), h = sourceSize.height();
+    RowPlacement p{};
+    switch (type % 4) {
+    case 0:
+        p = {0, y, 1, 0};
+        break;
+    case 1:
+        p = {h - 1 - y, 0, 0, 1};
+        break;
+    case 2:
+        p = {w - 1, h - 1 - y, -1, 0};
+        break;
+    default:
+        p = {y, w - 1, 0, -1};
+        break;
+    }
+    if (type >= RotateNoneFlipX) {
+        p.x0 = targetWidth - 1 - p.x0;
+        p.dx = -p.dx;
+    }
+    return p;
+}
+
+} // namespace
+
+void copyRowsRotated(const uchar* rows, qsizetype stride, int firstRow, int count, QSize sourceSize,
+                     int type, QImage& target) {
+    const int w = sourceSize.width();
+    const qsizetype pitch = target.bytesPerLine() / qsizetype(sizeof(QRgb));
+    auto* base = reinterpret_cast<QRgb*>(target.bits());
+    auto source = [&](int i) { return reinterpret_cast<const QRgb*>(rows + i * stride); };
+    if (!isQuarterTurn(type)) {
+        for (int i = 0; i < count; ++i) {
+            const RowPlacement p = placeRow(firstRow + i, sourceSize, target.width(), type);
+            QRgb* dst = base + p.y0 * pitch + p.x0;
+            if (p.dx == 1)
+                std::copy_n(source(i), w, dst);
+            else
+                std::reverse_copy(source(i), source(i) + w, dst - (w - 1));
+        }
+        return;
+    }
+    // Source rows become target columns. Tiles of a few dozen source columns keep the target
+    // rows being filled, and the source rows being read, in the cache.
+    constexpr int kTile = 32;
+    for (int xb = 0; xb < w; xb += kTile) {
+        const int xe = std::min(w, xb + kTile);
+        for (int i = 0; i < count; ++i) {
+            const RowPlacement p = placeRow(firstRow + i, sourceSize, target.width(), type);
+            const QRgb* src = source(i);
+            QRgb* dst = base + p.x0;
+            for (int x = xb; x < xe; ++x)
+                dst[(p.y0 + p.dy * x) * pitch] = src[x];
+        }
+    }
+}
 
 Status rotateFlip(Picture& picture, int type) {
     if (type < RotateNoneFlipNone || type > Rotate270FlipX)
@@ -52,13 +149,15 @@ Status rotateFlip(Picture& picture, int type) {
     default:
         break;
     }
-    const bool flip = type == Rotate90FlipX || type == Rotate270FlipX;
-    QImage result = turned(image, type == Rotate90FlipNone || type == Rotate90FlipX ? 90 : 270);
-    if (result.isNull())
-        return Status::OutOfMemory;
-    if (flip)
-        result.mirror(true, false);
-    image = std::move(result);
+    // Quarter turns, with or without the flip, in one pass into a picture of the turned size.
+    Picture turned;
+    const QSize size = rotatedSize(picture.width(), picture.height(), type);
+    const Status status = allocatePicture(size.width(), size.height(), picture.hasAlpha(), turned);
+    if (status != Status::Ok)
+        return status;
+    copyRowsRotated(image.constBits(), image.bytesPerLine(), 0, image.height(), image.size(), type,
+                    turned.image());
+    picture = std::move(turned);
     return Status::Ok;
 }
 

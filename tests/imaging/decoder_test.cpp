@@ -1,6 +1,7 @@
 // Format detection, orientation, reduced-scale decoding and hostile input.
 #include "imaging/testpictures.h"
 #include "platform/imaging/decoder.h"
+#include "platform/imaging/transform.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -79,6 +80,33 @@ TEST(Detect, RefusesFoldersPipesAndDevicesWithoutReadingThem) {
         EXPECT_EQ(decodeFile(path, picture), Status::FileNotFound) << path.toStdString();
         EXPECT_EQ(measureFile(path, size), Status::FileNotFound) << path.toStdString();
     }
+}
+
+TEST(Jpeg, TurningWhileDecodingEqualsTurningTheUprightPicture) {
+    // Odd sizes leave partial blocks at the edges; orientation 6 adds a turn of its own.
+    const QByteArray plain = test::encodeToMemory(test::gradient(61, 35), "image/jpeg", 90);
+    for (const QByteArray& jpeg : {plain, withExifOrientation(plain, 6)}) {
+        Picture upright;
+        ASSERT_EQ(decodeBytes(jpeg, upright), Status::Ok);
+        for (int type = 0; type < 8; ++type) {
+            SCOPED_TRACE(type);
+            Picture expected = upright;
+            ASSERT_EQ(rotateFlip(expected, type), Status::Ok);
+            Picture turned;
+            ASSERT_EQ(decodeBytes(jpeg, turned, {QSize(), type}), Status::Ok);
+            EXPECT_EQ(turned.image(), expected.image());
+        }
+    }
+}
+
+TEST(Decoder, OtherFormatsAreTurnedAfterDecodingAndBadTypesRefused) {
+    const QByteArray png = test::encodeToMemory(test::quadrants(40, 20), "image/png");
+    Picture picture;
+    ASSERT_EQ(decodeBytes(png, picture, {QSize(), Rotate90FlipX}), Status::Ok);
+    EXPECT_EQ(picture.image().size(), QSize(20, 40));
+    EXPECT_EQ(picture.image().pixel(2, 2), test::kRed);
+    EXPECT_EQ(decodeBytes(png, picture, {QSize(), 8}), Status::InvalidParameter);
+    EXPECT_EQ(decodeBytes(png, picture, {QSize(), -1}), Status::InvalidParameter);
 }
 
 TEST(Jpeg, ExifOrientationGivesTheUprightPictureAndSize) {

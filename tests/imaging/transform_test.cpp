@@ -53,6 +53,40 @@ TEST(RotateFlip, FourQuarterTurnsGiveBackTheOriginalExactly) {
     EXPECT_EQ(picture.image(), original.image());
 }
 
+TEST(RotateFlip, ComposedTypeEqualsTheTwoAppliedInTurn) {
+    const Picture original = test::gradient(7, 4); // no symmetry: every type differs
+    for (int first = 0; first < 8; ++first) {
+        for (int second = 0; second < 8; ++second) {
+            SCOPED_TRACE(testing::Message() << first << " then " << second);
+            Picture stepwise = original;
+            ASSERT_EQ(rotateFlip(stepwise, first), Status::Ok);
+            ASSERT_EQ(rotateFlip(stepwise, second), Status::Ok);
+            Picture once = original;
+            ASSERT_EQ(rotateFlip(once, composeRotateFlip(first, second)), Status::Ok);
+            EXPECT_EQ(once.image(), stepwise.image());
+        }
+    }
+}
+
+TEST(RotateFlip, BandsCopiedOneAtATimeGiveTheWholeTurn) {
+    const Picture original = test::gradient(45, 29);
+    const QImage& source = original.image();
+    for (int type = 0; type < 8; ++type) {
+        SCOPED_TRACE(type);
+        Picture whole = original;
+        ASSERT_EQ(rotateFlip(whole, type), Status::Ok);
+        const QSize size = rotatedSize(source.width(), source.height(), type);
+        QImage banded(size, source.format());
+        banded.fill(0);
+        for (int y = 0; y < source.height(); y += 8) {
+            const int count = std::min(8, source.height() - y);
+            copyRowsRotated(source.constScanLine(y), source.bytesPerLine(), y, count, source.size(),
+                            type, banded);
+        }
+        EXPECT_EQ(banded, whole.image());
+    }
+}
+
 TEST(RotateFlip, RefusesUnknownTypesAndNullPictures) {
     Picture picture = test::quadrants(4, 4);
     EXPECT_EQ(rotateFlip(picture, 8), Status::InvalidParameter);
