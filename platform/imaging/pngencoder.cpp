@@ -1,44 +1,142 @@
-// PNG encoding through libpng, streamed into a QIODevice.
+// PNG encoding: rows filtered the way libpng chooses its filters (the one of the five whose bytes
+// have the smallest sum of magnitudes), the whole filtered picture compressed in one call to
+// libdeflate, which is several times faster than zlib and compresses a little better.
 #include "platform/imaging/pngencoder.h"
 
-#include <png.h>
+#include <libdeflate.h>
+
+#include <QtEndian>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
 
 namespace pix::imaging {
 
 namespace {
 
-void writeData(png_structp png, png_bytep data, png_size_t length) {
-    auto* device = static_cast<QIODevice*>(png_get_io_ptr(png));
-    bool written = false;
-    try { // no exception may cross libpng's C frames
-        written =
-            device->write(reinterpret_cast<const char*>(data), qint64(length)) == qint64(length);
-    } catch (...) {
-    }
-    if (!written)
-        png_error(png, "write failed");
+// libdeflate's level 6 gives files a few percent smaller than zlib's level 6 (what libpng and
+// most tools use) at several times its speed.
+constexpr int kCompressionLevel = 6;
+
+// Compressed data goes out in IDAT chunks of at most this many bytes.
+constexpr std::size_t kIdatBytes = 1 << 20;
+
+enum Filter : std::uint8_t { kNone, kSub, kUp, kAverage, kPaeth, kFilterCount };
+
+struct CompressorDeleter {
+    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+};
+
+inline std::uint8_t paeth(int a, int b, int c) {
+    // The distances of a + b - c to a, b and c, written without branches so loops vectorise.
+    const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+    const int bc = pb <= pc ? b : c;
+    return std::uint8_t(pa <= pb && pa <= pc ? a : bc);
 }
 
-void flushData(png_structp) {}
+// The bytes of a row under each filter; `left` and `upperLeft` are 0 for the first pixel.
+struct Neighbours {
+    int left, above, upperLeft;
+};
 
-// The libpng calls, between setjmp and the end with only trivially destructible locals, so
-// that a longjmp from png_error skips no destructor.
-bool writePng(png_structp png, png_infop info, const QImage& image, bool alpha, QIODevice& device) {
-    if (setjmp(png_jmpbuf(png)))
-        return false;
-    png_set_write_fn(png, &device, writeData, flushData);
-    png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), 8,
-                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, 6);
-    png_write_info(png, info);
-    png_set_bgr(png); // QRgb lies in memory as B, G, R, A
-    if (!alpha)
-        png_set_filler(png, 0, PNG_FILLER_AFTER); // drop the unused fourth byte
-    for (int y = 0; y < image.height(); ++y)
-        png_write_row(png, const_cast<png_bytep>(image.constScanLine(y)));
-    png_write_end(png, info);
-    return true;
+template <int Filter> inline std::uint8_t filterByte(std::uint8_t value, Neighbours n) {
+    if constexpr (Filter == kSub)
+        return std::uint8_t(value - n.left);
+    else if constexpr (Filter == kUp)
+        return std::uint8_t(value - n.above);
+    else if constexpr (Filter == kAverage)
+        return std::uint8_t(value - ((n.left + n.above) >> 1));
+    else if constexpr (Filter == kPaeth)
+        return std::uint8_t(value - paeth(n.left, n.above, n.upperLeft));
+    else
+        return value;
+}
+
+template <int Filter>
+void writeFiltered(const std::uint8_t* row, const std::uint8_t* above, std::size_t bytes,
+                   std::size_t bpp, std::uint8_t* out) {
+    const std::size_t lead = std::min(bpp, bytes);
+    for (std::size_t i = 0; i < lead; ++i)
+        out[i] = filterByte<Filter>(row[i], {0, above[i], 0});
+    for (std::size_t i = lead; i < bytes; ++i)
+        out[i] = filterByte<Filter>(row[i], {row[i - bpp], above[i], above[i - bpp]});
+}
+
+inline unsigned magnitude(std::uint8_t v) {
+    return v < 128 ? v : 256u - v;
+}
+
+// Writes `row` to `out` with the filter whose bytes, read as signed, have the smallest sum of
+// magnitudes, and returns that filter. The sums are taken without storing the candidates, so
+// the row is written once.
+int filterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t bytes,
+              std::size_t bpp, std::uint8_t* out) {
+    std::uint64_t sums[kFilterCount] = {};
+    auto add = [&](std::uint8_t v, Neighbours n) {
+        sums[kNone] += magnitude(v);
+        sums[kSub] += magnitude(filterByte<kSub>(v, n));
+        sums[kUp] += magnitude(filterByte<kUp>(v, n));
+        sums[kAverage] += magnitude(filterByte<kAverage>(v, n));
+        sums[kPaeth] += magnitude(filterByte<kPaeth>(v, n));
+    };
+    const std::size_t lead = std::min(bpp, bytes);
+    for (std::size_t i = 0; i < lead; ++i)
+        add(row[i], {0, above[i], 0});
+    for (std::size_t i = lead; i < bytes; ++i)
+        add(row[i], {row[i - bpp], above[i], above[i - bpp]});
+    int best = kNone;
+    for (int f = kSub; f < kFilterCount; ++f) {
+        if (sums[f] < sums[best])
+            best = f;
+    }
+    switch (best) {
+    case kSub:
+        writeFiltered<kSub>(row, above, bytes, bpp, out);
+        break;
+    case kUp:
+        writeFiltered<kUp>(row, above, bytes, bpp, out);
+        break;
+    case kAverage:
+        writeFiltered<kAverage>(row, above, bytes, bpp, out);
+        break;
+    case kPaeth:
+        writeFiltered<kPaeth>(row, above, bytes, bpp, out);
+        break;
+    default:
+        writeFiltered<kNone>(row, above, bytes, bpp, out);
+        break;
+    }
+    return best;
+}
+
+// 32-bit pixels (B, G, R, A in memory) to PNG's R, G, B or R, G, B, A bytes.
+void packRow(const uchar* pixels, int width, bool alpha, std::uint8_t* out) {
+    for (int x = 0; x < width; ++x, pixels += 4) {
+        *out++ = pixels[2];
+        *out++ = pixels[1];
+        *out++ = pixels[0];
+        if (alpha)
+            *out++ = pixels[3];
+    }
+}
+
+bool writeAll(QIODevice& device, const void* data, std::size_t size) {
+    return device.write(static_cast<const char*>(data), qint64(size)) == qint64(size);
+}
+
+bool writeChunk(QIODevice& device, const char type[4], const std::uint8_t* data, std::size_t size) {
+    std::uint8_t head[8];
+    qToBigEndian(std::uint32_t(size), head);
+    std::memcpy(head + 4, type, 4);
+    std::uint32_t crc = libdeflate_crc32(0, head + 4, 4);
+    if (size > 0) // with a null buffer libdeflate returns a fresh CRC instead of this one
+        crc = libdeflate_crc32(crc, data, size);
+    std::uint8_t tail[4];
+    qToBigEndian(crc, tail);
+    return writeAll(device, head, 8) && (size == 0 || writeAll(device, data, size)) &&
+           writeAll(device, tail, 4);
 }
 
 } // namespace
@@ -50,16 +148,50 @@ Status encodePng(const Picture& picture, QIODevice& device) {
     const QImage image = alpha ? picture.toStraightArgb() : picture.image();
     if (image.isNull())
         return Status::OutOfMemory;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png)
-        return Status::OutOfMemory;
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return Status::OutOfMemory;
+    const int width = image.width(), height = image.height();
+    const std::size_t bpp = alpha ? 4 : 3;
+    const std::size_t rowBytes = std::size_t(width) * bpp;
+
+    // Filtered rows, each led by its filter byte, as one block for the compressor. The large
+    // buffers are left uninitialised: every byte of this one is written, and of the compressed
+    // one only the pages the compressor writes are ever touched.
+    const std::size_t filteredSize = (rowBytes + 1) * std::size_t(height);
+    std::unique_ptr<std::uint8_t[]> filtered(new std::uint8_t[filteredSize]);
+    std::vector<std::uint8_t> current(rowBytes), above(rowBytes, 0);
+    std::uint8_t* out = filtered.get();
+    for (int y = 0; y < height; ++y) {
+        packRow(image.constScanLine(y), width, alpha, current.data());
+        *out = std::uint8_t(filterRow(current.data(), above.data(), rowBytes, bpp, out + 1));
+        out += rowBytes + 1;
+        current.swap(above);
     }
-    const bool ok = writePng(png, info, image, alpha, device);
-    png_destroy_write_struct(&png, &info);
+
+    const std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
+        libdeflate_alloc_compressor(kCompressionLevel));
+    if (!compressor)
+        return Status::OutOfMemory;
+    const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), filteredSize);
+    std::unique_ptr<std::uint8_t[]> compressed(new std::uint8_t[bound]);
+    const std::size_t compressedSize = libdeflate_zlib_compress(
+        compressor.get(), filtered.get(), filteredSize, compressed.get(), bound);
+    if (compressedSize == 0)
+        return Status::OutOfMemory; // cannot happen with a buffer of the bound's size
+    filtered.reset();
+
+    static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::uint8_t header[13];
+    qToBigEndian(std::uint32_t(width), header);
+    qToBigEndian(std::uint32_t(height), header + 4);
+    header[8] = 8;               // bits per sample
+    header[9] = alpha ? 6 : 2;   // RGBA or RGB
+    header[10] = header[11] = 0; // deflate, adaptive filtering
+    header[12] = 0;              // not interlaced
+    bool ok = writeAll(device, kSignature, sizeof kSignature) &&
+              writeChunk(device, "IHDR", header, sizeof header);
+    for (std::size_t at = 0; ok && at < compressedSize; at += kIdatBytes)
+        ok = writeChunk(device, "IDAT", compressed.get() + at,
+                        std::min(kIdatBytes, compressedSize - at));
+    ok = ok && writeChunk(device, "IEND", nullptr, 0);
     return ok ? Status::Ok : Status::WriteFailed;
 }
 
