@@ -41,12 +41,14 @@ int NearestColour::find(const Rgb& c) {
 }
 
 // All cells at once: the loop over the cells is one the compiler can vectorise.
-void NearestColour::findCells(int r, int g, int b, std::array<int, 64>& found) {
+void NearestColour::findCells(int r, int g, int b, const std::array<int, 3>& origin, int cell,
+                              std::array<int, 64>& found) {
     std::array<float, 64> cellR, cellG, cellB, best;
+    const float half = float(cell) / 2;
     for (int i = 0; i < 64; ++i) {
-        cellR[i] = float(r * kSide + (i >> 4) * 8 + 4);
-        cellG[i] = float(g * kSide + ((i >> 2) & 3) * 8 + 4);
-        cellB[i] = float(b * kSide + (i & 3) * 8 + 4);
+        cellR[i] = float(origin[0] + (i >> 4) * cell) + half;
+        cellG[i] = float(origin[1] + ((i >> 2) & 3) * cell) + half;
+        cellB[i] = float(origin[2] + (i & 3) * cell) + half;
         best[i] = INFINITY;
     }
     const std::vector<Candidate>& list = listOf(r, g, b);
@@ -171,15 +173,16 @@ std::uint32_t pixelOf(Lanes& lanes) {
 // the processor. The direction alternates from band to band. Transparent pixels neither take nor
 // pass on error.
 //
-// The nearest palette entry of a colour comes from a table of 32x32x32 cells, filled one box of
-// 4x4x4 cells at a time when a pixel first falls in the box: most pictures use a small part of
-// colour space.
+// The nearest palette entry of a colour comes from a table of 64x64x64 cells of 4 levels a side
+// (fine enough that the entry nearest a cell's centre is almost always the one nearest each of
+// its colours), filled one box of 8x8x8 cells at a time when a pixel first falls in the box: most
+// pictures use a small part of colour space.
 class Diffuser {
 public:
     static constexpr int kBand = 4;
 
     Diffuser(const std::vector<Rgb>& colours, int width, int transparentIndex)
-        : nearest_(colours), table_(1u << 15), filled_(kBoxCount, 0),
+        : nearest_(colours), table_(1u << 18), filled_(kBoxCount, 0),
           transparent_(std::uint8_t(transparentIndex)), width_(width) {
         for (const Rgb& c : colours)
             palette_.push_back(lanesOf(qRgb(int(c.r), int(c.g), int(c.b)) & 0xFFFFFFu));
@@ -235,14 +238,24 @@ private:
 
     static constexpr int kBoxes = NearestColour::kBoxes, kBoxCount = kBoxes * kBoxes * kBoxes;
 
+    static constexpr int kCell = 4, kCellsPerSide = 256 / kCell;
+
+    // A box is 32 levels a side: eight blocks of 4x4x4 cells.
     void fill(int box) {
         const int r = box / (kBoxes * kBoxes), g = box / kBoxes % kBoxes, b = box % kBoxes;
         std::array<int, 64> found{};
-        nearest_.findCells(r, g, b, found);
-        for (int i = 0; i < 64; ++i) {
-            const int cell =
-                (r * 4 + (i >> 4)) << 10 | (g * 4 + ((i >> 2) & 3)) << 5 | (b * 4 + (i & 3));
-            table_[std::size_t(cell)] = std::uint8_t(found[std::size_t(i)]);
+        for (int block = 0; block < 8; ++block) {
+            const std::array<int, 3> origin = {r * NearestColour::kSide + (block >> 2) * 16,
+                                               g * NearestColour::kSide + ((block >> 1) & 1) * 16,
+                                               b * NearestColour::kSide + (block & 1) * 16};
+            nearest_.findCells(r, g, b, origin, kCell, found);
+            for (int i = 0; i < 64; ++i) {
+                const int cr = origin[0] / kCell + (i >> 4);
+                const int cg = origin[1] / kCell + ((i >> 2) & 3);
+                const int cb = origin[2] / kCell + (i & 3);
+                table_[std::size_t((cr * kCellsPerSide + cg) * kCellsPerSide + cb)] =
+                    std::uint8_t(found[std::size_t(i)]);
+            }
         }
         filled_[std::size_t(box)] = 1;
     }
@@ -259,7 +272,7 @@ private:
             if (!context.filled[box])
                 context.self->fill(box);
             const int index =
-                context.table[((q >> 9) & 0x7C00) | ((q >> 6) & 0x3E0) | ((q >> 3) & 0x1F)];
+                context.table[((q >> 6) & 0x3F000) | ((q >> 4) & 0xFC0) | ((q >> 2) & 0x3F)];
             row.out[x] = std::uint8_t(index);
             diff = c - context.palette[index];
         }

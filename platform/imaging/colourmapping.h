@@ -27,9 +27,11 @@ public:
 
     int find(const Rgb& c);
 
-    // The nearest entries of the 4x4x4 cells (of side 8) in box (r, g, b), cell (i, j, k) at
-    // i * 16 + j * 4 + k.
-    void findCells(int r, int g, int b, std::array<int, 64>& found);
+    // The nearest entries of the centres of 4x4x4 cells of side `cell` levels whose first
+    // corner is at `origin` (r, g, b levels); the cells lie in box (r, g, b), and cell (i, j, k)
+    // is at i * 16 + j * 4 + k.
+    void findCells(int r, int g, int b, const std::array<int, 3>& origin, int cell,
+                   std::array<int, 64>& found);
 
 private:
     struct Candidate {

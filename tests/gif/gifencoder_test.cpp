@@ -114,6 +114,20 @@ TEST(GifRoundTrip, PhotoLikePictureKeepsItsLook) {
     EXPECT_GT(psnr(source, back.toStraightArgb()), 26.0);
 }
 
+// Grey ramps with a faint tint: the palette's entries lie a level or two apart, closer than
+// a coarse nearest-colour table can tell apart, so the diffused error must stay small.
+TEST(GifRoundTrip, DensePaletteIsMappedToTheNearestEntries) {
+    QImage source(512, 64, QImage::Format_RGB32);
+    for (int y = 0; y < source.height(); ++y) {
+        for (int x = 0; x < source.width(); ++x) {
+            const int v = x / 2;
+            source.setPixel(x, y, qRgb(v, v, std::min(255, v + (y & 3))));
+        }
+    }
+    const Picture back = roundTrip(Picture(source));
+    EXPECT_GT(psnr(source, back.toStraightArgb()), 45.0);
+}
+
 TEST(Quantizer, ReservesAnIndexForTransparency) {
     Palette palette;
     std::vector<std::uint8_t> indices;
