@@ -91,6 +91,13 @@ vips_each() { # OUT SUFFIX COMMAND-TEMPLATE, for every input file
 
 echo "Machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo); $runs runs each, medians"
 echo "Corpus: $(ls "$corpus"/jpeg/*.jpg | wc -l) JPEGs, $(ls "$mixed" | grep -vc '^\.') PNG/BMP/GIF/TIFF pictures ($corpus)"
+
+# Start-up and shutdown: a job file without entries, median of eleven runs.
+echo "<job/>" >"$work/empty.xml"
+startup=$(for _ in $(seq 11); do
+  /usr/bin/time -f '%e' "$pixovia" --console "$work/empty.xml" 2>&1 >/dev/null | tail -1
+done | sort -n | sed -n 6p)
+echo "Start-up: Pixovia with an empty job file takes ${startup} s"
 printf '\n%-4s %-14s %9s %9s %10s %12s\n' work tool wall_s cpu_s peak_MiB out_bytes
 
 out=$work/out

@@ -77,7 +77,8 @@ PreparedConversion PrepareConversion(const JobItem& item, const QString& sourceP
     if (status != Status::Ok)
         return failed(status);
     PreparedConversion result;
-    status = imaging::encodeToMemory(output, encoder, EncoderQuality(item, encoder), result.bytes);
+    status = imaging::encodeToMemory(std::move(output), encoder, EncoderQuality(item, encoder),
+                                     result.bytes);
     if (status != Status::Ok)
         return failed(status);
     result.outcome = PreparedConversion::Outcome::Encoded;

@@ -41,7 +41,7 @@ EncoderId findEncoderByMimeType(const QString& mimeType) {
 
 namespace {
 
-Status encodeWith(const Picture& picture, QIODevice& device, EncoderId encoder,
+Status encodeWith(Picture&& picture, QIODevice& device, EncoderId encoder,
                   std::optional<int> quality) {
     switch (encoder.value) {
     case kBmp:
@@ -53,7 +53,7 @@ Status encodeWith(const Picture& picture, QIODevice& device, EncoderId encoder,
     case kTiff:
         return encodeTiff(picture, device);
     case kPng:
-        return encodePng(picture, device);
+        return encodePng(std::move(picture), device);
     default:
         return Status::UnknownEncoder;
     }
@@ -65,7 +65,7 @@ Status encodePicture(const Picture& picture, QIODevice& device, EncoderId encode
                      std::optional<int> quality) {
     if (picture.isNull())
         return Status::InvalidParameter;
-    return guarded([&] { return encodeWith(picture, device, encoder, quality); });
+    return guarded([&] { return encodeWith(Picture(picture), device, encoder, quality); });
 }
 
 Status savePicture(const Picture& picture, const QString& path, EncoderId encoder,
@@ -87,12 +87,15 @@ Status savePicture(const Picture& picture, const QString& path, EncoderId encode
     return file.commit() ? Status::Ok : Status::WriteFailed;
 }
 
-Status encodeToMemory(const Picture& picture, EncoderId encoder, std::optional<int> quality,
+Status encodeToMemory(Picture picture, EncoderId encoder, std::optional<int> quality,
                       QByteArray& bytes) {
+    if (picture.isNull())
+        return Status::InvalidParameter;
     QByteArray encoded;
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
-    const Status status = encodePicture(picture, buffer, encoder, quality);
+    const Status status =
+        guarded([&] { return encodeWith(std::move(picture), buffer, encoder, quality); });
     if (status == Status::Ok)
         bytes = std::move(encoded);
     return status;

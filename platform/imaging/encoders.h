@@ -42,8 +42,10 @@ Status savePicture(const Picture& picture, const QString& path, EncoderId encode
 Status encodePicture(const Picture& picture, QIODevice& device, EncoderId encoder,
                      std::optional<int> quality = std::nullopt);
 
-// Encodes into memory, so that encoding can run apart from the writing of the file.
-Status encodeToMemory(const Picture& picture, EncoderId encoder, std::optional<int> quality,
+// Encodes into memory, so that encoding can run apart from the writing of the file. The picture
+// is taken by value: when the caller moves its only copy in, an encoder that rewrites rows before
+// compressing (PNG) does so in the picture's own pixels instead of a second buffer.
+Status encodeToMemory(Picture picture, EncoderId encoder, std::optional<int> quality,
                       QByteArray& bytes);
 
 // Writes bytes to path the same safe way savePicture does: a temporary file beside the target

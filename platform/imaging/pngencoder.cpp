@@ -141,28 +141,37 @@ bool writeChunk(QIODevice& device, const char type[4], const std::uint8_t* data,
 
 } // namespace
 
-Status encodePng(const Picture& picture, QIODevice& device) {
+Status encodePng(Picture&& picture, QIODevice& device) {
     if (picture.isNull())
         return Status::InvalidParameter;
     const bool alpha = picture.hasAlpha() && hasTranslucentPixels(picture.image());
-    const QImage image = alpha ? picture.toStraightArgb() : picture.image();
+    QImage image = alpha ? picture.toStraightArgb() : std::move(picture.image());
+    picture = {};
     if (image.isNull())
         return Status::OutOfMemory;
     const int width = image.width(), height = image.height();
     const std::size_t bpp = alpha ? 4 : 3;
     const std::size_t rowBytes = std::size_t(width) * bpp;
 
-    // Filtered rows, each led by its filter byte, as one block for the compressor. The large
-    // buffers are left uninitialised: every byte of this one is written, and of the compressed
-    // one only the pages the compressor writes are ever touched.
+    // Filtered rows, each led by its filter byte, as one block for the compressor. An opaque
+    // picture that is ours alone takes them in its own pixels: a filtered row (3 w + 1 bytes)
+    // never reaches past the 32-bit row it comes from, and each row is packed into `current`
+    // before its place is written. Otherwise the rows go to a buffer of their own, left
+    // uninitialised since every byte of it is written.
     const std::size_t filteredSize = (rowBytes + 1) * std::size_t(height);
-    std::unique_ptr<std::uint8_t[]> filtered(new std::uint8_t[filteredSize]);
+    std::unique_ptr<std::uint8_t[]> ownBuffer;
+    std::uint8_t* filtered = nullptr;
+    if (!alpha && image.isDetached()) {
+        filtered = image.bits();
+    } else {
+        ownBuffer.reset(new std::uint8_t[filteredSize]);
+        filtered = ownBuffer.get();
+    }
     std::vector<std::uint8_t> current(rowBytes), above(rowBytes, 0);
-    std::uint8_t* out = filtered.get();
     for (int y = 0; y < height; ++y) {
         packRow(image.constScanLine(y), width, alpha, current.data());
+        std::uint8_t* out = filtered + std::size_t(y) * (rowBytes + 1);
         *out = std::uint8_t(filterRow(current.data(), above.data(), rowBytes, bpp, out + 1));
-        out += rowBytes + 1;
         current.swap(above);
     }
 
@@ -170,13 +179,15 @@ Status encodePng(const Picture& picture, QIODevice& device) {
         libdeflate_alloc_compressor(kCompressionLevel));
     if (!compressor)
         return Status::OutOfMemory;
+    // Only the pages of the compressed buffer the compressor writes are ever touched.
     const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), filteredSize);
     std::unique_ptr<std::uint8_t[]> compressed(new std::uint8_t[bound]);
-    const std::size_t compressedSize = libdeflate_zlib_compress(
-        compressor.get(), filtered.get(), filteredSize, compressed.get(), bound);
+    const std::size_t compressedSize =
+        libdeflate_zlib_compress(compressor.get(), filtered, filteredSize, compressed.get(), bound);
     if (compressedSize == 0)
         return Status::OutOfMemory; // cannot happen with a buffer of the bound's size
-    filtered.reset();
+    ownBuffer.reset();
+    image = QImage();
 
     static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::uint8_t header[13];

@@ -104,6 +104,12 @@ TEST(RoundTrip, PngRowsOfEveryKindComeBackExactly) {
             const QImage straight = filterExercise(size.width(), size.height(), alpha);
             const Picture original(straight);
             const QByteArray bytes = test::encodeToMemory(original, "image/png");
+            // A picture handed over as the only copy of its pixels is filtered in place.
+            QByteArray inPlace;
+            ASSERT_EQ(encodeToMemory(Picture(straight.copy()), findEncoderByMimeType("image/png"),
+                                     std::nullopt, inPlace),
+                      Status::Ok);
+            EXPECT_EQ(inPlace, bytes);
             // Qt's reader (libpng) checks every chunk's CRC and the zlib stream's checksum.
             QImage read;
             ASSERT_TRUE(read.loadFromData(bytes, "PNG"));
