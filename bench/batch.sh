@@ -3,12 +3,8 @@
 # Prints the median of three runs of each: wall time, CPU time and peak memory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh --bench
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-release --parallel --target batch_bench >/dev/null
-corpus=$(bench/fetch-corpus.sh)
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
+source bench/setup.sh batch_bench
+out=$work
 
 median() { sort -n | sed -n 2p; }
 run() { # mode width height -> "rows wall cpu peak converted" medians

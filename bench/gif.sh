@@ -6,13 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-3}
-scripts/deps.sh --bench
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-release --parallel --target pixovia >/dev/null
-pixovia=$PWD/build-release/pixovia
-corpus=$(bench/fetch-corpus.sh)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source bench/setup.sh pixovia
 
 # job FOLDER OUT FORMAT [half]: one entry per picture of FOLDER.
 job() {
