@@ -9,8 +9,8 @@
 #include <QHash>
 #include <QThread>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
-#include <new>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -29,10 +29,13 @@ struct Task {
     bool done = false;
 };
 
+// Runs on worker threads, where an escaping exception would end the program: the imaging
+// service reports its own failures as a Status, so what reaches here is a failed allocation
+// (std::bad_alloc, or std::length_error for an absurd size), and fails only this row.
 PreparedConversion prepareSafely(const JobItem& item, const QString& sourcePath) {
     try {
         return PrepareConversion(item, sourcePath);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         PreparedConversion result;
         result.status = imaging::Status::OutOfMemory;
         return result;
