@@ -99,6 +99,27 @@ TEST(Jpeg, TurningWhileDecodingEqualsTurningTheUprightPicture) {
     }
 }
 
+TEST(Jpeg, AdobeCmykIsConvertedAndTurnedWhileDecoding) {
+    const QString path = QString(PIXOVIA_TEST_DATA) + "/jpeg/cmyk-quadrants.jpg";
+    Picture upright;
+    ASSERT_EQ(decodeFile(path, upright), Status::Ok);
+    ASSERT_EQ(upright.image().size(), QSize(40, 20));
+    const auto q = test::sampleQuadrants(upright);
+    const QRgb expected[] = {test::kRed, test::kGreen, test::kBlue, test::kYellow};
+    const QRgb got[] = {q.topLeft, q.topRight, q.bottomLeft, q.bottomRight};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(qRed(got[i]), qRed(expected[i]), 8);
+        EXPECT_NEAR(qGreen(got[i]), qGreen(expected[i]), 8);
+        EXPECT_NEAR(qBlue(got[i]), qBlue(expected[i]), 8);
+    }
+    Picture expectedTurn = upright;
+    ASSERT_EQ(rotateFlip(expectedTurn, Rotate270FlipX), Status::Ok);
+    Picture turned;
+    ASSERT_EQ(decodeFile(path, turned, {QSize(), Rotate270FlipX}), Status::Ok);
+    EXPECT_EQ(turned.image(), expectedTurn.image());
+}
+
 TEST(Decoder, OtherFormatsAreTurnedAfterDecodingAndBadTypesRefused) {
     const QByteArray png = test::encodeToMemory(test::quadrants(40, 20), "image/png");
     Picture picture;
