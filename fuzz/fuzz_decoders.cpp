@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QSize measured;
     pix::imaging::measureMemory(data, size, measured);
     pix::imaging::Picture picture;
-    // A hint exercises the JPEG decoder's reduced scales too.
-    pix::imaging::decodeMemory(data, size, picture, {QSize(size % 64, size % 48)});
+    // A hint exercises the JPEG decoder's reduced scales and its turning while decoding too.
+    pix::imaging::decodeMemory(data, size, picture, {QSize(size % 64, size % 48), int(size % 8)});
     return 0;
 }
