@@ -59,13 +59,19 @@ Status encodeWith(Picture&& picture, QIODevice& device, EncoderId encoder,
     }
 }
 
+// The checked, exception-safe entry of both public encoding calls.
+Status encodeChecked(Picture&& picture, QIODevice& device, EncoderId encoder,
+                     std::optional<int> quality) {
+    if (picture.isNull())
+        return Status::InvalidParameter;
+    return guarded([&] { return encodeWith(std::move(picture), device, encoder, quality); });
+}
+
 } // namespace
 
 Status encodePicture(const Picture& picture, QIODevice& device, EncoderId encoder,
                      std::optional<int> quality) {
-    if (picture.isNull())
-        return Status::InvalidParameter;
-    return guarded([&] { return encodeWith(Picture(picture), device, encoder, quality); });
+    return encodeChecked(Picture(picture), device, encoder, quality);
 }
 
 Status savePicture(const Picture& picture, const QString& path, EncoderId encoder,
@@ -89,13 +95,10 @@ Status savePicture(const Picture& picture, const QString& path, EncoderId encode
 
 Status encodeToMemory(Picture picture, EncoderId encoder, std::optional<int> quality,
                       QByteArray& bytes) {
-    if (picture.isNull())
-        return Status::InvalidParameter;
     QByteArray encoded;
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
-    const Status status =
-        guarded([&] { return encodeWith(std::move(picture), buffer, encoder, quality); });
+    const Status status = encodeChecked(std::move(picture), buffer, encoder, quality);
     if (status == Status::Ok)
         bytes = std::move(encoded);
     return status;
