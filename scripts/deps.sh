@@ -10,6 +10,7 @@ packages=(
   libgtest-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
+  ccache clang-format
 )
 if [ "${1:-}" = "--bench" ]; then
   packages+=(imagemagick graphicsmagick libvips-tools libjpeg-turbo-progs time)
