@@ -1,23 +1,13 @@
 #include "jobfile/entryattributes.h"
 
+#include "jobs/outputformats.h"
+
 #include <algorithm>
 #include <limits>
 
 namespace pix {
 
 namespace {
-
-struct Keyword {
-    QLatin1String text;
-    std::int32_t format;
-};
-
-// "bmp" is listed so that asking for Bitmap always gives Bitmap, whatever the name says.
-const Keyword kFormatKeywords[] = {
-    {QLatin1String("bmp"), kFormatBitmap}, {QLatin1String("jpg"), kFormatJpg},
-    {QLatin1String("gif"), kFormatGif},    {QLatin1String("png"), kFormatPng},
-    {QLatin1String("tif"), kFormatTiff},
-};
 
 // An entry while its attributes are read: the format stays open until the name is known.
 struct RawEntry {
@@ -129,10 +119,10 @@ std::int32_t atoiValue(QStringView text) {
 }
 
 std::optional<std::int32_t> formatFromKeyword(QStringView keyword) {
-    for (const Keyword& known : kFormatKeywords) {
-        if (keyword.compare(known.text, Qt::CaseInsensitive) == 0)
-            return known.format;
-    }
+    // Only each format's own keyword counts ("jpeg" is not one); "bmp" among them means that
+    // asking for Bitmap always gives Bitmap, whatever the name says.
+    if (const OutputFormat* format = outputFormatForKeyword(keyword))
+        return format->code;
     return std::nullopt;
 }
 

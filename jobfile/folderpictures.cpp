@@ -4,6 +4,7 @@
 #include "jobfile/folderwalk.h"
 #include "jobfile/picturesize.h"
 #include "jobs/joblist.h"
+#include "jobs/quarterturn.h"
 #include "platform/filesearch.h"
 
 #include <limits>
@@ -41,7 +42,7 @@ std::unique_ptr<JobItem> makeFolderItem(const QString& folder, const QString& na
         if (counter < std::numeric_limits<std::int32_t>::max())
             ++counter; // the last number repeats rather than wrapping to negative ones
     }
-    exchangeSidesForTurn(output);
+    ExchangeSidesForTurn(output);
     return item;
 }
 

@@ -4,6 +4,7 @@
 #include "jobfile/folderpictures.h"
 #include "jobfile/picturesize.h"
 #include "jobs/joblist.h"
+#include "jobs/quarterturn.h"
 
 #include <QFileInfo>
 #include <memory>
@@ -23,7 +24,7 @@ void addImageEntry(JobList& list, const JobItem& read) {
         MeasurePicture(path, *item);
     if (item->output.width <= 0 || item->output.height <= 0)
         return;
-    exchangeSidesForTurn(item->output);
+    ExchangeSidesForTurn(item->output);
     list.AppendItem(std::move(item), name);
 }
 

@@ -86,7 +86,7 @@ bool parseAndWalk(const QByteArray& bytes, JobList& list, UserPrompt* prompt,
 
 // Runs one step of the load so that no exception leaves the loader: a failure is reported like
 // any other failure of the parser, and the rows added before it stay.
-template <typename Step> bool guarded(UserPrompt* prompt, Step&& step) {
+template <typename Step> bool reportingFailures(UserPrompt* prompt, Step&& step) {
     try {
         return step();
     } catch (const std::exception& error) {
@@ -101,7 +101,7 @@ template <typename Step> bool guarded(UserPrompt* prompt, Step&& step) {
 
 bool LoadJobFileFromMemory(const QByteArray& bytes, JobList& list, UserPrompt* prompt,
                            const JobFileOptions& options) {
-    return guarded(prompt, [&] {
+    return reportingFailures(prompt, [&] {
         if (bytes.size() > kMaxJobFileBytes) {
             showJobFileError(prompt, QStringLiteral("Unable to open the XML file - The file is "
                                                     "larger than 32 MB."));
@@ -114,7 +114,7 @@ bool LoadJobFileFromMemory(const QByteArray& bytes, JobList& list, UserPrompt* p
 bool LoadJobFile(const QString& path, JobList& list, UserPrompt* prompt,
                  const JobFileOptions& options) {
     QByteArray bytes;
-    if (!guarded(prompt, [&] { return readJobFile(path, bytes, prompt); }))
+    if (!reportingFailures(prompt, [&] { return readJobFile(path, bytes, prompt); }))
         return false;
     return LoadJobFileFromMemory(bytes, list, prompt, options);
 }

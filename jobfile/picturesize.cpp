@@ -4,7 +4,6 @@
 
 #include <QFileInfo>
 #include <QSize>
-#include <utility>
 
 namespace pix {
 
@@ -24,11 +23,6 @@ void MeasurePicture(const QString& path, JobItem& item) {
         item.output.width = item.source.width;
     if (item.output.height == 0)
         item.output.height = item.source.height;
-}
-
-void exchangeSidesForTurn(JobOutput& output) {
-    if (output.rotate == 90 || output.rotate == 270)
-        std::swap(output.width, output.height);
 }
 
 } // namespace pix

@@ -12,7 +12,4 @@ namespace pix {
 /// that cannot be measured leaves every size as it was.
 void MeasurePicture(const QString& path, JobItem& item);
 
-/// A quarter turn (rotate 90 or 270) exchanges the output width and height.
-void exchangeSidesForTurn(JobOutput& output);
-
 } // namespace pix

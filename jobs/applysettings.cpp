@@ -1,21 +1,17 @@
 #include "jobs/applysettings.h"
 
 #include "jobs/outputnaming.h"
+#include "jobs/quarterturn.h"
 
 namespace pix {
 
 namespace {
 
 // The output file name the run will write, or empty when the name stays as it is.
-QString namePart(const JobItem& item, std::int32_t number) {
-    const QString extension = GetOutputExtension(item, item.output.formatCode);
-    if (!item.output.prefix.isEmpty())
-        return item.output.prefix + threeDigits(number) + u'.' + extension;
-    if (item.output.formatCode == item.source.formatCode)
+QString namePart(const JobItem& item) {
+    if (item.output.prefix.isEmpty() && item.output.formatCode == item.source.formatCode)
         return {};
-    const QString& name = item.source.fileName;
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? name : name.left(dot + 1) + extension;
+    return OutputFileName(item, item.source.fileName);
 }
 
 void appendPart(QString& remark, const QString& part) {
@@ -36,15 +32,15 @@ void ApplySettings(JobItem& item, const SettingsResult& result, std::int32_t num
     out.mirror = result.mirror;
     out.quality = result.quality;
 
-    QString remark = namePart(item, number).toLower();
+    QString remark = namePart(item);
 
     const bool sizeChanged = out.width != result.width || out.height != result.height;
     if (sizeChanged && result.resizeRequested == 1) {
         out.width = result.width;
         out.height = result.height;
         appendPart(remark, QStringLiteral("%1x%2").arg(result.width).arg(result.height));
-    } else if (out.rotate == 90 || out.rotate == 270) {
-        std::swap(out.width, out.height);
+    } else {
+        ExchangeSidesForTurn(out);
     }
 
     if (out.rotate != 0 || out.mirror == 1) {

@@ -1,10 +1,10 @@
 #include "jobs/batchrun.h"
 
 #include "jobs/ensurefolder.h"
-#include "jobs/joblist.h"
 #include "jobs/outputnaming.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QHash>
 #include <QThread>
@@ -14,14 +14,16 @@
 #include <optional>
 #include <system_error>
 #include <thread>
-#include <vector>
 
 namespace pix {
 
 namespace {
 
+using Prepare = std::function<PreparedConversion(const JobItem&, const QString&)>;
+
 struct Task {
     JobItem item; // a copy: workers never touch the list
+    JobList::ItemId id = 0;
     QString sourcePath;
     QString outputPath;
     int waitsFor = -1; // an earlier row whose output is this row's source
@@ -32,10 +34,11 @@ struct Task {
 // Runs on worker threads, where an escaping exception would end the program: the imaging
 // service reports its own failures as a Status, so what reaches here is a failed allocation
 // (std::bad_alloc, or std::length_error for an absurd size), and fails only this row.
-PreparedConversion prepareSafely(const JobItem& item, const QString& sourcePath) {
+PreparedConversion prepareSafely(const Prepare& prepare, const JobItem& item,
+                                 const QString& sourcePath) {
     try {
-        return PrepareConversion(item, sourcePath);
-    } catch (const std::exception&) {
+        return prepare ? prepare(item, sourcePath) : PrepareConversion(item, sourcePath);
+    } catch (...) {
         PreparedConversion result;
         result.status = imaging::Status::OutOfMemory;
         return result;
@@ -63,6 +66,7 @@ std::vector<Task> planTasks(const JobList& list) {
             continue;
         Task task;
         task.item = *item;
+        task.id = list.idAt(row);
         task.sourcePath = joinPath(item->source.folder, list.rowName(row));
         task.outputPath = BuildOutputPath(*item, list.rowName(row));
         task.waitsFor = lastWriter.value(fileKey(task.sourcePath), -1);
@@ -75,16 +79,18 @@ std::vector<Task> planTasks(const JobList& list) {
 // A fixed set of worker threads preparing rows in row order. One worker per core decodes at a
 // time, and finished rows wait for their commit only up to one row beyond the workers, so the
 // pictures and encoded files held at once are bounded however long the list. A row that reads an
-// earlier row's output is not started before that row is committed.
+// earlier row's output is not started before that row is committed. Each finished row is
+// announced through `ready`, from the worker's thread.
 class Pipeline {
 public:
-    Pipeline(std::vector<Task>& tasks, int threads)
-        : tasks_(tasks), window_(std::size_t(threads) + 1) {
+    Pipeline(std::vector<Task>& tasks, int threads, Prepare prepare, std::function<void()> ready)
+        : tasks_(tasks), window_(std::size_t(threads) + 1), prepare_(std::move(prepare)),
+          ready_(std::move(ready)) {
         for (int i = 0; i < threads; ++i) {
             try {
                 workers_.emplace_back([this] { work(); });
             } catch (const std::system_error&) {
-                break; // fewer workers; the committing thread prepares what is left
+                break; // fewer workers; with none, the committing thread prepares
             }
         }
     }
@@ -99,32 +105,27 @@ public:
             worker.join();
     }
 
-    // The prepared conversion of task `index`, once every task before it is committed.
-    PreparedConversion take(std::size_t index) {
+    // The prepared conversion of task `index` once a worker has finished it; none before.
+    std::optional<PreparedConversion> tryTake(std::size_t index) {
         std::unique_lock lock(mutex_);
-        committed_ = index;
-        changed_.notify_all();
         Task& task = tasks_[index];
-        if (next_ == index && startable(index)) {
-            ++next_; // no worker has it yet: prepare it here rather than wait
+        if (workers_.empty() && next_ == index) {
+            ++next_; // no thread could be started: prepare here, one by one
             lock.unlock();
-            return prepareSafely(task.item, task.sourcePath);
+            return prepareSafely(prepare_, task.item, task.sourcePath);
         }
-        changed_.wait(lock, [&] { return task.done; });
+        if (!task.done)
+            return std::nullopt;
         return std::move(task.prepared);
     }
 
-    // Waits until no worker is still preparing task `index` (a row skipped without its result).
-    void skip(std::size_t index) {
-        std::unique_lock lock(mutex_);
-        committed_ = index;
-        changed_.notify_all();
-        if (next_ == index) {
-            ++next_;
-            return;
+    // The tasks before `index` are committed: rows reading their outputs may start.
+    void committedUpTo(std::size_t index) {
+        {
+            std::lock_guard lock(mutex_);
+            committed_ = index;
         }
-        changed_.wait(lock, [&] { return tasks_[index].done; });
-        tasks_[index].prepared = {};
+        changed_.notify_all();
     }
 
 private:
@@ -144,16 +145,21 @@ private:
                 return;
             Task& task = tasks_[next_++];
             lock.unlock();
-            PreparedConversion prepared = prepareSafely(task.item, task.sourcePath);
+            PreparedConversion prepared = prepareSafely(prepare_, task.item, task.sourcePath);
             lock.lock();
             task.prepared = std::move(prepared);
             task.done = true;
             changed_.notify_all();
+            lock.unlock();
+            ready_();
+            lock.lock();
         }
     }
 
     std::vector<Task>& tasks_;
     const std::size_t window_;
+    const Prepare prepare_;
+    const std::function<void()> ready_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::size_t next_ = 0;      // the next task to start
@@ -164,40 +170,120 @@ private:
 
 } // namespace
 
-void StartBatch(JobList& list, const ConversionContext& context, const BatchOptions& options) {
-    const int rows = list.rowCount();
-    if (rows == 0)
-        return;
-    std::vector<int> taskRows; // the list row of each task
-    for (int row = 0; row < rows; ++row) {
-        if (list.itemAt(row))
-            taskRows.push_back(row);
-    }
-    std::vector<Task> tasks = planTasks(list);
-    const int threads = options.threads > 0 ? options.threads : QThread::idealThreadCount();
+struct BatchRun::State {
+    std::vector<Task> tasks;
     std::optional<Pipeline> pipeline;
-    if (threads > 1)
-        pipeline.emplace(tasks, threads);
+};
 
-    std::vector<int> converted;
-    for (std::size_t i = 0; i < tasks.size(); ++i) {
-        Task& task = tasks[i];
-        if (!QFileInfo::exists(task.sourcePath)) {
-            if (pipeline)
-                pipeline->skip(i);
-            LogUnableToSave(context, task.outputPath);
-        } else {
-            EnsureFolder(task.item.output.folder + u'/');
-            PreparedConversion prepared =
-                pipeline ? pipeline->take(i) : prepareSafely(task.item, task.sourcePath);
-            if (CommitConversion(task.item, task.outputPath, std::move(prepared), context))
-                converted.push_back(taskRows[i]);
-        }
-        if (options.progress)
-            options.progress(int(i) + 1, int(tasks.size()));
+BatchRun::BatchRun(JobList& list, const ConversionContext& context, BatchOptions options,
+                   QObject* parent)
+    : QObject(parent), list_(list), context_(context), options_(std::move(options)) {}
+
+BatchRun::~BatchRun() {
+    // The workers stop before the tasks they read go away.
+    if (state_)
+        state_->pipeline.reset();
+}
+
+int BatchRun::rowsTotal() const {
+    return state_ ? int(state_->tasks.size()) : 0;
+}
+
+void BatchRun::start() {
+    if (running_ || state_)
+        return; // a run object runs once
+    state_ = std::make_unique<State>();
+    state_->tasks = planTasks(list_);
+    running_ = true;
+    if (state_->tasks.empty()) {
+        finish();
+        return;
     }
-    pipeline.reset();
-    list.RemoveRows(converted);
+    const int threads =
+        options_.threads > 0 ? options_.threads : std::max(1, QThread::idealThreadCount());
+    // A worker's notice only asks this thread to look again; commitNext tells whether the row
+    // it waits for is ready.
+    state_->pipeline.emplace(state_->tasks, threads, options_.prepare, [this] {
+        QMetaObject::invokeMethod(this, &BatchRun::commitNext, Qt::QueuedConnection);
+    });
+    scheduleCommit();
+}
+
+void BatchRun::stop() {
+    if (!running_)
+        return;
+    stopRequested_ = true;
+    if (!committing_)
+        scheduleCommit();
+}
+
+void BatchRun::runToCompletion() {
+    QEventLoop loop;
+    connect(this, &BatchRun::finished, &loop, &QEventLoop::quit);
+    start();
+    if (running_)
+        loop.exec();
+}
+
+void BatchRun::scheduleCommit() {
+    QMetaObject::invokeMethod(this, &BatchRun::commitNext, Qt::QueuedConnection);
+}
+
+// One row per call, so the event loop runs between rows. A question shown while a row is
+// committed runs a nested event loop; calls arriving meanwhile return at once, and the next row
+// is taken only when this one is done, so rows and questions keep their order.
+void BatchRun::commitNext() {
+    if (!running_ || committing_)
+        return;
+    const std::size_t index = results_.size();
+    if (stopRequested_ || index >= state_->tasks.size()) {
+        finish();
+        return;
+    }
+    Task& task = state_->tasks[index];
+    std::optional<PreparedConversion> prepared = state_->pipeline->tryTake(index);
+    if (!prepared)
+        return; // the worker's notice brings us back
+    using Outcome = RowResult::Outcome;
+    if (!QFileInfo::exists(task.sourcePath)) {
+        LogUnableToSave(context_, task.outputPath);
+        recordRow({Outcome::Failed, SourceMissingReason()});
+        return;
+    }
+    if (!EnsureFolder(task.item.output.folder + u'/')) {
+        // The file could not be written there: the same line as a failed save.
+        LogUnableToSave(context_, task.outputPath);
+        recordRow({Outcome::Failed, FolderNotMadeReason(task.item.output.folder)});
+        return;
+    }
+    committing_ = true;
+    RowResult result = CommitConversion(task.item, task.outputPath, std::move(*prepared), context_);
+    committing_ = false;
+    if (result.outcome == Outcome::Converted)
+        converted_.push_back(task.id);
+    recordRow(std::move(result));
+}
+
+void BatchRun::recordRow(RowResult result) {
+    results_.push_back(std::move(result));
+    const int done = rowsDone();
+    state_->pipeline->committedUpTo(std::size_t(done));
+    emit rowFinished(done - 1, results_.back());
+    emit progress(done, rowsTotal());
+    scheduleCommit();
+}
+
+void BatchRun::finish() {
+    running_ = false;
+    if (state_->pipeline)
+        state_->pipeline.reset(); // every row the run needs is prepared; stop the workers
+    list_.RemoveItems(converted_);
+    emit finished();
+}
+
+void StartBatch(JobList& list, const ConversionContext& context, const BatchOptions& options) {
+    BatchRun run(list, context, options);
+    run.runToCompletion();
 }
 
 } // namespace pix

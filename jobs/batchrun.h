@@ -3,25 +3,79 @@
 #pragma once
 
 #include "jobs/conversion.h"
+#include "jobs/joblist.h"
 
+#include <QObject>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace pix {
 
-class JobList;
-
 struct BatchOptions {
-    // Conversions prepared at once on worker threads; 0 means one per core, 1 converts one row
-    // at a time on the calling thread.
+    // Worker threads preparing rows (decoding, turning, drawing, encoding); 0 means one per
+    // core. The committing thread never prepares a row itself, so it stays free to answer.
     int threads = 0;
-    // Called on the calling thread after each row: rows handled, rows in all.
-    std::function<void(int done, int total)> progress;
+    // How a row is prepared; PrepareConversion unless a test puts a step of its own here.
+    std::function<PreparedConversion(const JobItem&, const QString& sourcePath)> prepare;
 };
 
-// Decoding, turning, drawing and encoding of the next rows run in parallel; the existence test
-// of the source, the replace question, the writing of the file, the log line and the removal
-// of converted rows happen on the calling thread in row order, exactly as a one-by-one run
-// would do them. A row whose source is the output of an earlier row waits for that row.
+// One run over the job list. The rows are taken in their display order when the run starts;
+// workers prepare the next rows while the event loop of the run's thread commits one row per
+// turn, in row order: the existence test of the source, the output folder, the replace
+// question, the writing of the file and the log line, exactly as a one-by-one run does them.
+// A row whose source is the output of an earlier row is prepared after that row is committed.
+// When the run ends, or is stopped, the rows that were converted leave the list, found by
+// their identity, so that sorting or removing rows meanwhile cannot remove the wrong one.
+class BatchRun : public QObject {
+    Q_OBJECT
+public:
+    BatchRun(JobList& list, const ConversionContext& context, BatchOptions options = {},
+             QObject* parent = nullptr);
+    ~BatchRun() override;
+
+    // Takes the rows and starts. An empty list finishes at once (finished is emitted before
+    // start returns).
+    void start();
+    // Ends the run after the row being committed; the rows not reached stay in the list.
+    void stop();
+    // Starts and returns when the run has finished, running a local event loop meanwhile.
+    void runToCompletion();
+
+    bool isRunning() const { return running_; }
+    int rowsDone() const { return int(results_.size()); }
+    int rowsTotal() const;
+    // One result per row handled, in row order.
+    const std::vector<RowResult>& results() const { return results_; }
+
+signals:
+    // After each row: its place in the run, what became of it.
+    void rowFinished(int index, const pix::RowResult& result);
+    void progress(int done, int total);
+    // After the converted rows have left the list.
+    void finished();
+
+private:
+    struct State;
+
+    void commitNext();
+    void scheduleCommit();
+    void recordRow(RowResult result);
+    void finish();
+
+    JobList& list_;
+    ConversionContext context_;
+    BatchOptions options_;
+    std::unique_ptr<State> state_;
+    std::vector<RowResult> results_;
+    std::vector<JobList::ItemId> converted_;
+    bool running_ = false;
+    bool committing_ = false;
+    bool stopRequested_ = false;
+    bool commitScheduled_ = false;
+};
+
+// Runs the whole list to completion (the job run, the tests).
 void StartBatch(JobList& list, const ConversionContext& context, const BatchOptions& options = {});
 
 } // namespace pix

@@ -1,6 +1,7 @@
 #include "jobs/conversion.h"
 
 #include "jobs/outputnaming.h"
+#include "jobs/quarterturn.h"
 #include "platform/imaging/decoder.h"
 #include "platform/imaging/encoders.h"
 #include "platform/imaging/transform.h"
@@ -13,6 +14,8 @@ namespace {
 
 using imaging::Status;
 
+// The question's wording, grammar included, is the program's established text: people and
+// answering scripts recognise it as it stands.
 const char* const kReplaceQuestion =
     "The file is already exists. Would you like to replace the existing file?";
 
@@ -25,9 +28,7 @@ void logLine(const ConversionContext& context, const QString& text,
 // The decoded picture only needs to be as large as the output before it is turned; the decoder
 // turns and mirrors it as it goes.
 imaging::DecodeHint hintFor(const JobItem& item) {
-    QSize size(item.output.width, item.output.height);
-    if (item.output.rotate == 90 || item.output.rotate == 270)
-        size.transpose();
+    const QSize size = TurnedSize(QSize(item.output.width, item.output.height), item.output.rotate);
     return {size.isValid() ? size : QSize(),
             RotateFlipTypeFor(item.output.rotate, item.output.mirror)};
 }
@@ -45,7 +46,21 @@ void LogUnableToSave(const ConversionContext& context, const QString& outputPath
     logLine(context, QStringLiteral("Unable to save the file - %1.").arg(outputPath));
 }
 
-int RotateFlipTypeFor(std::int32_t rotate, std::int32_t mirror) {
+QString SourceMissingReason() {
+    return QStringLiteral("the source file does not exist");
+}
+
+QString FolderNotMadeReason(const QString& folder) {
+    return QStringLiteral("the output folder %1 could not be made").arg(folder);
+}
+
+QString PreparedFailureReason(const PreparedConversion& prepared) {
+    if (prepared.outcome == PreparedConversion::Outcome::NoEncoder)
+        return QStringLiteral("no encoder writes this format");
+    return QString::fromUtf8(imaging::statusText(prepared.status));
+}
+
+imaging::RotateFlipType RotateFlipTypeFor(std::int32_t rotate, std::int32_t mirror) {
     using namespace imaging;
     switch (rotate) {
     case 90:
@@ -85,12 +100,13 @@ PreparedConversion PrepareConversion(const JobItem& item, const QString& sourceP
     return result;
 }
 
-bool CommitConversion(const JobItem& item, const QString& outputPath, PreparedConversion prepared,
-                      const ConversionContext& context) {
+RowResult CommitConversion(const JobItem& item, const QString& outputPath,
+                           PreparedConversion prepared, const ConversionContext& context) {
+    using Outcome = RowResult::Outcome;
     if (prepared.outcome != PreparedConversion::Outcome::Encoded) {
         // An item that cannot be written is reported, not skipped in silence.
         LogUnableToSave(context, outputPath);
-        return false;
+        return {Outcome::Failed, PreparedFailureReason(prepared)};
     }
     if (item.output.overwrite == 0 && QFileInfo::exists(outputPath)) {
         const Answer answer = context.prompt
@@ -98,20 +114,22 @@ bool CommitConversion(const JobItem& item, const QString& outputPath, PreparedCo
                                                              MessageIcon::Question, context.owner)
                                   : Answer::No;
         if (answer == Answer::No)
-            return false;
+            return {Outcome::Declined, {}};
     }
-    if (imaging::writeFileReplacing(outputPath, prepared.bytes) != Status::Ok) {
+    const Status written = imaging::writeFileReplacing(outputPath, prepared.bytes);
+    if (written != Status::Ok) {
         LogUnableToSave(context, outputPath);
-        return false;
+        return {Outcome::Failed, QString::fromUtf8(imaging::statusText(written))};
     }
     logLine(context, QStringLiteral("The file has been saved to %1 successfully.").arg(outputPath),
             item.output.folder);
-    return true;
+    return {Outcome::Converted, {}};
 }
 
 bool ConvertItem(const JobItem& item, const QString& sourcePath, const QString& outputPath,
                  const ConversionContext& context) {
-    return CommitConversion(item, outputPath, PrepareConversion(item, sourcePath), context);
+    return CommitConversion(item, outputPath, PrepareConversion(item, sourcePath), context)
+               .outcome == RowResult::Outcome::Converted;
 }
 
 } // namespace pix

@@ -10,6 +10,7 @@
 #include "jobs/outputlog.h"
 #include "jobs/userprompt.h"
 #include "platform/imaging/status.h"
+#include "platform/imaging/transform.h"
 
 #include <QByteArray>
 
@@ -36,15 +37,32 @@ struct PreparedConversion {
     QByteArray bytes;
 };
 
+// What became of one row of a run, and why a failed row failed: the window and the console
+// show the reason beside the result line.
+struct RowResult {
+    enum class Outcome {
+        Converted, // the output file was written
+        Declined,  // the person answered No to replacing an existing file
+        Failed,
+    };
+    Outcome outcome = Outcome::Failed;
+    QString reason; // for a failed row: what went wrong, in a few words
+};
+
+// The reason texts of failed rows.
+QString SourceMissingReason();
+QString FolderNotMadeReason(const QString& folder);
+QString PreparedFailureReason(const PreparedConversion& prepared);
+
 // The rotate-flip type for an item's rotate and mirror settings.
-int RotateFlipTypeFor(std::int32_t rotate, std::int32_t mirror);
+imaging::RotateFlipType RotateFlipTypeFor(std::int32_t rotate, std::int32_t mirror);
 
 PreparedConversion PrepareConversion(const JobItem& item, const QString& sourcePath);
 
-// True when the output file was written. Logs "The file has been saved to %s successfully."
-// (with the output folder attached) or "Unable to save the file - %s.".
-bool CommitConversion(const JobItem& item, const QString& outputPath, PreparedConversion prepared,
-                      const ConversionContext& context);
+// Converted when the output file was written. Logs "The file has been saved to %s
+// successfully." (with the output folder attached) or "Unable to save the file - %s.".
+RowResult CommitConversion(const JobItem& item, const QString& outputPath,
+                           PreparedConversion prepared, const ConversionContext& context);
 
 // Writes "Unable to save the file - %s." for the output path, with no folder attached.
 void LogUnableToSave(const ConversionContext& context, const QString& outputPath);

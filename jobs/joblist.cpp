@@ -6,25 +6,15 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <QObject>
 #include <algorithm>
 #include <array>
 #include <compare>
 #include <functional>
+#include <numeric>
 
 namespace pix {
 
 namespace {
-
-constexpr std::array<JobColumnInfo, kColumnCount> kColumns{{
-    {"Name", 100},
-    {"Type", 105},
-    {"Dimension", 80},
-    {"Size", 80},
-    {"Output Folder", 120},
-    {"Date Modified", 115},
-    {"Remarks", 100},
-}};
 
 const QString kDuplicateQuestion =
     QStringLiteral("The file is already in the list.\nWould you like to add the file?");
@@ -60,9 +50,9 @@ std::weak_ordering compareItems(const JobItem& a, const JobItem& b, int column) 
     }
 }
 
-QString dateText(std::int64_t secondsSinceEpoch) {
+QString dateText(std::int64_t secondsSinceEpoch, const QString& pattern) {
     // Out-of-range times give an invalid QDateTime, which formats as empty text.
-    return FormatTime(QDateTime::fromSecsSinceEpoch(secondsSinceEpoch, Qt::UTC), DatePattern());
+    return FormatTime(QDateTime::fromSecsSinceEpoch(secondsSinceEpoch, Qt::UTC), pattern);
 }
 
 // A new item for a picture added by hand: the source as found on disk, the output the same
@@ -90,13 +80,6 @@ std::unique_ptr<JobItem> makeItem(const ImageInfo& info, const QString& fileName
 
 } // namespace
 
-const JobColumnInfo& jobColumn(int column) {
-    static constexpr JobColumnInfo kNone{"", 0};
-    if (column < 0 || column >= kColumnCount)
-        return kNone;
-    return kColumns[static_cast<std::size_t>(column)];
-}
-
 QString joinPath(const QString& folder, const QString& name) {
     // An empty folder would otherwise turn a bare name into a path under the root.
     if (folder.isEmpty())
@@ -106,9 +89,16 @@ QString joinPath(const QString& folder, const QString& name) {
     return folder + QLatin1Char('/') + name;
 }
 
-JobList::JobList(UserPrompt* prompt, QObject* owner) : prompt_(prompt), owner_(owner) {}
+JobList::JobList(UserPrompt* prompt, QObject* parent)
+    : QAbstractTableModel(parent), prompt_(prompt) {}
 
 JobList::~JobList() = default;
+
+void JobList::setDatePattern(const QString& pattern) {
+    datePattern_ = pattern;
+    if (!rows_.empty())
+        emit dataChanged(index(0, kColumnDateModified), index(rowCount() - 1, kColumnDateModified));
+}
 
 bool JobList::AddFile(const ImageInfo* info, const QString* fileName) {
     if (info == nullptr || fileName == nullptr)
@@ -118,9 +108,9 @@ bool JobList::AddFile(const ImageInfo* info, const QString* fileName) {
         if (sameText(item->source.fileName, *fileName) &&
             sameText(item->source.folder, info->folder)) {
             // Without anyone to ask, the file is not added twice.
-            const Answer answer =
-                prompt_ ? prompt_->askYesNo(kDuplicateQuestion, MessageIcon::Question, owner_)
-                        : Answer::No;
+            const Answer answer = prompt_ ? prompt_->askYesNo(kDuplicateQuestion,
+                                                              MessageIcon::Question, questionOwner_)
+                                          : Answer::No;
             if (answer == Answer::No)
                 return false;
             break;
@@ -138,15 +128,46 @@ bool JobList::AddFile(const ImageInfo* info, const QString* fileName) {
 int JobList::AppendItem(std::unique_ptr<JobItem> item, const QString& rowName) {
     if (!item)
         return -1;
-    rows_.push_back(Row{item.get(), rowName, false});
+    const int row = rowCount();
+    beginInsertRows(QModelIndex(), row, row);
+    rows_.push_back(Row{item.get(), rowName, nextId_++});
     items_.push_back(std::move(item));
-    return rowCount() - 1;
+    endInsertRows();
+    return row;
+}
+
+int JobList::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+int JobList::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant JobList::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || role != Qt::DisplayRole)
+        return {};
+    return columnText(index.row(), index.column());
 }
 
 JobItem* JobList::itemAt(int row) const {
     if (row < 0 || row >= rowCount())
         return nullptr;
     return rows_[static_cast<std::size_t>(row)].item;
+}
+
+JobList::ItemId JobList::idAt(int row) const {
+    if (row < 0 || row >= rowCount())
+        return 0;
+    return rows_[static_cast<std::size_t>(row)].id;
+}
+
+int JobList::rowOf(ItemId id) const {
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (rows_[row].id == id)
+            return int(row);
+    }
+    return -1;
 }
 
 QString JobList::rowName(int row) const {
@@ -156,8 +177,15 @@ QString JobList::rowName(int row) const {
 }
 
 void JobList::setRowName(int row, const QString& name) {
+    if (row < 0 || row >= rowCount())
+        return;
+    rows_[static_cast<std::size_t>(row)].name = name;
+    emit dataChanged(index(row, kColumnName), index(row, kColumnName));
+}
+
+void JobList::itemChanged(int row) {
     if (row >= 0 && row < rowCount())
-        rows_[static_cast<std::size_t>(row)].name = name;
+        emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
 }
 
 QString JobList::columnText(int row, int column) const {
@@ -176,7 +204,7 @@ QString JobList::columnText(int row, int column) const {
     case kColumnOutputFolder:
         return item->output.folder;
     case kColumnDateModified:
-        return dateText(item->source.modified);
+        return dateText(item->source.modified, datePattern_);
     case kColumnRemarks:
         return item->remarks;
     default:
@@ -184,39 +212,10 @@ QString JobList::columnText(int row, int column) const {
     }
 }
 
-bool JobList::isSelected(int row) const {
-    return row >= 0 && row < rowCount() && rows_[static_cast<std::size_t>(row)].selected;
-}
-
-void JobList::setSelected(int row, bool selected) {
-    if (row >= 0 && row < rowCount())
-        rows_[static_cast<std::size_t>(row)].selected = selected;
-}
-
-std::vector<int> JobList::selectedRows() const {
-    std::vector<int> rows;
-    for (int row = 0; row < rowCount(); ++row) {
-        if (rows_[static_cast<std::size_t>(row)].selected)
-            rows.push_back(row);
-    }
-    return rows;
-}
-
-int JobList::firstSelectedRow() const {
-    for (int row = 0; row < rowCount(); ++row) {
-        if (rows_[static_cast<std::size_t>(row)].selected)
-            return row;
-    }
-    return -1;
-}
-
-void JobList::RemoveSelected() {
-    RemoveRows(selectedRows());
-}
-
 void JobList::RemoveRows(const std::vector<int>& rows) {
-    // From the highest index down, so that the indices still to come stay valid. Indices out of
-    // range and repeated ones are dropped rather than trusted.
+    // From the highest index down, so that the indices still to come stay valid; neighbouring
+    // rows go in one step. Indices out of range and repeated ones are dropped rather than
+    // trusted.
     std::vector<int> order;
     for (int row : rows) {
         if (row >= 0 && row < rowCount())
@@ -225,40 +224,86 @@ void JobList::RemoveRows(const std::vector<int>& rows) {
     std::sort(order.begin(), order.end(), std::greater<>());
     order.erase(std::unique(order.begin(), order.end()), order.end());
 
-    for (int row : order) {
-        const auto at = rows_.begin() + row;
-        destroyItem(at->item);
-        rows_.erase(at);
+    for (std::size_t i = 0; i < order.size();) {
+        const int last = order[i];
+        int first = last;
+        while (++i < order.size() && order[i] == first - 1)
+            first = order[i];
+        removeRowRange(first, last);
     }
 }
 
+void JobList::RemoveItems(const std::vector<ItemId>& ids) {
+    std::vector<ItemId> wanted = ids;
+    std::sort(wanted.begin(), wanted.end());
+    std::vector<int> rows;
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (std::binary_search(wanted.begin(), wanted.end(), rows_[row].id))
+            rows.push_back(int(row));
+    }
+    RemoveRows(rows);
+}
+
+void JobList::removeRowRange(int first, int last) {
+    beginRemoveRows(QModelIndex(), first, last);
+    const auto begin = rows_.begin() + first;
+    const auto end = rows_.begin() + last + 1;
+    for (auto row = begin; row != end; ++row)
+        destroyItem(row->item);
+    rows_.erase(begin, end);
+    endRemoveRows();
+}
+
 void JobList::RemoveAll() {
+    beginResetModel();
     rows_.clear();
     items_.clear();
     items_.shrink_to_fit();
-}
-
-void JobList::SelectAll() {
-    for (Row& row : rows_)
-        row.selected = true;
+    endResetModel();
 }
 
 void JobList::SortByColumn(int column) {
-    ascending_ = column == lastSortedColumn_ ? !ascending_ : true;
-    lastSortedColumn_ = column;
-
-    const bool ascending = ascending_;
-    std::stable_sort(rows_.begin(), rows_.end(), [column, ascending](const Row& a, const Row& b) {
-        const std::weak_ordering order = compareItems(*a.item, *b.item, column);
-        return ascending ? order < 0 : order > 0;
-    });
+    const bool ascending = column == lastSortedColumn_ ? !ascending_ : true;
+    sort(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
-QString JobList::viewPath() const {
-    const int row = firstSelectedRow();
-    if (row < 0)
+void JobList::sort(int column, Qt::SortOrder order) {
+    lastSortedColumn_ = column;
+    ascending_ = order == Qt::AscendingOrder;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+
+    // Sort a permutation, so that the views' remembered indices can follow their rows.
+    std::vector<int> permutation(rows_.size());
+    std::iota(permutation.begin(), permutation.end(), 0);
+    const bool ascending = ascending_;
+    std::stable_sort(permutation.begin(), permutation.end(), [&](int a, int b) {
+        const std::weak_ordering by =
+            compareItems(*rows_[std::size_t(a)].item, *rows_[std::size_t(b)].item, column);
+        return ascending ? by < 0 : by > 0;
+    });
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    std::vector<int> newRow(rows_.size());
+    for (std::size_t i = 0; i < permutation.size(); ++i) {
+        sorted.push_back(std::move(rows_[std::size_t(permutation[i])]));
+        newRow[std::size_t(permutation[i])] = int(i);
+    }
+    rows_ = std::move(sorted);
+
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before)
+        after.append(index(newRow[std::size_t(old.row())], old.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+QString JobList::viewPath(int row) const {
+    const JobItem* item = itemAt(row);
+    if (item == nullptr)
         return QString();
-    return joinPath(itemAt(row)->source.folder, rowName(row));
+    return joinPath(item->source.folder, rowName(row));
 }
 
 void JobList::destroyItem(JobItem* item) {

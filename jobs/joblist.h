@@ -1,18 +1,19 @@
-// The job list: the pictures waiting to be converted, each with its own settings.
+// The job list: the pictures waiting to be converted, each with its own settings, as a table
+// model that the job list view shows.
 //
 // The list owns its items in an array in the order they were added; the rows are kept apart,
 // in display order, each pointing at its item. Sorting reorders rows only. Every look-up goes
-// from a row to its item. No widget is involved: the job list view presents this model.
+// from a row to its item. Selection belongs to the view: operations on "the selected rows" take
+// the rows as arguments. No widget is involved.
 #pragma once
 
 #include "jobs/jobitem.h"
 #include "jobs/userprompt.h"
 
+#include <QAbstractTableModel>
 #include <QString>
 #include <memory>
 #include <vector>
-
-class QObject;
 
 namespace pix {
 
@@ -27,18 +28,21 @@ enum JobColumn {
     kColumnCount
 };
 
-struct JobColumnInfo {
-    const char* title; // "Name", "Type", ...
-    int width;         // initial width in pixels
-};
-const JobColumnInfo& jobColumn(int column);
-
-class JobList {
+class JobList : public QAbstractTableModel {
+    Q_OBJECT
 public:
-    explicit JobList(UserPrompt* prompt = nullptr, QObject* owner = nullptr);
-    ~JobList();
-    JobList(const JobList&) = delete;
-    JobList& operator=(const JobList&) = delete;
+    // A row's identity for as long as the list lives: unlike its index it survives sorting and
+    // the removal of other rows, and it is never given to another item.
+    using ItemId = quint64;
+
+    // prompt asks the duplicate question; none answers No.
+    explicit JobList(UserPrompt* prompt = nullptr, QObject* parent = nullptr);
+    ~JobList() override;
+
+    // The window the duplicate question belongs to.
+    void setQuestionOwner(QObject* owner) { questionOwner_ = owner; }
+    // The pattern of the "Date Modified" column (FormatTime's notation); empty shows no date.
+    void setDatePattern(const QString& pattern);
 
     // Adds a picture from the image browser (only info's folder, width and height are used).
     // Asks before adding a file that is already listed; a file that is not on disk is skipped
@@ -48,21 +52,25 @@ public:
     // Appends a ready item (from a job file) with the given row name. Returns the row index.
     int AppendItem(std::unique_ptr<JobItem> item, const QString& rowName);
 
-    int rowCount() const { return int(rows_.size()); }
+    // The table: one row per item in display order, the seven columns' texts.
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // Sorts stably by a column in the given direction (the view's header calls this).
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
     JobItem* itemAt(int row) const; // none for a row out of range
+    ItemId idAt(int row) const;     // 0 for a row out of range
+    int rowOf(ItemId id) const;     // -1 when no row has it
     QString rowName(int row) const; // the "Name" text
     QString columnText(int row, int column) const;
     void setRowName(int row, const QString& name);
+    // Tells the views that a row's item was changed in place (its settings, its remarks).
+    void itemChanged(int row);
 
-    bool isSelected(int row) const;
-    void setSelected(int row, bool selected);
-    std::vector<int> selectedRows() const; // ascending
-    int firstSelectedRow() const;          // -1 when none
-
-    void RemoveSelected();
-    void RemoveRows(const std::vector<int>& rows); // any order; each row once
+    void RemoveRows(const std::vector<int>& rows);    // any order; out of range and repeats ignored
+    void RemoveItems(const std::vector<ItemId>& ids); // rows no longer listed are ignored
     void RemoveAll();
-    void SelectAll();
 
     // Sorts the rows by a column: a new column sorts ascending, the same column again
     // reverses the direction. The order of rows that compare equal is kept.
@@ -70,12 +78,10 @@ public:
     int lastSortedColumn() const { return lastSortedColumn_; }
     bool sortAscending() const { return ascending_; }
 
-    // Command states.
     bool canStart() const { return !rows_.empty(); }
-    bool hasSelection() const { return firstSelectedRow() >= 0; }
 
-    // The path "View" opens: the first selected row's folder and name; empty when none.
-    QString viewPath() const;
+    // The file "View" opens for a row: its source folder and its name; empty for no row.
+    QString viewPath(int row) const;
 
     // Items in the order they were added (the array, not the rows).
     const std::vector<std::unique_ptr<JobItem>>& items() const { return items_; }
@@ -84,15 +90,18 @@ private:
     struct Row {
         JobItem* item = nullptr;
         QString name;
-        bool selected = false;
+        ItemId id = 0;
     };
 
+    void removeRowRange(int first, int last);
     void destroyItem(JobItem* item);
 
     UserPrompt* prompt_;
-    QObject* owner_;
+    QObject* questionOwner_ = nullptr;
+    QString datePattern_;
     std::vector<std::unique_ptr<JobItem>> items_;
     std::vector<Row> rows_;
+    ItemId nextId_ = 1;
     int lastSortedColumn_ = -1;
     bool ascending_ = true;
 };

@@ -18,11 +18,19 @@ QString GetOutputExtension(const JobItem& item, int formatCode);
 // name is turned to lower case: folders keep their case, as file names here are case-sensitive.
 QString BuildOutputPath(const JobItem& item, const QString& rowName);
 
+// The output file's name without its folder, in lower case: with a prefix, the prefix, the
+// item's number (three digits at least) and the format's extension; otherwise the given name
+// with its extension replaced by the format's (a name without "." is kept as it is). The batch
+// run names the file by the row name; the "Remarks" column shows the same rule for the source
+// name.
+QString OutputFileName(const JobItem& item, const QString& name);
+
 // A rename number as written into file names: at least three digits, zero-padded.
 QString threeDigits(qint64 number);
 
 // The encoder that writes the item, or the null identifier when it cannot be written: codes 4
 // and 6, and "Remain Original" for a source whose format has no encoder (icons, metafiles).
+// Encoders are looked up by the format's MIME type each time; the look-up is a short scan.
 imaging::EncoderId ChooseEncoder(const JobItem& item);
 
 // The encoder registered for exactly this MIME type, or null.

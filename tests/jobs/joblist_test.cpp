@@ -50,7 +50,10 @@ QStringList rowNames(const JobList& list) {
 
 class JobListFiles : public ::testing::Test {
 protected:
-    JobListFiles() : list(&prompt, &owner) { info.folder = dir.path(); }
+    JobListFiles() : list(&prompt) {
+        list.setQuestionOwner(&owner);
+        info.folder = dir.path();
+    }
 
     // A real file of the given size with a fixed modification time.
     void writeFile(const QString& name, qint64 size = 10) {
@@ -171,8 +174,7 @@ TEST_F(JobListFiles, FolderEndingInSlashGetsNoSecondOne) {
     writeFile(QStringLiteral("b.gif"));
     info.folder = dir.path() + QLatin1Char('/');
     ASSERT_TRUE(add(QStringLiteral("b.gif")));
-    list.setSelected(0, true);
-    EXPECT_EQ(list.viewPath(), dir.path() + QStringLiteral("/b.gif"));
+    EXPECT_EQ(list.viewPath(0), dir.path() + QStringLiteral("/b.gif"));
 }
 
 TEST(JoinPath, OneSeparator) {
@@ -212,45 +214,49 @@ TEST_F(JobListRows, RemovingAfterSortTakesTheRowsOwnItems) {
     fill(4);
     list.SortByColumn(kColumnName);
     list.SortByColumn(kColumnName); // descending: r3 r2 r1 r0, the array still r0..r3
-    list.setSelected(0, true);
-    list.setSelected(3, true);
 
-    list.RemoveSelected();
+    list.RemoveRows({0, 3});
     EXPECT_EQ(rowNames(list), QStringList({"r2", "r1"}));
     ASSERT_EQ(list.items().size(), 2u);
     EXPECT_EQ(list.items()[0]->source.fileName, "r1");
     EXPECT_EQ(list.items()[1]->source.fileName, "r2");
-    EXPECT_FALSE(list.hasSelection());
 }
 
-TEST_F(JobListRows, SelectAllAndRemoveAll) {
-    fill(3);
-    list.SelectAll();
-    EXPECT_EQ(list.selectedRows(), std::vector<int>({0, 1, 2}));
+TEST_F(JobListRows, RemovingByIdentitySurvivesSortingAndOtherRemovals) {
+    fill(5);
+    const JobList::ItemId r1 = list.idAt(1);
+    const JobList::ItemId r3 = list.idAt(3);
+    list.SortByColumn(kColumnName);
+    list.SortByColumn(kColumnName); // r4 r3 r2 r1 r0
+    list.RemoveRows({0});           // r4 gone: every index moved
+    EXPECT_EQ(list.rowOf(r3), 0);
+
+    list.RemoveItems({r1, r3, r3, JobList::ItemId{999}});
+    EXPECT_EQ(rowNames(list), QStringList({"r2", "r0"}));
+    EXPECT_EQ(list.rowOf(r1), -1);
+    // Identities are never reused, even after everything went.
     list.RemoveAll();
-    EXPECT_EQ(list.rowCount(), 0);
-    EXPECT_TRUE(list.items().empty());
-    EXPECT_TRUE(list.viewPath().isEmpty());
+    fill(1);
+    EXPECT_NE(list.idAt(0), r1);
+    EXPECT_NE(list.idAt(0), r3);
 }
 
-TEST_F(JobListRows, CommandStatesAndViewPath) {
+TEST_F(JobListRows, RemoveAllAndViewPath) {
     EXPECT_FALSE(list.canStart());
-    EXPECT_FALSE(list.hasSelection());
     fill(3);
     EXPECT_TRUE(list.canStart());
-    EXPECT_FALSE(list.hasSelection());
-    EXPECT_EQ(list.firstSelectedRow(), -1);
-    EXPECT_TRUE(list.viewPath().isEmpty());
+    EXPECT_TRUE(list.viewPath(-1).isEmpty());
 
     list.itemAt(2)->output.folder = QStringLiteral("/elsewhere");
     list.setRowName(2, QStringLiteral("shown.png"));
-    list.setSelected(2, true);
-    list.setSelected(1, true);
-    EXPECT_TRUE(list.hasSelection());
-    EXPECT_EQ(list.firstSelectedRow(), 1);
-    list.setSelected(1, false);
     // The source folder and the row's own name, not the output folder.
-    EXPECT_EQ(list.viewPath(), "/pictures/shown.png");
+    EXPECT_EQ(list.viewPath(2), "/pictures/shown.png");
+
+    list.RemoveAll();
+    EXPECT_EQ(list.rowCount(), 0);
+    EXPECT_TRUE(list.items().empty());
+    EXPECT_TRUE(list.viewPath(0).isEmpty());
+    EXPECT_FALSE(list.canStart());
 }
 
 TEST_F(JobListRows, BadRowsAndColumnsAreHarmless) {
@@ -259,11 +265,9 @@ TEST_F(JobListRows, BadRowsAndColumnsAreHarmless) {
     EXPECT_EQ(list.itemAt(2), nullptr);
     EXPECT_TRUE(list.columnText(5, kColumnName).isEmpty());
     EXPECT_TRUE(list.columnText(0, kColumnCount).isEmpty());
-    list.setSelected(7, true);
     list.setRowName(-3, QStringLiteral("x"));
-    EXPECT_FALSE(list.hasSelection());
     EXPECT_EQ(list.AppendItem(nullptr, QStringLiteral("none")), -1);
-    EXPECT_STREQ(jobColumn(kColumnCount).title, "");
+    EXPECT_EQ(list.idAt(2), JobList::ItemId{0});
 
     list.RemoveRows({-1, 9, 0, 0});
     EXPECT_EQ(rowNames(list), QStringList({"r1"}));
@@ -343,8 +347,7 @@ TEST_F(JobListRows, EachColumnSortsOnItsValue) {
 // ---- Column texts -----------------------------------------------------------------------------
 
 TEST_F(JobListRows, ColumnTexts) {
-    const QString savedPattern = DatePattern();
-    SetDatePattern(QStringLiteral("%Y-%m-%d %H:%M"));
+    list.setDatePattern(QStringLiteral("%Y-%m-%d %H:%M"));
 
     auto item = makeItem("pic.png", 640, 480, 1536);
     item->source.typeName = "PNG image";
@@ -356,7 +359,7 @@ TEST_F(JobListRows, ColumnTexts) {
     const QStringList expected = {"shown name", "PNG image",        "640 x 480",     "1.50 KB",
                                   "/out",       "2021-03-04 05:06", "Convert to JPG"};
     for (int column = 0; column < kColumnCount; ++column)
-        EXPECT_EQ(list.columnText(0, column), expected[column]) << jobColumn(column).title;
+        EXPECT_EQ(list.columnText(0, column), expected[column]) << column;
 
     list.itemAt(0)->source.width = -1;
     EXPECT_EQ(list.columnText(0, kColumnDimension), "-1 x 480");
@@ -367,7 +370,10 @@ TEST_F(JobListRows, ColumnTexts) {
     list.itemAt(0)->source.modified = std::numeric_limits<std::int64_t>::max();
     EXPECT_TRUE(list.columnText(0, kColumnDateModified).isEmpty());
 
-    SetDatePattern(savedPattern);
+    // The model shows the same texts.
+    EXPECT_EQ(list.columnCount(), int(kColumnCount));
+    EXPECT_EQ(list.data(list.index(0, kColumnName)).toString(), "shown name");
+    EXPECT_FALSE(list.data(list.index(0, kColumnName), Qt::DecorationRole).isValid());
 }
 
 } // namespace
