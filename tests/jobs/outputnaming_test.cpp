@@ -1,8 +1,13 @@
 // Output names, encoders and encoder parameters.
+#include "jobs/applysettings.h"
 #include "jobs/jobfixture.h"
+#include "jobs/outputformats.h"
 #include "jobs/outputnaming.h"
 
 #include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <algorithm>
 
 namespace pix {
 namespace {
@@ -94,6 +99,60 @@ TEST(OutputNaming, RenameNumbersHaveAtLeastThreeDigits) {
     EXPECT_EQ(threeDigits(7), "007");
     EXPECT_EQ(threeDigits(1234), "1234");
     EXPECT_EQ(threeDigits(-7), "-007");
+}
+
+} // namespace
+} // namespace pix
+
+namespace pix {
+namespace {
+
+// The "Remarks" column and the run must name the output file alike: the remark shows exactly
+// the file name the run writes, whenever it shows one.
+TEST(OutputNameAgreement, RemarksNameTheFileTheRunWrites) {
+    struct Case {
+        const char* source;
+        std::int32_t format;
+        const char* prefix;
+    };
+    const Case cases[] = {
+        {"Photo.JPG", kFormatPng, ""}, {"noext", kFormatGif, ""},   {"a.b.c", kFormatTiff, ""},
+        {"x.png", kFormatJpg, "Img_"}, {"x.png", 42, "p"},          {"Y.Jpeg", kFormatBitmap, ""},
+        {"ü.png", kFormatJpg, "Ä"},    {".hidden", kFormatJpg, ""},
+    };
+    for (const Case& c : cases) {
+        JobItem item;
+        item.source.fileName = QString::fromUtf8(c.source);
+        SettingsResult result;
+        result.formatCode = c.format;
+        result.prefix = QString::fromUtf8(c.prefix);
+        result.outputFolder = QStringLiteral("/out");
+        ApplySettings(item, result, 7);
+        const QString written = QFileInfo(BuildOutputPath(item, item.source.fileName)).fileName();
+        EXPECT_TRUE(item.remarks.startsWith(written))
+            << c.source << ": " << item.remarks.toStdString();
+    }
+}
+
+TEST(OutputFormatTable, EveryRowIsFoundByItsNamesAndHasAnEncoder) {
+    for (const OutputFormat& format : outputFormats()) {
+        EXPECT_EQ(outputFormatForCode(format.code), &format);
+        EXPECT_EQ(outputFormatForKeyword(QString(format.keyword).toUpper()), &format);
+        EXPECT_EQ(outputFormatForExtension(QString(format.extension)), &format);
+        for (QLatin1String alias : format.aliases)
+            EXPECT_EQ(outputFormatForExtension(QString(alias)), &format) << alias.data();
+        EXPECT_FALSE(imaging::findEncoderByMimeType(format.mimeType).isNull())
+            << format.label.data();
+        const auto choices = formatChoices();
+        EXPECT_TRUE(std::any_of(choices.begin(), choices.end(), [&](const FormatChoice& choice) {
+            return choice.code == format.code && choice.label == format.label;
+        })) << format.label.data();
+    }
+    // Aliases are spellings of extensions, not job-file keywords; reserved codes have no row.
+    EXPECT_EQ(outputFormatForKeyword(u"jpeg"), nullptr);
+    EXPECT_EQ(outputFormatForCode(4), nullptr);
+    EXPECT_EQ(outputFormatForCode(kFormatRemainOriginal), nullptr);
+    EXPECT_EQ(formatChoices().front().code, kFormatRemainOriginal);
 }
 
 } // namespace
