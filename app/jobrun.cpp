@@ -19,7 +19,9 @@ void PrintingOutputLog::AddOutputLine(const QString& text, const std::optional<Q
 int RunJobFile(const QString& jobFile, UserPrompt& prompt, OutputLineSink& sink) {
     JobList list(&prompt);
     const bool loaded = LoadJobFile(jobFile, list, &prompt);
-    StartBatch(list, {&prompt, nullptr, &sink});
+    // The same run the window starts, here waited for in a local event loop.
+    BatchRun run(list, {&prompt, nullptr, &sink});
+    run.runToCompletion();
     return loaded && list.rowCount() == 0 ? 0 : 1;
 }
 

@@ -79,6 +79,29 @@ bool CCEReg::ReadString(const RegKey& key, const QString& name, QString& text) {
     return true;
 }
 
+bool CCEReg::WriteBinary(const RegKey& key, const QString& name, const QByteArray& bytes) {
+    QSettings store = openStore();
+    if (!store.isWritable())
+        return false;
+    store.beginGroup(key.group);
+    store.setValue(name, bytes);
+    store.endGroup();
+    store.sync();
+    return store.status() == QSettings::NoError;
+}
+
+bool CCEReg::ReadBinary(const RegKey& key, const QString& name, QByteArray& bytes) {
+    QSettings store = openStore();
+    store.beginGroup(key.group);
+    const QVariant value = store.value(name);
+    store.endGroup();
+    // A value edited into text by hand is not the layout that was saved.
+    if (value.typeId() != QMetaType::QByteArray)
+        return false;
+    bytes = value.toByteArray();
+    return true;
+}
+
 bool CCEReg::CloseKey(RegKey& key) {
     key.group.clear();
     return true;

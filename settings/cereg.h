@@ -3,6 +3,7 @@
 // e.g. "Software\\Norvance\\Pixovia\\Settings" and "extfilter".
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <optional>
 
@@ -30,6 +31,9 @@ public:
     // False when the value is missing or does not fit the 260-byte buffer the store promises
     // (a text of 260 UTF-8 bytes or more).
     bool ReadString(const RegKey& key, const QString& name, QString& text);
+    // Binary values (the window layout): read back exactly as written, of any length.
+    bool WriteBinary(const RegKey& key, const QString& name, const QByteArray& bytes);
+    bool ReadBinary(const RegKey& key, const QString& name, QByteArray& bytes);
     bool CloseKey(RegKey& key);
 };
 

@@ -2,11 +2,13 @@
 #include "browser/formatting.h"
 #include "settings/cereg.h"
 #include "settings/filtersettings.h"
+#include "settings/settingstable.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace pix {
@@ -89,6 +91,45 @@ TEST(CCERegTest, ValuesRoundTripAndLongOnesDoNotFit) {
     EXPECT_TRUE(registry.ReadString(*key, "long", text));
     EXPECT_TRUE(registry.WriteString(*key, "long", QString(130, QChar(0xE9)))); // 260 bytes
     EXPECT_FALSE(registry.ReadString(*key, "long", text));
+}
+
+TEST(SettingsTable, EverySettingHasOneRowAndTypedValuesRoundTrip) {
+    QTemporaryDir home;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    for (Setting id :
+         {Setting::ExtensionFilter, Setting::ControlBarState, Setting::WindowPlacement}) {
+        const auto rows = settingRows();
+        EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
+                                [id](const SettingRow& row) { return row.id == id; }),
+                  1);
+        EXPECT_EQ(settingRow(id).id, id);
+    }
+
+    SettingsStore store;
+    EXPECT_EQ(store.text(Setting::ExtensionFilter), kDefaultFilterText);
+    EXPECT_TRUE(store.bytes(Setting::ControlBarState).isEmpty());
+
+    const char raw[] = "\0\1\2 binary\n;=[]";
+    const QByteArray layout(raw, sizeof raw - 1);
+    ASSERT_TRUE(store.setBytes(Setting::ControlBarState, layout));
+    ASSERT_TRUE(store.setText(Setting::ExtensionFilter, QStringLiteral("*.png")));
+    EXPECT_EQ(store.bytes(Setting::ControlBarState), layout);
+    EXPECT_TRUE(store.bytes(Setting::WindowPlacement).isEmpty());
+    EXPECT_EQ(store.text(Setting::ExtensionFilter), "*.png");
+    // The filter stays where it always was, beside the window's own groups.
+    QSettings file(home.filePath("Norvance/Pixovia.conf"), QSettings::IniFormat);
+    EXPECT_EQ(file.value("Settings/extfilter").toString(), "*.png");
+    EXPECT_EQ(file.value("Control Bar State/state").toByteArray(), layout);
+}
+
+TEST(SettingsTable, ALayoutEditedIntoTextIsNotUsed) {
+    QTemporaryDir home;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    {
+        QSettings file(home.filePath("Norvance/Pixovia.conf"), QSettings::IniFormat);
+        file.setValue("Window Placement/placement", "not a layout");
+    }
+    EXPECT_TRUE(SettingsStore().bytes(Setting::WindowPlacement).isEmpty());
 }
 
 } // namespace
