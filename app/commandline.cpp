@@ -15,8 +15,20 @@ const char* const kUsageText =
     "  --help      show this text and exit\n"
     "  --version   show the version and exit\n"
     "\n"
-    "Exit status: 0 when the job loaded and every picture was converted, 1 otherwise,\n"
-    "2 for a wrong command line.\n";
+    "Every picture saved or not saved gives one line on standard output:\n"
+    "  The file has been saved to PATH successfully.\n"
+    "  Unable to save the file - PATH.\n"
+    "Notes on standard error, each starting with \"pixovia: \", say why a picture was not\n"
+    "saved (the source and the reason), which entries of the job file added nothing and\n"
+    "why, which values were not understood, and which pictures were written to the same\n"
+    "file. Control characters in names are printed as escapes (\\n, \\t, \\x1b).\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the job loaded, every entry added its pictures and every picture was saved\n"
+    "  1  otherwise: the job file could not be loaded, an entry added nothing, a picture\n"
+    "     was not saved (failed, or not replaced when asked), or two pictures were\n"
+    "     written to one file\n"
+    "  2  a wrong command line\n";
 
 CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine line;

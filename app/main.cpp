@@ -3,6 +3,7 @@
 #include "app/consoleprompt.h"
 #include "app/jobrun.h"
 #include "app/messageboxprompt.h"
+#include "platform/filelimits.h"
 #include "settings/filtersettings.h"
 
 #include <QApplication>
@@ -51,6 +52,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // Writing past a file-size limit fails that row like a full disk; the run goes on.
+    pix::surviveFileSizeLimit();
     const bool console = line.console || !displayAvailable();
     if (console && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen"); // fonts for metafile text, no display needed

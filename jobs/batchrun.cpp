@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QThread>
 #include <condition_variable>
 #include <exception>
@@ -27,6 +28,7 @@ struct Task {
     QString sourcePath;
     QString outputPath;
     int waitsFor = -1; // an earlier row whose output is this row's source
+    bool laterRowReadsOutput = false;
     PreparedConversion prepared;
     bool done = false;
 };
@@ -56,10 +58,17 @@ QString fileKey(const QString& path) {
         .toCaseFolded();
 }
 
-std::vector<Task> planTasks(const JobList& list) {
+struct Plan {
     std::vector<Task> tasks;
+    std::vector<BatchRun::OutputClash> clashes;
+};
+
+Plan planTasks(const JobList& list) {
+    Plan plan;
+    std::vector<Task>& tasks = plan.tasks;
     tasks.reserve(std::size_t(list.rowCount()));
     QHash<QString, int> lastWriter; // file key -> the last task writing that file
+    std::vector<QString> outputKeys;
     for (int row = 0; row < list.rowCount(); ++row) {
         const JobItem* item = list.itemAt(row);
         if (!item)
@@ -70,10 +79,21 @@ std::vector<Task> planTasks(const JobList& list) {
         task.sourcePath = joinPath(item->source.folder, list.rowName(row));
         task.outputPath = BuildOutputPath(*item, list.rowName(row));
         task.waitsFor = lastWriter.value(fileKey(task.sourcePath), -1);
-        lastWriter.insert(fileKey(task.outputPath), int(tasks.size()));
+        const QString outputKey = fileKey(task.outputPath);
+        if (const auto earlier = lastWriter.constFind(outputKey); earlier != lastWriter.cend())
+            plan.clashes.push_back(
+                {tasks[std::size_t(*earlier)].sourcePath, task.sourcePath, task.outputPath});
+        lastWriter.insert(outputKey, int(tasks.size()));
+        outputKeys.push_back(outputKey);
         tasks.push_back(std::move(task));
     }
-    return tasks;
+    // From the end: which outputs a later row reads as its source.
+    QSet<QString> readLater;
+    for (std::size_t i = tasks.size(); i-- > 0;) {
+        tasks[i].laterRowReadsOutput = readLater.contains(outputKeys[i]);
+        readLater.insert(fileKey(tasks[i].sourcePath));
+    }
+    return plan;
 }
 
 // A fixed set of worker threads preparing rows in row order. One worker per core decodes at a
@@ -193,7 +213,9 @@ void BatchRun::start() {
     if (running_ || state_)
         return; // a run object runs once
     state_ = std::make_unique<State>();
-    state_->tasks = planTasks(list_);
+    Plan plan = planTasks(list_);
+    state_->tasks = std::move(plan.tasks);
+    clashes_ = std::move(plan.clashes);
     running_ = true;
     if (state_->tasks.empty()) {
         finish();
@@ -247,13 +269,19 @@ void BatchRun::commitNext() {
     using Outcome = RowResult::Outcome;
     if (!QFileInfo::exists(task.sourcePath)) {
         LogUnableToSave(context_, task.outputPath);
-        recordRow({Outcome::Failed, SourceMissingReason()});
+        recordRow(RowResult::failed(SourceMissingReason()));
         return;
     }
     if (!EnsureFolder(task.item.output.folder + u'/')) {
         // The file could not be written there: the same line as a failed save.
         LogUnableToSave(context_, task.outputPath);
-        recordRow({Outcome::Failed, FolderNotMadeReason(task.item.output.folder)});
+        recordRow(RowResult::failed(FolderNotMadeReason(task.item.output.folder)));
+        return;
+    }
+    if (task.laterRowReadsOutput && QFileInfo::exists(task.outputPath)) {
+        // Replacing it would lose a picture the person asked to convert, before it is read.
+        LogUnableToSave(context_, task.outputPath);
+        recordRow(RowResult::failed(ReplacesLaterSourceReason(task.outputPath)));
         return;
     }
     committing_ = true;
@@ -265,6 +293,9 @@ void BatchRun::commitNext() {
 }
 
 void BatchRun::recordRow(RowResult result) {
+    const Task& task = state_->tasks[results_.size()];
+    result.sourcePath = task.sourcePath;
+    result.outputPath = task.outputPath;
     results_.push_back(std::move(result));
     const int done = rowsDone();
     state_->pipeline->committedUpTo(std::size_t(done));

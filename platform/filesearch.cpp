@@ -1,7 +1,12 @@
 #include "platform/filesearch.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#endif
 
 namespace pix {
 
@@ -49,6 +54,8 @@ QDir::Filters dirFilters(Entries what) {
         filters |= QDir::Files;
     if (what.testFlag(Entry::Folders))
         filters |= QDir::Dirs;
+    if (what.testFlag(Entry::NoLinks))
+        filters |= QDir::NoSymLinks;
     return filters;
 }
 
@@ -80,6 +87,21 @@ QStringList listFolder(const QString& folder, const QString& pattern, Entries wh
                  [&matcher](const QString& name) { return matcher.matches(name); });
     std::sort(names.begin(), names.end(), nameLess);
     return names;
+}
+
+std::optional<FolderIdentity> folderIdentity(const QString& folder) {
+#if defined(Q_OS_UNIX)
+    struct stat status {};
+    if (::stat(QFile::encodeName(folder).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return std::nullopt;
+    return FolderIdentity{quint64(status.st_dev), quint64(status.st_ino)};
+#else
+    // Elsewhere the resolved path stands in for the identity.
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    if (real.isEmpty())
+        return std::nullopt;
+    return FolderIdentity{0, qHash(real.toCaseFolded())};
+#endif
 }
 
 } // namespace pix
