@@ -9,6 +9,7 @@
 #include "platform/filesearch.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -54,25 +55,27 @@ struct Pattern {
     bool matched = false;
 };
 
-// A name read from the folder that names no file: its bytes were not valid UTF-8, so the
-// decoded name cannot be turned back into them.
-bool undecodableName(const QString& folder, const QString& name) {
-    return name.contains(QChar::ReplacementCharacter) &&
-           !QFileInfo::exists(joinPath(folderOnDisk(folder), name));
+// Files whose names are not valid UTF-8 cannot be named to open them: each one a pattern
+// matches is skipped with a note.
+void noteUndecodableNames(const QString& folder, const std::vector<Pattern>& patterns,
+                          JobLoad& load) {
+    for (const UndecodableName& name : undecodableNames(folderOnDisk(folder))) {
+        const bool wanted = std::any_of(patterns.begin(), patterns.end(), [&](const Pattern& p) {
+            return p.matcher.matches(name.replaced);
+        });
+        if (wanted)
+            load.failure(folderEntryName(folder) +
+                         QStringLiteral(": skipped a file whose name is not valid UTF-8: "
+                                        "\"%1\"")
+                             .arg(name.shown));
+    }
 }
 
 void addMatches(JobList& list, const QString& folder, std::vector<Pattern>& patterns,
                 const JobItem& templ, std::int32_t& counter, JobLoad& load) {
-    QStringList names =
+    const QStringList names =
         listFolder(folderOnDisk(folder), QStringLiteral("*"), Entry::Files | Entry::Folders);
-    names.removeIf([&](const QString& name) {
-        if (!undecodableName(folder, name))
-            return false;
-        load.failure(
-            folderEntryName(folder) +
-            QStringLiteral(": skipped a file whose name is not valid UTF-8: \"%1\"").arg(name));
-        return true;
-    });
+    noteUndecodableNames(folder, patterns, load);
     for (Pattern& pattern : patterns) {
         for (const QString& name : names) {
             if (pattern.matcher.matches(name)) {

@@ -143,6 +143,11 @@ RowResult CommitConversion(const JobItem& item, const QString& outputPath,
         LogUnableToSave(context, outputPath);
         return RowResult::failed(PreparedFailureReason(item, prepared));
     }
+    if (QFileInfo(outputPath).isDir()) {
+        // Nothing to ask: a folder is never replaced by a picture.
+        LogUnableToSave(context, outputPath);
+        return RowResult::failed(QStringLiteral("the target is a folder"));
+    }
     if (item.output.overwrite == 0 && QFileInfo::exists(outputPath)) {
         const Answer answer = context.prompt
                                   ? context.prompt->askYesNo(QString::fromLatin1(kReplaceQuestion),

@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <algorithm>
 #if defined(Q_OS_UNIX)
+#include <dirent.h>
 #include <sys/stat.h>
 #endif
 
@@ -89,6 +91,12 @@ QStringList listFolder(const QString& folder, const QString& pattern, Entries wh
     return names;
 }
 
+namespace {
+QString folderOrCurrent(const QString& folder) {
+    return folder.isEmpty() ? QStringLiteral(".") : folder;
+}
+} // namespace
+
 std::optional<FolderIdentity> folderIdentity(const QString& folder) {
 #if defined(Q_OS_UNIX)
     struct stat status {};
@@ -102,6 +110,34 @@ std::optional<FolderIdentity> folderIdentity(const QString& folder) {
         return std::nullopt;
     return FolderIdentity{0, qHash(real.toCaseFolded())};
 #endif
+}
+
+QList<UndecodableName> undecodableNames(const QString& folder) {
+    QList<UndecodableName> found;
+#if defined(Q_OS_UNIX)
+    DIR* dir = ::opendir(QFile::encodeName(folderOrCurrent(folder)).constData());
+    if (!dir)
+        return found;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray raw(entry->d_name);
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString replaced = decoder.decode(raw);
+        if (!decoder.hasError())
+            continue;
+        QString shown;
+        for (const char byte : raw) {
+            if (uchar(byte) < 0x80)
+                shown += QLatin1Char(byte);
+            else
+                shown += QStringLiteral("\\x%1").arg(uint(uchar(byte)), 2, 16, QLatin1Char('0'));
+        }
+        found.append({replaced, shown});
+    }
+    ::closedir(dir);
+#else
+    Q_UNUSED(folder);
+#endif
+    return found;
 }
 
 } // namespace pix

@@ -53,6 +53,15 @@ Q_DECLARE_FLAGS(Entries, Entry)
 /// A folder that is empty, missing or unreadable, or an empty folder path, gives no names.
 QStringList listFolder(const QString& folder, const QString& pattern, Entries what);
 
+/// The entries of folder whose names are not valid UTF-8, which listFolder cannot give (no
+/// text names them), each as it would read with the bad bytes replaced (for matching) and as
+/// it is shown (the bad bytes as "\xHH").
+struct UndecodableName {
+    QString replaced;
+    QString shown;
+};
+QList<UndecodableName> undecodableNames(const QString& folder);
+
 /// What tells one folder from every other on the machine, however it is reached (through
 /// links or mounts); none when it cannot be read.
 struct FolderIdentity {
