@@ -4,6 +4,8 @@
 #include "jobfile/jobfileloader.h"
 #include "jobs/batchrun.h"
 #include "jobs/joblist.h"
+#include "jobs/outputnaming.h"
+#include "jobs/shardplan.h"
 
 #include <QEventLoop>
 #include <cstdio>
@@ -18,15 +20,55 @@ void PrintingOutputLog::AddOutputLine(const QString& text, const std::optional<Q
     OutputLog::AddOutputLine(text, path);
 }
 
-int RunJobFile(const QString& jobFile, UserPrompt& prompt, OutputLineSink& sink) {
+namespace {
+
+// Keeps only this shard's rows.
+void keepShard(JobList& list, const ShardSpec& shard) {
+    const std::vector<int> mine = ShardRows(list, shard.index, shard.count);
+    std::vector<int> others;
+    std::size_t next = 0;
+    for (int row = 0; row < list.rowCount(); ++row) {
+        if (next < mine.size() && mine[next] == row)
+            ++next;
+        else
+            others.push_back(row);
+    }
+    list.RemoveRows(others);
+}
+
+void printRows(const JobList& list) {
+    for (int row = 0; row < list.rowCount(); ++row) {
+        const JobItem* item = list.itemAt(row);
+        std::fprintf(stdout, "%s\t%s\n",
+                     consoleText(joinPath(item->source.folder, list.rowName(row))).constData(),
+                     consoleText(BuildOutputPath(*item, list.rowName(row))).constData());
+    }
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int RunJobFile(const QString& jobFile, UserPrompt& prompt, OutputLineSink& sink,
+               const JobRunOptions& runOptions) {
     JobList list(&prompt);
     bool complete = true; // every entry added what it named and every row converted
+    // The entries are the whole job's: with shards, the first one alone speaks of them, so
+    // that the shards together say what one whole run says.
+    const bool speaksForEntries = !runOptions.shard || runOptions.shard->index == 0;
     JobFileOptions options;
     options.note = [&](const JobFileNote& note) {
+        if (!speaksForEntries)
+            return;
         printNote(note.text);
         complete = complete && !note.failure;
     };
     const bool loaded = LoadJobFile(jobFile, list, &prompt, options);
+    if (runOptions.shard)
+        keepShard(list, *runOptions.shard);
+    if (runOptions.dryRun) {
+        printRows(list);
+        return loaded && complete ? 0 : 1;
+    }
 
     // The same run the window starts, here waited for in a local event loop. Each failed row
     // gets a note beside its result line: the source and why.

@@ -3,11 +3,13 @@
 #include "app/consoleprompt.h"
 #include "app/jobrun.h"
 #include "app/messageboxprompt.h"
+#include "app/shardoption.h"
 #include "platform/filelimits.h"
 #include "settings/filtersettings.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QProcessEnvironment>
 #include <cstdio>
 #include <memory>
 
@@ -44,6 +46,14 @@ int main(int argc, char** argv) {
         std::puts(pix::kVersionText);
         return 0;
     }
+    QString shardError;
+    const std::optional<pix::ShardSpec> shard =
+        pix::resolveShard(line, QProcessEnvironment::systemEnvironment(), shardError);
+    if (!line.error.isEmpty() || !shardError.isEmpty()) {
+        std::fprintf(stderr, "pixovia: %s\n",
+                     (line.error.isEmpty() ? shardError : line.error).toLocal8Bit().constData());
+        return 2;
+    }
     // Other switches (Qt's own among them) do not change what is run.
     for (const QString& unknown : line.unknownSwitches)
         std::fprintf(stderr, "pixovia: ignoring option %s\n", unknown.toLocal8Bit().constData());
@@ -73,7 +83,7 @@ int main(int argc, char** argv) {
     else
         prompt = std::make_unique<pix::MessageBoxPrompt>();
     pix::PrintingOutputLog log;
-    const int status = pix::RunJobFile(line.jobFile, *prompt, log);
+    const int status = pix::RunJobFile(line.jobFile, *prompt, log, {shard, line.dryRun});
     pix::SaveFilterSettings();
     return status;
 }

@@ -1,9 +1,9 @@
 #include "jobs/batchrun.h"
 
 #include "jobs/ensurefolder.h"
+#include "jobs/filekey.h"
 #include "jobs/outputnaming.h"
 
-#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QHash>
@@ -47,17 +47,6 @@ PreparedConversion prepareSafely(const Prepare& prepare, const JobItem& item,
     }
 }
 
-// One key per file however its path is spelt: absolute, cleaned, through the real (symlink-
-// resolved) folder when it exists, and case-folded, since on a case-insensitive volume two
-// spellings are one file. Waiting for an unrelated row costs a little speed, never correctness.
-QString fileKey(const QString& path) {
-    const QFileInfo info(path);
-    const QString folder = info.absolutePath();
-    const QString real = QFileInfo(folder).canonicalFilePath();
-    return ((real.isEmpty() ? QDir::cleanPath(folder) : real) + u'/' + info.fileName())
-        .toCaseFolded();
-}
-
 struct Plan {
     std::vector<Task> tasks;
     std::vector<BatchRun::OutputClash> clashes;
@@ -78,8 +67,8 @@ Plan planTasks(const JobList& list) {
         task.id = list.idAt(row);
         task.sourcePath = joinPath(item->source.folder, list.rowName(row));
         task.outputPath = BuildOutputPath(*item, list.rowName(row));
-        task.waitsFor = lastWriter.value(fileKey(task.sourcePath), -1);
-        const QString outputKey = fileKey(task.outputPath);
+        task.waitsFor = lastWriter.value(FileKey(task.sourcePath), -1);
+        const QString outputKey = FileKey(task.outputPath);
         if (const auto earlier = lastWriter.constFind(outputKey); earlier != lastWriter.cend())
             plan.clashes.push_back(
                 {tasks[std::size_t(*earlier)].sourcePath, task.sourcePath, task.outputPath});
@@ -91,7 +80,7 @@ Plan planTasks(const JobList& list) {
     QSet<QString> readLater;
     for (std::size_t i = tasks.size(); i-- > 0;) {
         tasks[i].laterRowReadsOutput = readLater.contains(outputKeys[i]);
-        readLater.insert(fileKey(tasks[i].sourcePath));
+        readLater.insert(FileKey(tasks[i].sourcePath));
     }
     return plan;
 }
