@@ -6,8 +6,8 @@
 namespace pix {
 
 QString DefaultOutputFolder() {
-    for (const auto location : {QStandardPaths::DocumentsLocation,
-                                QStandardPaths::DesktopLocation}) {
+    for (const auto location :
+         {QStandardPaths::DocumentsLocation, QStandardPaths::DesktopLocation}) {
         const QString path = QStandardPaths::writableLocation(location);
         if (!path.isEmpty() && QDir(path).exists())
             return QDir::toNativeSeparators(path);

@@ -71,10 +71,9 @@ void CDlgSettings::connectControls() {
 
     connect(c.rotate, &QGroupBox::clicked, this,
             [this, &m](bool on) { change([&] { m.setRotate(on); }); });
-    const std::pair<QRadioButton*, RotationButton> buttons[] = {
-        {c.deg90, RotationButton::Deg90},
-        {c.deg180, RotationButton::Deg180},
-        {c.deg270, RotationButton::Deg270}};
+    const std::pair<QRadioButton*, RotationButton> buttons[] = {{c.deg90, RotationButton::Deg90},
+                                                                {c.deg180, RotationButton::Deg180},
+                                                                {c.deg270, RotationButton::Deg270}};
     for (const auto& [radio, which] : buttons) {
         connect(radio, &QRadioButton::clicked, this,
                 [this, &m, which] { change([&] { m.clickRotationButton(which); }); });

@@ -155,9 +155,9 @@ void buildSettingsControls(QDialog& dialog, CDlgSettings::Controls& c) {
     page->addWidget(buttons.row);
 
     // Top to bottom, left to right, as the groups are read.
-    const QList<QWidget*> order{c.format, c.quality, c.folder,    c.browse, c.resize, c.width,
+    const QList<QWidget*> order{c.format, c.quality,   c.folder, c.browse, c.resize, c.width,
                                 c.height, c.constrain, c.rotate, c.deg90,  c.deg180, c.deg270,
-                                c.mirror, c.rename,  c.prefix,    c.number, c.ok,     c.cancel};
+                                c.mirror, c.rename,    c.prefix, c.number, c.ok,     c.cancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

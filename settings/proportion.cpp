@@ -12,7 +12,8 @@ std::int64_t ScaleOtherSide(std::int64_t oldSide, std::int64_t newSide, std::int
     std::int64_t result = 0;
     if (oldSide > newSide) {
         // Shrinking: the part that remains.
-        const float ratio = 1.0f - static_cast<float>(oldSide - newSide) / static_cast<float>(oldSide);
+        const float ratio =
+            1.0f - static_cast<float>(oldSide - newSide) / static_cast<float>(oldSide);
         product = static_cast<double>(other) * static_cast<double>(ratio);
         result = static_cast<std::int64_t>(std::trunc(product));
     } else {

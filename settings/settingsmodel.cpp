@@ -191,7 +191,8 @@ void SettingsModel::sideChanged(Side side) {
         value = mine.position();
     }
     if (constrain_ && value != lastMine) {
-        const std::int64_t scaled = ScaleOtherSide(lastMine, value, ReadLeadingNumber(other.text()));
+        const std::int64_t scaled =
+            ScaleOtherSide(lastMine, value, ReadLeadingNumber(other.text()));
         other.setPosition(scaled);
         lastOther = other.position();
     }
