@@ -1,7 +1,7 @@
 #include "settings/dialogparts.h"
 
 #include <QDialog>
-#include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QPushButton>
 
 namespace pix {
@@ -25,16 +25,22 @@ void nameControl(QWidget* control, const QString& label) {
 }
 
 OkCancel makeOkCancel(QDialog& dialog) {
-    auto* box = new QDialogButtonBox(&dialog);
-    // Own texts: the standard ones carry mnemonics that would take letters from the controls.
-    QPushButton* ok = box->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    // Plain buttons rather than a button box: the box would take a tab stop of its own, and its
+    // standard texts carry mnemonics that would take letters from the controls.
+    auto* row = new QWidget(&dialog);
+    auto* ok = new QPushButton(QStringLiteral("OK"), row);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), row);
     ok->setDefault(true);
     nameControl(ok, ok->text());
     nameControl(cancel, cancel->text());
-    QObject::connect(box, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    return {ok, cancel, box};
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addStretch(1);
+    layout->addWidget(ok);
+    layout->addWidget(cancel);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    return {ok, cancel, row};
 }
 
 } // namespace pix

@@ -27,7 +27,7 @@ public:
     ~CDlgSettings() override;
 
     // What OK handed back; meaningful only after the dialog ended with OK.
-    const SettingsResult& result() const { return result_; }
+    const SettingsResult& results() const { return result_; }
     const SettingsModel& model() const { return model_; }
 
     // Replaces the folder picker (QFileDialog::getExistingDirectory by default).
