@@ -63,7 +63,10 @@ QGroupBox* outputGroup(CDlgSettings::Controls& c) {
     c.browse->setAccessibleName(QStringLiteral("..."));
     c.browse->setAccessibleDescription(QStringLiteral("Please select a folder"));
     c.browse->setToolTip(QStringLiteral("Please select a folder"));
-    c.browse->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // As narrow as its text: a push button is otherwise as wide as "Cancel".
+    const QFontMetrics metrics(c.browse->font());
+    c.browse->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("...")) +
+                            3 * metrics.averageCharWidth() + 8);
 
     auto* grid = new QGridLayout(group);
     grid->addWidget(labelFor(QStringLiteral("&Format:"), c.format), 0, 0);
