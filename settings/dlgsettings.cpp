@@ -74,7 +74,8 @@ void CDlgSettings::connectControls() {
     const std::pair<QRadioButton*, RotationButton> buttons[] = {{c.deg90, RotationButton::Deg90},
                                                                 {c.deg180, RotationButton::Deg180},
                                                                 {c.deg270, RotationButton::Deg270}};
-    for (const auto& [radio, which] : buttons) {
+    for (const auto& [radio, button] : buttons) {
+        const RotationButton which = button; // clang 14 cannot capture a structured binding
         connect(radio, &QRadioButton::clicked, this,
                 [this, &m, which] { change([&] { m.clickRotationButton(which); }); });
     }

@@ -151,7 +151,9 @@ TEST_F(SettingsDialog, TypingAndArrowsKeepProportions) {
     EXPECT_EQ(editIn("Height")->text(), "1");
     typeInto("Width", "400"); // each character scales from the one before: 4, 40, 400
     EXPECT_EQ(editIn("Height")->text(), "400");
-    get<QWidget>("Height")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(editIn("Width")->text(), "400") << "leaving the field keeps its text";
+    EXPECT_EQ(test::focused(), get<QWidget>("Height"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
     EXPECT_EQ(editIn("Height")->text(), "401");
     EXPECT_EQ(editIn("Width")->text(), "401");
