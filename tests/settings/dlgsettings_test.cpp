@@ -183,13 +183,16 @@ TEST_F(SettingsDialog, EnterIsOkAndEscapeIsCancel) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(dlg->result(), QDialog::Accepted);
     EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(dlg->result(), QDialog::Accepted);
-    EXPECT_EQ(dlg->results().rotate, 90);
+    EXPECT_EQ(dlg->results().rotate, 90) << "an untouched angle survives";
 
     open();
-    get<QWidget>("Width")->setFocus(); // Enter in a spin box is OK too
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+    alt(Qt::Key_R);
+    alt(Qt::Key_W);
+    ASSERT_EQ(test::focused(), get<QWidget>("Width"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter); // in a spin box too
     EXPECT_EQ(dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(dlg->results().width, 600);
+    EXPECT_EQ(dlg->results().resizeRequested, 1);
 
     open();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
