@@ -47,24 +47,16 @@ std::optional<ShardSpec> fromScheduler(const CommandLine& line, const QProcessEn
             error);
     }
     if (env.contains(QStringLiteral("SLURM_ARRAY_TASK_ID"))) {
-        // Array indices may start anywhere and step: the shard is the task's place in the
-        // array.
+        // The task's own index is the shard, so that a failed task sent again alone
+        // (sbatch --array=7 with --shard-count) converts the same share.
         const QString id = env.value(QStringLiteral("SLURM_ARRAY_TASK_ID"));
-        const QString min = env.value(QStringLiteral("SLURM_ARRAY_TASK_MIN"), QStringLiteral("0"));
-        const QString step =
-            env.value(QStringLiteral("SLURM_ARRAY_TASK_STEP"), QStringLiteral("1"));
         const QString total = !line.shardCount.isEmpty()
                                   ? line.shardCount
                                   : env.value(QStringLiteral("SLURM_ARRAY_TASK_COUNT"));
-        const std::optional<int> first = count(min), at = count(id), by = count(step);
-        std::optional<int> index;
-        if (first && at && by && *by > 0 && *at >= *first && (*at - *first) % *by == 0)
-            index = (*at - *first) / *by;
-        return checked(index, count(total),
-                       QStringLiteral("--shard auto (SLURM_ARRAY_TASK_ID=%1, "
-                                      "SLURM_ARRAY_TASK_MIN=%2, SLURM_ARRAY_TASK_STEP=%3, "
-                                      "count %4)")
-                           .arg(id, min, step, total),
+        return checked(count(id), count(total),
+                       QStringLiteral("--shard auto (SLURM_ARRAY_TASK_ID=%1, count %2; the "
+                                      "array must run from 0 to N-1)")
+                           .arg(id, total),
                        error);
     }
     error = QStringLiteral("--shard auto: no scheduler index found (JOB_COMPLETION_INDEX or "
