@@ -10,6 +10,7 @@ packages=(
   libgtest-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
+  dbus at-spi2-core python3-pyatspi python3-pil
   ccache clang-format
 )
 if [ "${1:-}" = "--bench" ]; then

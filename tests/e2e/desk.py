@@ -1,0 +1,468 @@
+"""Drives Pixovia the way assistive technology does: through the AT-SPI accessibility tree.
+
+A road is a list of named steps. Every wait has a timeout; when a step fails, the road stops, a
+screenshot of the virtual screen and a dump of the accessibility tree are written into the
+road's work folder and their paths are printed beside the failed step.
+
+run.sh sets the environment: PIXOVIA (the program), E2E_WORK (the road's work folder), a
+sandbox HOME, the virtual display and a private D-Bus session with the accessibility bus.
+"""
+
+import contextlib
+import os
+import subprocess
+import sys
+import time
+import traceback
+import warnings
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi, GLib  # noqa: E402
+
+# The GObject bindings mark several still-working calls as deprecated; the warnings would bury
+# the road's own output.
+warnings.filterwarnings("ignore", category=DeprecationWarning)
+
+# Seconds to wait for something a person would see at once; the sanitizer build is slower.
+WAIT = float(os.environ.get("E2E_WAIT", "20"))
+
+WORK = os.environ.get("E2E_WORK", os.getcwd())
+PROGRAM = os.environ.get("PIXOVIA", "pixovia")
+
+
+class Failure(Exception):
+    """A step found the program in a state a person would call wrong."""
+
+
+# ---------------------------------------------------------------------------------------------
+# Waiting
+
+
+def pump():
+    """Lets the accessibility library handle the events it has received (it keeps a cache)."""
+    context = GLib.MainContext.default()
+    while context.pending():
+        context.iteration(False)
+
+
+def wait_until(probe, what, timeout=None, interval=0.05):
+    """Calls probe until it answers something true and returns that; fails after timeout."""
+    limit = time.monotonic() + (WAIT if timeout is None else timeout)
+    last_error = None
+    while True:
+        pump()
+        try:
+            value = probe()
+            if value:
+                return value
+        except GLib.Error as error:  # an object went away while we looked at it
+            last_error = error
+        if time.monotonic() > limit:
+            detail = f" (last error: {last_error})" if last_error else ""
+            raise Failure(f"timed out after {timeout or WAIT:.0f}s waiting for {what}{detail}")
+        time.sleep(interval)
+
+
+# ---------------------------------------------------------------------------------------------
+# The tree
+
+
+def role_of(node):
+    try:
+        return node.get_role_name()
+    except GLib.Error:
+        return "?"
+
+
+def name_of(node):
+    try:
+        return node.get_name() or ""
+    except GLib.Error:
+        return ""
+
+
+def children(node):
+    try:
+        count = node.get_child_count()
+    except GLib.Error:
+        return []
+    result = []
+    for i in range(count):
+        try:
+            child = node.get_child_at_index(i)
+        except GLib.Error:
+            continue
+        if child is not None:
+            result.append(child)
+    return result
+
+
+def states(node):
+    try:
+        return node.get_state_set()
+    except GLib.Error:
+        return None
+
+
+def is_showing(node):
+    state = states(node)
+    return state is not None and state.contains(Atspi.StateType.SHOWING)
+
+
+def is_enabled(node):
+    state = states(node)
+    return state is not None and state.contains(Atspi.StateType.ENABLED)
+
+
+def is_focused(node):
+    state = states(node)
+    return state is not None and state.contains(Atspi.StateType.FOCUSED)
+
+
+def walk(node, depth=0, limit=40):
+    """Every node below node, depth first (node itself first)."""
+    yield node, depth
+    if depth >= limit:
+        return
+    for child in children(node):
+        yield from walk(child, depth + 1, limit)
+
+
+def matches(node, role, name):
+    if role is not None and role_of(node) != role:
+        return False
+    if name is None:
+        return True
+    text = name_of(node)
+    return name(text) if callable(name) else text == name
+
+
+def find_all(root, role=None, name=None, showing=False):
+    return [n for n, _ in walk(root) if matches(n, role, name) and (not showing or is_showing(n))]
+
+
+def find(root, role=None, name=None, timeout=None, showing=False):
+    """The first node under root with this role and accessible name, waiting for it."""
+    what = f"{role or 'node'} {name!r}" if name is not None and not callable(name) else role
+    return wait_until(lambda: next(iter(find_all(root, role, name, showing)), None),
+                      f"{what} in {describe(root)}", timeout)
+
+
+def gone(root, role=None, name=None, timeout=None):
+    """Waits until nothing under root has this role and name any more."""
+    wait_until(lambda: not find_all(root, role, name, showing=True),
+               f"{role} {name!r} to go away", timeout)
+
+
+def describe(node):
+    return f"{role_of(node)} {name_of(node)!r}"
+
+
+def dump(root, out):
+    """Writes the tree under root: one line per node with role, name, states of interest,
+    actions and, for text, its content."""
+    for node, depth in walk(root):
+        line = f"{'  ' * depth}{role_of(node)} {name_of(node)!r}"
+        state = states(node)
+        if state is not None:
+            flags = [f for f, s in (("focused", Atspi.StateType.FOCUSED),
+                                    ("selected", Atspi.StateType.SELECTED),
+                                    ("checked", Atspi.StateType.CHECKED),
+                                    ("disabled", None)) if s and state.contains(s)]
+            if not state.contains(Atspi.StateType.ENABLED):
+                flags.append("disabled")
+            if not state.contains(Atspi.StateType.SHOWING):
+                flags.append("hidden")
+            if flags:
+                line += " [" + ",".join(flags) + "]"
+        names = action_names(node)
+        if names:
+            line += " actions=" + ",".join(names)
+        text = text_of(node)
+        if text and text != name_of(node):
+            line += f" text={text!r}"
+        out.write(line + "\n")
+
+
+# ---------------------------------------------------------------------------------------------
+# Acting
+
+
+def action_names(node):
+    try:
+        return [node.get_action_name(i) for i in range(node.get_n_actions())]
+    except (GLib.Error, AttributeError, NotImplementedError):
+        return []
+
+
+def press(node, action=None):
+    """Runs the node's press action (a button, a menu item, a check box)."""
+    pump()
+    names = action_names(node)
+    wanted = [action] if action else ["Press", "press", "click", "Toggle", "toggle"]
+    for candidate in wanted:
+        if candidate in names:
+            node.do_action(names.index(candidate))
+            return
+    raise Failure(f"{describe(node)} has no {' or '.join(wanted)} action (it has {names})")
+
+
+def text_of(node):
+    try:
+        text = node.get_text_iface()
+        if text is None:
+            return ""
+        return Atspi.Text.get_text(node, 0, Atspi.Text.get_character_count(node))
+    except (GLib.Error, AttributeError, NotImplementedError):
+        return ""
+
+
+def set_text(node, text):
+    """Replaces the text of an edit, as a screen reader's user typing it would."""
+    if node.get_editable_text_iface() is None:
+        raise Failure(f"{describe(node)} is not an editable text")
+    Atspi.EditableText.set_text_contents(node, text)
+
+
+def grab_focus(node):
+    try:
+        Atspi.Component.grab_focus(node)
+    except GLib.Error as error:
+        raise Failure(f"cannot focus {describe(node)}: {error}")
+
+
+def keys(*names):
+    """Presses and releases keys by their X key names ("Tab", "Return", "Down", "F10")."""
+    for key in names:
+        Atspi.generate_keyboard_event(0, key, Atspi.KeySynthType.SYM)
+        time.sleep(0.05)
+    pump()
+
+
+_MODIFIERS = {"Shift": 1, "Control": 4, "Alt": 8}
+
+
+def chord(modifier, key):
+    """A key with a modifier held: chord("Control", "c")."""
+    mask = _MODIFIERS[modifier]
+    Atspi.generate_keyboard_event(mask, None, Atspi.KeySynthType.LOCKMODIFIERS)
+    try:
+        Atspi.generate_keyboard_event(0, key, Atspi.KeySynthType.SYM)
+    finally:
+        Atspi.generate_keyboard_event(mask, None, Atspi.KeySynthType.UNLOCKMODIFIERS)
+    time.sleep(0.05)
+    pump()
+
+
+def type_text(text):
+    """Types text at the keyboard focus."""
+    Atspi.generate_keyboard_event(0, text, Atspi.KeySynthType.STRING)
+    time.sleep(0.05)
+    pump()
+
+
+# ---------------------------------------------------------------------------------------------
+# Reading lists and tables
+
+
+def table_rows(table):
+    """The cell texts of a table or tree table, row by row."""
+    if table.get_table_iface() is None:
+        raise Failure(f"{describe(table)} is not a table")
+    rows = []
+    for r in range(Atspi.Table.get_n_rows(table)):
+        row = []
+        for c in range(Atspi.Table.get_n_columns(table)):
+            cell = Atspi.Table.get_accessible_at(table, r, c)
+            row.append(name_of(cell) if cell is not None else "")
+        rows.append(row)
+    return rows
+
+
+def column_titles(table):
+    titles = []
+    for c in range(Atspi.Table.get_n_columns(table)):
+        header = Atspi.Table.get_column_header(table, c)
+        titles.append(name_of(header) if header is not None else
+                      Atspi.Table.get_column_description(table, c) or "")
+    return titles
+
+
+def item_names(node, role="list item"):
+    """The names of the items of a list, in order."""
+    return [name_of(n) for n in children(node) if role is None or role_of(n) == role]
+
+
+class WindowWatch:
+    """Records every window the tree announces (created, activated or shown) while it listens:
+    the accessibility library hands over those events as they are pumped."""
+
+    EVENTS = ("window:create", "window:activate", "object:state-changed:showing")
+
+    def __init__(self):
+        self.seen = []
+        self._listener = Atspi.EventListener.new(self._event)
+        for kind in self.EVENTS:
+            self._listener.register(kind)
+
+    def _event(self, event):
+        source = event.source
+        try:
+            if event.type.startswith("object:") and not event.detail1:
+                return
+            if event.type.startswith("object:") and role_of(source) not in (
+                    "frame", "dialog", "alert", "window", "file chooser"):
+                return
+            self.seen.append((event.type, source.get_process_id(), describe(source)))
+        except GLib.Error:
+            self.seen.append((event.type, None, "?"))
+
+    def of(self, pid):
+        return [(kind, what) for kind, who, what in self.seen if who in (pid, None)]
+
+    def close(self):
+        for kind in self.EVENTS:
+            self._listener.deregister(kind)
+
+
+# ---------------------------------------------------------------------------------------------
+# The program
+
+
+class Program:
+    """One run of pixovia with its own output files and its place in the accessibility tree."""
+
+    def __init__(self, *args, name="pixovia", cwd=None):
+        self.name = name
+        self.stdout_path = os.path.join(WORK, f"{name}.out")
+        self.stderr_path = os.path.join(WORK, f"{name}.err")
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+        with open(self.stdout_path, "w") as out, open(self.stderr_path, "w") as err:
+            self.process = subprocess.Popen([PROGRAM, *args], stdout=out, stderr=err,
+                                            stdin=subprocess.DEVNULL, cwd=cwd or WORK, env=env)
+        _running.append(self)
+
+    @property
+    def pid(self):
+        return self.process.pid
+
+    def node(self):
+        """The program's application node in the tree, or None while it is not registered."""
+        for app in children(Atspi.get_desktop(0)):
+            try:
+                if app.get_process_id() == self.pid:
+                    app.set_cache_mask(Atspi.Cache.NONE)
+                    return app
+            except GLib.Error:
+                continue
+        return None
+
+    def application(self, timeout=None):
+        return wait_until(self.node, f"{self.name} in the accessibility tree", timeout)
+
+    def windows(self):
+        app = self.node()
+        return children(app) if app is not None else []
+
+    def window(self, role="frame", name=None, timeout=None):
+        """A top-level window of the program: the main frame, a dialog, a message box."""
+        return wait_until(lambda: next((w for w in self.windows()
+                                        if matches(w, role, name) and is_showing(w)), None),
+                          f"{role} {name!r} of {self.name}", timeout)
+
+    def wait_exit(self, timeout=None):
+        """Waits for the program to end by itself; answers its exit status."""
+        wait_until(lambda: self.process.poll() is not None, f"{self.name} to end", timeout)
+        return self.process.returncode
+
+    def stdout(self):
+        with open(self.stdout_path) as f:
+            return f.read()
+
+    def stderr(self):
+        with open(self.stderr_path) as f:
+            return f.read()
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+_running = []
+
+
+# ---------------------------------------------------------------------------------------------
+# Steps and failure reports
+
+_current = {"road": "?", "step": "start"}
+
+
+@contextlib.contextmanager
+def step(text):
+    _current["step"] = text
+    started = time.monotonic()
+    print(f"-- {_current['road']}: {text}", flush=True)
+    yield
+    print(f"   ok ({time.monotonic() - started:.1f}s)", flush=True)
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def screenshot(path):
+    from PIL import ImageGrab
+
+    ImageGrab.grab(xdisplay=os.environ.get("DISPLAY")).save(path)
+
+
+def keep_evidence():
+    """Writes the screenshot and the tree dump of the moment of failure; answers their paths."""
+    kept = []
+    shot = os.path.join(WORK, "failure.png")
+    try:
+        screenshot(shot)
+        kept.append(("screenshot", shot))
+    except Exception as error:  # the evidence must never hide the failure itself
+        print(f"   (no screenshot: {error})")
+    tree = os.path.join(WORK, "failure-tree.txt")
+    try:
+        with open(tree, "w") as out:
+            dump(Atspi.get_desktop(0), out)
+        kept.append(("accessibility tree", tree))
+    except Exception as error:
+        print(f"   (no tree dump: {error})")
+    for program in _running:
+        kept.append((f"{program.name} standard output", program.stdout_path))
+        kept.append((f"{program.name} standard error", program.stderr_path))
+    return kept
+
+
+def run_road(road, body):
+    """Runs body() as the road; the exit status tells ctest whether it passed."""
+    _current["road"] = road
+    started = time.monotonic()
+    status = 0
+    try:
+        body()
+    except Exception as error:
+        status = 1
+        print(f"FAILED road {road}, step \"{_current['step']}\": {error}", flush=True)
+        if not isinstance(error, Failure):
+            traceback.print_exc(file=sys.stdout)
+        for what, path in keep_evidence():
+            print(f"   {what}: {path}")
+    finally:
+        for program in _running:
+            program.stop()
+    if status == 0:
+        print(f"PASSED road {road} ({time.monotonic() - started:.1f}s)")
+    sys.exit(status)
