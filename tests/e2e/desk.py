@@ -28,6 +28,13 @@ warnings.filterwarnings("ignore", category=DeprecationWarning)
 # Seconds to wait for something a person would see at once; the sanitizer build is slower.
 WAIT = float(os.environ.get("E2E_WAIT", "20"))
 
+# Milliseconds the program has to answer a question about its tree (a busy sanitizer build is
+# slow), and to acknowledge a press.
+CALL_TIMEOUT_MS = 10000
+PRESS_TIMEOUT_MS = 500
+APP_STARTUP_MS = 15000
+Atspi.set_timeout(CALL_TIMEOUT_MS, APP_STARTUP_MS)
+
 WORK = os.environ.get("E2E_WORK", os.getcwd())
 PROGRAM = os.environ.get("PIXOVIA", "pixovia")
 
@@ -114,6 +121,11 @@ def is_showing(node):
 def is_enabled(node):
     state = states(node)
     return state is not None and state.contains(Atspi.StateType.ENABLED)
+
+
+def is_checked(node):
+    state = states(node)
+    return state is not None and state.contains(Atspi.StateType.CHECKED)
 
 
 def is_focused(node):
@@ -204,7 +216,16 @@ def press(node, action=None):
     wanted = [action] if action else ["Press", "press", "click", "Toggle", "toggle"]
     for candidate in wanted:
         if candidate in names:
-            node.do_action(names.index(candidate))
+            # An action that opens a modal dialog answers only when the dialog closes: the
+            # press is sent, and the dialog is then awaited like anything else.
+            Atspi.set_timeout(PRESS_TIMEOUT_MS, APP_STARTUP_MS)
+            try:
+                node.do_action(names.index(candidate))
+            except GLib.Error as error:
+                if "Did not receive a reply" not in str(error):
+                    raise
+            finally:
+                Atspi.set_timeout(CALL_TIMEOUT_MS, APP_STARTUP_MS)
             return
     raise Failure(f"{describe(node)} has no {' or '.join(wanted)} action (it has {names})")
 
@@ -233,10 +254,25 @@ def grab_focus(node):
         raise Failure(f"cannot focus {describe(node)}: {error}")
 
 
+# X key symbols of the keys the roads press; a single character is its own symbol.
+KEYSYMS = {"BackSpace": 0xFF08, "Tab": 0xFF09, "Return": 0xFF0D, "Escape": 0xFF1B,
+           "Home": 0xFF50, "Left": 0xFF51, "Up": 0xFF52, "Right": 0xFF53, "Down": 0xFF54,
+           "Page_Up": 0xFF55, "Page_Down": 0xFF56, "End": 0xFF57, "Menu": 0xFF67,
+           "F6": 0xFFC3, "F10": 0xFFC7, "Delete": 0xFFFF, "space": 0x20}
+
+
+def keysym(name):
+    if name in KEYSYMS:
+        return KEYSYMS[name]
+    if len(name) == 1:
+        return ord(name)
+    raise Failure(f"no key symbol for {name!r}")
+
+
 def keys(*names):
-    """Presses and releases keys by their X key names ("Tab", "Return", "Down", "F10")."""
+    """Presses and releases keys by their X names ("Tab", "Return", "Down", "F10", "a")."""
     for key in names:
-        Atspi.generate_keyboard_event(0, key, Atspi.KeySynthType.SYM)
+        Atspi.generate_keyboard_event(keysym(key), None, Atspi.KeySynthType.SYM)
         time.sleep(0.05)
     pump()
 
@@ -249,7 +285,7 @@ def chord(modifier, key):
     mask = _MODIFIERS[modifier]
     Atspi.generate_keyboard_event(mask, None, Atspi.KeySynthType.LOCKMODIFIERS)
     try:
-        Atspi.generate_keyboard_event(0, key, Atspi.KeySynthType.SYM)
+        Atspi.generate_keyboard_event(keysym(key), None, Atspi.KeySynthType.SYM)
     finally:
         Atspi.generate_keyboard_event(mask, None, Atspi.KeySynthType.UNLOCKMODIFIERS)
     time.sleep(0.05)
@@ -261,6 +297,153 @@ def type_text(text):
     Atspi.generate_keyboard_event(0, text, Atspi.KeySynthType.STRING)
     time.sleep(0.05)
     pump()
+
+
+def centre(node):
+    box = Atspi.Component.get_extents(node, Atspi.CoordType.SCREEN)
+    if box.width <= 0 or box.height <= 0:
+        raise Failure(f"{describe(node)} has no place on the screen")
+    return box.x + box.width // 2, box.y + box.height // 2
+
+
+def click(node, button=1, double=False):
+    """Clicks the middle of node with the pointer, as a person would."""
+    x, y = centre(node)
+    Atspi.generate_mouse_event(x, y, f"b{button}{'d' if double else 'c'}")
+    time.sleep(0.1)
+    pump()
+
+
+def menu_command(window, *path):
+    """Runs a command of the menu bar by its menu path: menu_command(frame, "Action", "Start").
+    The item is pressed through its action, without opening the menu."""
+    bar = find(window, "menu bar")
+    node = bar
+    for title in path:
+        node = find(node, "menu item", title)
+    wait_until(lambda: is_enabled(node), f"menu item {path[-1]!r} to be enabled")
+    press(node)
+
+
+class _PopupWatch:
+    """Qt leaves popup menus out of the program's list of windows; they are reached through
+    the event the tree sends when one is shown."""
+
+    def __init__(self):
+        self.shown = []
+        self._listener = Atspi.EventListener.new(self._event)
+        self._listener.register("object:state-changed:showing")
+
+    def _event(self, event):
+        if event.detail1 and role_of(event.source) in ("popup menu", "menu"):
+            self.shown.append(event.source)
+
+
+_popups = None
+
+
+def popup(program, item, timeout=None):
+    """The context menu the program shows that offers item."""
+
+    def probe():
+        for menu in reversed(_popups.shown):
+            if is_showing(menu) and find_all(menu, "menu item", item):
+                return menu
+        return None
+
+    return wait_until(probe, f"a context menu offering {item!r}", timeout)
+
+
+def context_command(program, node, item):
+    """Opens node's context menu with the right button and chooses item from it with the arrow
+    keys and Return, as a person at the keyboard does. (Its Press action would not do: a menu
+    that answers the chosen command to its caller ignores an action triggered from outside.)"""
+    global _popups
+    if _popups is None:
+        _popups = _PopupWatch()
+    _popups.shown.clear()
+    click(node, button=3)
+    menu = popup(program, item)
+    entries = [n for n in children(menu) if role_of(n) == "menu item" and is_enabled(n)]
+    target = next((n for n in entries if name_of(n) == item), None)
+    if target is None:
+        raise Failure(f"{item!r} is not enabled in the context menu "
+                      f"(it offers {[name_of(n) for n in entries]})")
+    keys(*["Down"] * (entries.index(target) + 1))
+    keys("Return")
+
+
+ITEM_ROLES = ("tree item", "table cell", "list item")
+
+
+def caption(node):
+    """The first line of an item's name: a thumbnail's name may carry its size on a second."""
+    return name_of(node).split("\n")[0]
+
+
+def items(view):
+    """The showing rows of a list or tree (their first cells), in order."""
+    return [n for n in children(view) if role_of(n) in ITEM_ROLES and is_showing(n)
+            and _first_column(view, n)]
+
+
+def _first_column(view, node):
+    try:
+        if view.get_table_iface() is None:
+            return True
+        return Atspi.TableCell.get_position(node)[2] == 0
+    except (GLib.Error, AttributeError, TypeError):
+        return True
+
+
+def item(view, name, timeout=None):
+    """A showing row or cell of a list, table or tree by its text."""
+    return wait_until(lambda: next((n for n in find_all(view, None, None, showing=True)
+                                    if role_of(n) in ITEM_ROLES and caption(n) == name), None),
+                      f"item {name!r} in {describe(view)}", timeout)
+
+
+def control(window, name, timeout=None):
+    """A control of a dialog by its accessible name (its label without the colon); the label
+    itself, which reads the same, is passed over."""
+    return wait_until(
+        lambda: next((n for n in find_all(window, None, name, showing=True)
+                      if role_of(n) not in ("label", "panel", "filler")), None),
+        f"control {name!r} in {describe(window)}", timeout)
+
+
+def value_of(node):
+    """What an edit or a spin box shows."""
+    text = text_of(node)
+    if text:
+        return text
+    for child in children(node):
+        text = text_of(child)
+        if text:
+            return text
+    try:
+        return str(int(Atspi.Value.get_current_value(node)))
+    except (GLib.Error, AttributeError, TypeError):
+        return ""
+
+
+def open_folder(tree, names):
+    """Opens a folder in a folder tree the way a person does with the keyboard: typing the start
+    of each name jumps to it (and scrolls it into view), the Right key opens it."""
+    click(item(tree, names[0]))
+    for depth, name in enumerate(names):
+        wait_until(lambda: find_all(tree, None, name), f"{name!r} in {describe(tree)}")
+        time.sleep(0.5)  # a pause ends the previous type-ahead search
+        type_text(name)
+        wait_until(lambda: any(is_selected(n) for n in find_all(tree, None, name)),
+                   f"{name!r} to be selected")
+        if depth < len(names) - 1:
+            keys("Right")
+
+
+def is_selected(node):
+    state = states(node)
+    return state is not None and state.contains(Atspi.StateType.SELECTED)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -368,9 +551,15 @@ class Program:
 
     def window(self, role="frame", name=None, timeout=None):
         """A top-level window of the program: the main frame, a dialog, a message box."""
-        return wait_until(lambda: next((w for w in self.windows()
-                                        if matches(w, role, name) and is_showing(w)), None),
-                          f"{role} {name!r} of {self.name}", timeout)
+
+        def probe():
+            if self.process.poll() is not None:
+                raise Failure(f"{self.name} ended with status {self.process.returncode} "
+                              f"while a {role} was awaited; standard error:\n{self.stderr()}")
+            return next((w for w in self.windows() if matches(w, role, name) and is_showing(w)),
+                        None)
+
+        return wait_until(probe, f"{role} {name!r} of {self.name}", timeout)
 
     def wait_exit(self, timeout=None):
         """Waits for the program to end by itself; answers its exit status."""

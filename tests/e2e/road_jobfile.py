@@ -115,4 +115,5 @@ def road():
               "photo.png was replaced after No")
 
 
-desk.run_road("jobfile", road)
+if __name__ == "__main__":
+    desk.run_road("jobfile", road)

@@ -44,15 +44,19 @@ export XDG_DATA_HOME=$work/home/.local/share XDG_RUNTIME_DIR=$work/runtime
 export LC_ALL=C.UTF-8
 unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS SESSION_MANAGER WAYLAND_DISPLAY
 
-# xvfb-run -a can lose a race for a display number to another X server starting at the same
-# moment; it then fails before the road begins, and one more try is safe.
+# xvfb-run -a tries :99 first, as does every other xvfb-run on the machine, and two starting at
+# once collide; a display number drawn at random rarely does, and a collision fails before the
+# road begins, so one more try with another number is safe. -noreset: without it the server
+# resets whenever its last client leaves, and a program connecting at that moment is refused.
 for attempt in 1 2 3; do
   status=0
+  display=$((200 + RANDOM % 700))
+  [ -e "/tmp/.X$display-lock" ] && continue
   timeout -k 10 "${E2E_ROAD_TIMEOUT:-170}" \
-    xvfb-run -a -e "$work/xvfb.err" -s "-screen 0 1280x1024x24 -nolisten tcp" \
+    xvfb-run -n "$display" -e "$work/xvfb.err" -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" \
     dbus-run-session -- "$0" --session "$road" 2>"$work/session.err" || status=$?
   if [ "$status" -ne 0 ] && grep -q "Xvfb failed to start" "$work/session.err"; then
-    echo "(the virtual X server did not start, attempt $attempt)"
+    echo "(the virtual X server did not start on :$display, attempt $attempt)"
     continue
   fi
   break
@@ -60,7 +64,7 @@ done
 if [ "$status" -eq 124 ]; then
   echo "FAILED road $road: it did not finish within ${E2E_ROAD_TIMEOUT:-170}s"
 fi
-if [ "$status" -eq 0 ]; then
+if [ "$status" -eq 0 ] && [ -z "${E2E_KEEP:-}" ]; then
   rm -rf "$work"
 else
   echo "work folder kept: $work (session messages in $work/session.err)"

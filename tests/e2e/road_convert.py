@@ -1,0 +1,107 @@
+"""Roads 2 and 3: pictures from the image browser into the job list, their settings, "Start",
+the files on disk, and a second run into the same folder with the replace question."""
+
+import os
+import subprocess
+
+import desk
+import pictures
+from desk import check, step
+from mainwindow import (FOLDER, add_pictures, answer, browser_of, job_rows, log_lines,
+                        settings, tree_path)
+
+def road():
+    with step("start the program with pictures in ~/Pictures"):
+        pictures.make_pictures(FOLDER)
+        program = desk.Program()
+        frame = program.window("frame", "Pixovia")
+
+    with step("open ~/Pictures in the Folders tree: the browser lists its pictures"):
+        tree = desk.find(frame, "tree", showing=True)
+        desk.open_folder(tree, tree_path(tree, FOLDER))
+        browser = browser_of(frame)
+        for name in ("photo.jpg", "clear.png", "chart.gif", "plain.bmp"):
+            desk.item(browser, name)
+        check(not desk.find_all(browser, None, "notes.txt"), "notes.txt is listed")
+
+    with step("select three pictures, Add to list: three rows"):
+        add_pictures(program, frame, ["photo.jpg", "clear.png", "chart.gif"])
+        desk.wait_until(lambda: len(job_rows(frame)) == 3, "three rows in the job list")
+        names = [row[0] for row in job_rows(frame)]
+        check(names == ["photo.jpg", "clear.png", "chart.gif"], f"rows {names}")
+
+    with step("add photo.jpg again: the duplicate question, No, then Yes"):
+        add_pictures(program, frame, ["photo.jpg"])
+        answer(program, "No", expect="already in the list")
+        check(len(job_rows(frame)) == 3, "a row was added after No")
+        add_pictures(program, frame, ["photo.jpg"])
+        answer(program, "Yes", expect="already in the list")
+        desk.wait_until(lambda: len(job_rows(frame)) == 4, "the fourth row after Yes")
+
+    with step("Settings for every row: PNG, resize by width, rotate, rename"):
+        # photo.jpg, the first row, is 80 x 120 upright: typed digit by digit, the width goes
+        # 6 then 60 and the height follows to 9 then 90.
+        settings(program, frame, resize_width="60", rotate="90 degree", prefix="Road",
+                 number="5")
+
+    with step("the Remarks column tells what will be done"):
+        remarks = [row[-1] for row in job_rows(frame)]
+        expected = [f"road{n:03d}.png, 60x90, Rotate 270" for n in (5, 6, 7, 8)]
+        check(remarks == expected, f"remarks {remarks}, expected {expected}")
+
+    with step("Start: one log line per row, converted rows leave the list"):
+        desk.menu_command(frame, "Action", "Start")
+        desk.wait_until(lambda: len(log_lines(frame)) == 4, "four lines in the output log")
+        desk.wait_until(lambda: not job_rows(frame), "the converted rows to leave the list")
+        for n, line in zip((5, 6, 7, 8), log_lines(frame)):
+            target = os.path.join(FOLDER, f"road{n:03d}.png")
+            check(line == f"The file has been saved to {target} successfully.", f"line {line!r}")
+
+    with step("the files have the chosen format, size, orientation and names"):
+        for n in (5, 6, 7, 8):
+            path = os.path.join(FOLDER, f"road{n:03d}.png")
+            found = pictures.describe(path)[:2]
+            check(found == ("PNG", (60, 90)), f"{path} is {found}")
+        # Upright, photo.jpg is red above blue; a quarter turn counter-clockwise puts red left.
+        path = os.path.join(FOLDER, "road005.png")
+        left, right = pictures.colour_at(path, 8, 45), pictures.colour_at(path, 52, 45)
+        check(pictures.near(left[:3], (220, 20, 20)) and pictures.near(right[:3], (20, 20, 220)),
+              f"road005.png is turned wrongly: left {left}, right {right}")
+
+    with step("again into the same folder: replace? No, Yes, then Yes to All"):
+        before = {n: os.path.getmtime(os.path.join(FOLDER, f"road{n:03d}.png")) for n in (5, 6)}
+        add_pictures(program, frame, ["photo.jpg", "clear.png", "chart.gif", "plain.bmp"])
+        desk.wait_until(lambda: len(job_rows(frame)) == 4, "four rows in the job list")
+        settings(program, frame, prefix="Road", number="5")
+        desk.menu_command(frame, "Action", "Start")
+        answer(program, "No", expect="replace")
+        answer(program, "Yes", expect="replace")
+        answer(program, "Yes to All", expect="replace")
+        desk.wait_until(lambda: len(log_lines(frame)) == 7, "three more lines in the log")
+        rows = desk.wait_until(lambda: len(job_rows(frame)) == 1 and job_rows(frame),
+                               "only the declined row to stay")
+        check(rows[0][0] == "photo.jpg", f"the row left is {rows[0]}")
+        check(os.path.getmtime(os.path.join(FOLDER, "road005.png")) == before[5],
+              "road005.png was replaced after No")
+        # plain.bmp, 50 x 40, now replaces road008.png without a question.
+        found = pictures.describe(os.path.join(FOLDER, "road008.png"))[:2]
+        check(found == ("PNG", (50, 40)), f"road008.png is {found} after Yes to All")
+
+
+    with step("the output log: copy a line to the clipboard, then clear the log"):
+        lines = log_lines(frame)
+        line = desk.item(desk.find(frame, "list", "Output"), lines[1])
+        desk.context_command(program, line, "Copy to Clipboard")
+        desk.wait_until(lambda: clipboard() == lines[1], "the line on the clipboard")
+        desk.context_command(program, desk.find(frame, "list", "Output"), "Clear")
+        desk.wait_until(lambda: not log_lines(frame), "the log to be empty")
+
+
+def clipboard():
+    result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
+                            text=True, timeout=10)
+    return result.stdout
+
+
+if __name__ == "__main__":
+    desk.run_road("convert", road)
