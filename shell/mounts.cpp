@@ -18,10 +18,9 @@ bool underMediaFolder(const QString& rootPath) {
 }
 
 bool isNetworkFileSystem(const QByteArray& type) {
-    static const QList<QByteArray> kNetwork = {"nfs",       "nfs4",      "cifs",   "smb3",
-                                               "smbfs",     "fuse.sshfs", "9p",    "afs",
-                                               "ceph",      "glusterfs", "davfs", "fuse.rclone",
-                                               "fuse.gvfsd-fuse"};
+    static const QList<QByteArray> kNetwork = {
+        "nfs", "nfs4", "cifs",      "smb3",  "smbfs",       "fuse.sshfs",     "9p",
+        "afs", "ceph", "glusterfs", "davfs", "fuse.rclone", "fuse.gvfsd-fuse"};
     return kNetwork.contains(type);
 }
 

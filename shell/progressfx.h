@@ -24,7 +24,9 @@ inline QRect RectOf(const Box& box) {
 
 template <class Base> class CProgressFX : public Base {
 public:
-    explicit CProgressFX(QWidget* parent = nullptr) : Base(parent) { this->logic().SetShowWait(true); }
+    explicit CProgressFX(QWidget* parent = nullptr) : Base(parent) {
+        this->logic().SetShowWait(true);
+    }
 
 protected:
     void BeginWaitEffect(TreeItem item) override {

@@ -95,8 +95,8 @@ void ShellTree::FillItemAttributes(TreeInsert& request) const {
     if (request.mask & TreeInsert::Text)
         request.text = cutLabel(DisplayNameOf(folder, own, kNameInFolder));
     if (request.mask & (TreeInsert::Image | TreeInsert::SelectedImage)) {
-        const uint32_t attributes = folder->GetAttributesOf(
-            own, kAttrFolder | kAttrShare | kAttrLink | kAttrGhosted);
+        const uint32_t attributes =
+            folder->GetAttributesOf(own, kAttrFolder | kAttrShare | kAttrLink | kAttrGhosted);
         if (attributes & kAttrGhosted) {
             request.mask |= TreeInsert::State;
             request.cut = true;
@@ -113,8 +113,8 @@ void ShellTree::FillItemAttributes(TreeInsert& request) const {
     if (request.mask & TreeInsert::Children) {
         const uint32_t attributes =
             folder->GetAttributesOf(own, kAttrFolder | kAttrRemovable | kAttrHasSubfolder);
-        request.children = (attributes & kAttrFolder) &&
-                           (attributes & (kAttrRemovable | kAttrHasSubfolder));
+        request.children =
+            (attributes & kAttrFolder) && (attributes & (kAttrRemovable | kAttrHasSubfolder));
     }
 }
 

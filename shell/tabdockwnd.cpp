@@ -19,11 +19,10 @@ CTabDockWnd::CTabDockWnd(QWidget* parent)
     tabs_->addTab(tree_, ComputerIcon(style()), QStringLiteral("My Computer"));
     tabs_->setAccessibleName(QStringLiteral("Folders"));
     setWidget(tabs_);
-    connect(tree_, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current) {
-                if (current)
-                    OnSelChanged();
-            });
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (current)
+            OnSelChanged();
+    });
     if (QTreeWidgetItem* desktop = tree_->topLevelItem(0))
         tree_->expandItem(desktop);
 }

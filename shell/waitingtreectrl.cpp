@@ -115,10 +115,10 @@ TreeItem CWaitingTreeCtrl::InsertItem(const TreeInsert& request) {
     if (request.mask & TreeInsert::Text)
         item->setText(0, request.text);
     const int overlay = (request.mask & TreeInsert::State) ? request.overlay : 0;
-    item->setIcon(0, ItemIcon((request.mask & TreeInsert::Image) ? request.image : -1,
-                              (request.mask & TreeInsert::SelectedImage) ? request.selectedImage
-                                                                         : -1,
-                              overlay));
+    item->setIcon(0,
+                  ItemIcon((request.mask & TreeInsert::Image) ? request.image : -1,
+                           (request.mask & TreeInsert::SelectedImage) ? request.selectedImage : -1,
+                           overlay));
     if ((request.mask & TreeInsert::Children) && request.children)
         item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     if ((request.mask & TreeInsert::State) && request.cut)
@@ -161,8 +161,7 @@ void CWaitingTreeCtrl::UpdateWindow() {
 
 void CWaitingTreeCtrl::PostScrollLeft() {
     QMetaObject::invokeMethod(
-        this,
-        [this] { horizontalScrollBar()->setValue(horizontalScrollBar()->minimum()); },
+        this, [this] { horizontalScrollBar()->setValue(horizontalScrollBar()->minimum()); },
         Qt::QueuedConnection);
 }
 

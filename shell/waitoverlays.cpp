@@ -36,23 +36,20 @@ void WaitHourglass::paintEvent(QPaintEvent*) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0xc8, 0x96, 0x32));
     const qreal upperTop = waist.y() - half * upper;
-    painter.drawPolygon(QPolygonF({QPointF(box.left() + (upperTop - box.top()) * box.width() /
-                                                            (2 * half),
-                                           upperTop),
-                                   QPointF(box.right() - (upperTop - box.top()) * box.width() /
-                                                             (2 * half),
-                                           upperTop),
-                                   waist}));
+    painter.drawPolygon(QPolygonF(
+        {QPointF(box.left() + (upperTop - box.top()) * box.width() / (2 * half), upperTop),
+         QPointF(box.right() - (upperTop - box.top()) * box.width() / (2 * half), upperTop),
+         waist}));
     const qreal lowerTop = box.bottom() - half * lower;
     const qreal inset = (box.bottom() - lowerTop) * box.width() / (2 * half);
-    painter.drawPolygon(QPolygonF({QPointF(box.center().x() - (box.width() / 2 - inset), lowerTop),
-                                   QPointF(box.center().x() + (box.width() / 2 - inset), lowerTop),
-                                   QPointF(box.right(), box.bottom()),
-                                   QPointF(box.left(), box.bottom())}));
+    painter.drawPolygon(
+        QPolygonF({QPointF(box.center().x() - (box.width() / 2 - inset), lowerTop),
+                   QPointF(box.center().x() + (box.width() / 2 - inset), lowerTop),
+                   QPointF(box.right(), box.bottom()), QPointF(box.left(), box.bottom())}));
     painter.setPen(QPen(palette().text().color(), 1));
     painter.setBrush(Qt::NoBrush);
-    painter.drawPolygon(QPolygonF({box.topLeft(), box.topRight(), waist, box.bottomRight(),
-                                   box.bottomLeft(), waist}));
+    painter.drawPolygon(QPolygonF(
+        {box.topLeft(), box.topRight(), waist, box.bottomRight(), box.bottomLeft(), waist}));
 }
 
 } // namespace pix
