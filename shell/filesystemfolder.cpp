@@ -23,6 +23,7 @@ uint8_t subfolderFlag(const struct stat& folder, bool trustLinkCounts) {
 struct Child {
     QByteArray name;
     QString displayName;
+    QString sortKey; // the display name case-folded, compared once per pair instead of per letter
     uint8_t flags;
 };
 
@@ -51,11 +52,15 @@ std::vector<Child> listChildren(DIR* folder, bool trustLinkCounts) {
             continue;
         if (const auto flags = classify(fd, *entry, trustLinkCounts)) {
             const QByteArray name(entry->d_name);
-            children.push_back({name, QFile::decodeName(name), *flags});
+            QString display = QFile::decodeName(name);
+            QString key = display.toCaseFolded();
+            children.push_back({name, std::move(display), std::move(key), *flags});
         }
     }
+    // The name order of nameLess: case-folded first, ties broken by the exact name.
     std::sort(children.begin(), children.end(), [](const Child& a, const Child& b) {
-        return nameLess(a.displayName, b.displayName);
+        const int folded = QString::compare(a.sortKey, b.sortKey, Qt::CaseSensitive);
+        return folded != 0 ? folded < 0 : a.displayName < b.displayName;
     });
     return children;
 }

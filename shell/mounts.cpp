@@ -10,11 +10,21 @@ namespace pix {
 
 namespace {
 
+// Where media are mounted, and how many folders deep below that: udisks mounts removable
+// media at /media/USER/LABEL or /run/media/USER/LABEL (older systems at /media/LABEL), and
+// people mount by hand at /mnt/NAME. Deeper mounts there belong to something else.
 bool underMediaFolder(const QString& rootPath) {
-    static const QStringList kMediaFolders = {"/media/", "/run/media/", "/mnt/"};
-    return std::any_of(kMediaFolders.cbegin(), kMediaFolders.cend(), [&](const QString& folder) {
-        return rootPath.startsWith(folder) && rootPath.size() > folder.size();
-    });
+    static const struct {
+        QString folder;
+        int maxDepth;
+    } kMediaFolders[] = {{"/media/", 2}, {"/run/media/", 2}, {"/mnt/", 1}};
+    for (const auto& [folder, maxDepth] : kMediaFolders) {
+        if (!rootPath.startsWith(folder) || rootPath.size() == folder.size())
+            continue;
+        const QString below = rootPath.mid(folder.size());
+        return below.count('/') < maxDepth;
+    }
+    return false;
 }
 
 bool isNetworkFileSystem(const QByteArray& type) {
