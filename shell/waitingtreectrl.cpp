@@ -3,6 +3,7 @@
 #include "shell/shellimagelist.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <algorithm>
 
@@ -49,6 +50,16 @@ CWaitingTreeCtrl::CWaitingTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
 
 CWaitingTreeCtrl::~CWaitingTreeCtrl() {
     DeleteAllItems();
+}
+
+void CWaitingTreeCtrl::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Asterisk) {
+        if (QTreeWidgetItem* item = currentItem())
+            expandItem(item);
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void CWaitingTreeCtrl::DeleteAllItems() {
@@ -184,14 +195,23 @@ void CWaitingTreeCtrl::SortChildren(TreeItem item,
 }
 
 QRect CWaitingTreeCtrl::ItemTextRect(TreeItem item) const {
-    QRect row = visualItemRect(ItemOf(item));
-    if (!row.isValid())
+    QTreeWidgetItem* treeItem = ItemOf(item);
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualItemRect(treeItem);
+    if (!option.rect.isValid())
         return {};
-    // The label follows the icon and the item's margins.
-    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    row.setLeft(row.left() + margin + iconSize().width() + 2 * margin);
-    row.setWidth(fontMetrics().horizontalAdvance(ItemOf(item)->text(0)) + 2 * margin);
-    return row.translated(viewport()->geometry().topLeft());
+    option.index = indexFromItem(treeItem);
+    option.features |= QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay;
+    option.icon = treeItem->icon(0);
+    option.text = treeItem->text(0);
+    option.decorationSize = iconSize();
+    // The label's own width, not the whole column's.
+    QRect text = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, this) + 1;
+    text.setWidth(
+        std::min(text.width(), option.fontMetrics.horizontalAdvance(option.text) + 2 * margin));
+    return text.translated(viewport()->geometry().topLeft());
 }
 
 } // namespace pix

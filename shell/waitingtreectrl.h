@@ -45,6 +45,9 @@ public:
     void SortChildren(TreeItem item, const std::function<int(void*, void*)>& compare) override;
 
 protected:
+    /// "*" opens only the current item: opening every descendant would read whole disks, and
+    /// never end under a link to an ancestor folder.
+    void keyPressEvent(QKeyEvent* event) override;
     /// The item's label rectangle in the tree's own coordinates (for wait effects).
     QRect ItemTextRect(TreeItem item) const;
 

@@ -114,6 +114,16 @@ TEST_F(FoldersTab, KeyboardMovesAnnounceTheSelectionQueuedAndGiveItsPath) {
     EXPECT_EQ(dock->GetSelectedPath(), "") << "the desktop has no path";
 }
 
+TEST_F(FoldersTab, TheStarKeyOpensOnlyTheCurrentFolder) {
+    // Opening every descendant would read the whole disk under "File System".
+    tree->setFocus();
+    tree->setCurrentItem(home());
+    QTest::keyClick(tree, Qt::Key_Asterisk);
+    EXPECT_TRUE(home()->isExpanded());
+    EXPECT_EQ(home()->childCount(), 7);
+    EXPECT_EQ(child(home(), "Albums")->childCount(), 0);
+}
+
 TEST_F(FoldersTab, FoldersThatOpenEmptyLoseTheirButton) {
     tree->expandItem(home());
     QTreeWidgetItem* hiddenOnly = child(home(), "Hidden only");
