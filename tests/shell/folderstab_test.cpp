@@ -12,12 +12,13 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <unistd.h>
 
 namespace pix {
 namespace {
 
 class FoldersTab : public ::testing::Test {
-protected:
+public:
     Sandbox sandbox;
     QByteArray oldHome = qgetenv("HOME");
     ShellAllocator* malloc = AcquireSharedMalloc();
@@ -139,14 +140,35 @@ TEST_F(FoldersTab, FoldersThatOpenEmptyLoseTheirButton) {
     EXPECT_EQ(empty->childCount(), 0);
 }
 
-TEST_F(FoldersTab, AnUnreadableFolderOpensEmptyAndLosesItsButton) {
-    if (!Sandbox::permissionsEnforced())
-        GTEST_SKIP() << "run as root: every folder is readable (the logic test covers this)";
-    tree->expandItem(home());
-    QTreeWidgetItem* locked = child(home(), "Locked");
+// Opens the unreadable folder in a fresh tab and answers whether it shows no children and lost
+// its button.
+bool lockedFolderOpensEmpty() {
+    CTabDockWnd tab;
+    CChildView* tree = tab.tree();
+    QTreeWidgetItem* home = FoldersTab::child(tree->topLevelItem(0), kHomeName);
+    tree->expandItem(home);
+    QTreeWidgetItem* locked = FoldersTab::child(home, "Locked");
+    if (!locked || locked->childIndicatorPolicy() != QTreeWidgetItem::ShowIndicator)
+        return false; // it has a sub-folder, so it starts with a button
     tree->expandItem(locked);
-    EXPECT_EQ(locked->childCount(), 0);
-    EXPECT_EQ(locked->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    return locked->childCount() == 0 &&
+           locked->childIndicatorPolicy() == QTreeWidgetItem::DontShowIndicatorWhenChildless;
+}
+
+TEST_F(FoldersTab, AnUnreadableFolderOpensEmptyAndLosesItsButton) {
+    if (Sandbox::permissionsEnforced()) {
+        EXPECT_TRUE(lockedFolderOpensEmpty());
+        return;
+    }
+    // Root reads every folder: look at the sandbox as an ordinary user instead.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            if (setuid(65534) != 0)
+                _exit(2);
+            _exit(lockedFolderOpensEmpty() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(FoldersTab, EveryItemHasAnIconAndLinksAreMarked) {
