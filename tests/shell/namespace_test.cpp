@@ -3,10 +3,12 @@
 #include "faketree.h"
 #include "sandbox.h"
 #include "shell/desktopfolder.h"
+#include "shell/itemid.h"
 #include "shell/shellicons.h"
 #include "shell/shelltree.h"
 
 #include <QDir>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 #include <unistd.h>
@@ -174,6 +176,58 @@ TEST_F(ShellTreeOverSandbox, ChildrenAreSortedOnlyWhenThereAreAny) {
     EXPECT_FALSE(tree.log.contains("sort"));
     open(home, "Albums");
     EXPECT_TRUE(tree.log.contains("sort"));
+}
+
+} // namespace
+} // namespace pix
+
+namespace pix {
+namespace {
+
+// A folder that names every child with the given text.
+class NamingFolder : public ShellFolder {
+public:
+    explicit NamingFolder(QString name) : name_(std::move(name)) {}
+    IdEnumerator* EnumObjects(uint32_t) override { return nullptr; }
+    bool GetDisplayNameOf(const ItemIdList*, uint32_t, StrRet* name) override {
+        name->uType = StrRet::WideString;
+        MallocScope malloc;
+        const std::size_t bytes = (std::size_t(name_.size()) + 1) * 2;
+        name->pOleStr = static_cast<char16_t*>(malloc->Alloc(bytes));
+        std::memcpy(name->pOleStr, name_.utf16(), bytes);
+        return true;
+    }
+    uint32_t GetAttributesOf(const ItemIdList*, uint32_t mask) override {
+        return (kAttrFolder | kAttrShare | kAttrLink) & mask;
+    }
+    int CompareIDs(const ItemIdList*, const ItemIdList*) override { return 0; }
+
+private:
+    QString name_;
+};
+
+TreeInsert attributesNamedBy(const QString& name) {
+    FakeTree tree;
+    ShellTree shell(tree);
+    ShellItemData record{ShellRef<ShellFolder>::Adopt(new NamingFolder(name)),
+                         CShellPidl(MakeFolderId("x", 0))};
+    TreeInsert request;
+    request.mask = TreeInsert::Text | TreeInsert::Image;
+    request.param = &record;
+    shell.FillItemAttributes(request);
+    return request;
+}
+
+TEST(ShellTreeLabels, LongNamesAreCutTo259CharactersNeverInsideALetter) {
+    EXPECT_EQ(attributesNamedBy(QString(300, 'a')).text, QString(259, 'a'));
+    // A letter outside the basic plane takes two UTF-16 units; the cut keeps it whole or drops it.
+    const QString clef = QStringLiteral("\U0001D11E");
+    EXPECT_EQ(attributesNamedBy(QString(258, 'a') + clef).text, QString(258, 'a'));
+    EXPECT_EQ(attributesNamedBy(QString(257, 'a') + clef).text, QString(257, 'a') + clef);
+}
+
+TEST(ShellTreeLabels, ASharedShortcutShowsTheSharedOverlayOnly) {
+    EXPECT_EQ(attributesNamedBy("Public").overlay, 1);
 }
 
 } // namespace
