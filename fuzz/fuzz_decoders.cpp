@@ -34,6 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pix::imaging::measureMemory(data, size, measured);
     pix::imaging::Picture picture;
     // A hint exercises the JPEG decoder's reduced scales and its turning while decoding too.
-    pix::imaging::decodeMemory(data, size, picture, {QSize(size % 64, size % 48), int(size % 8)});
+    const auto turn = pix::imaging::RotateFlipType(size % 8);
+    pix::imaging::decodeMemory(data, size, picture, {QSize(size % 64, size % 48), turn});
     return 0;
 }

@@ -29,7 +29,7 @@ imaging::DecodeHint hintFor(const JobItem& item) {
     if (item.output.rotate == 90 || item.output.rotate == 270)
         size.transpose();
     return {size.isValid() ? size : QSize(),
-            RotateFlipTypeFor(item.output.rotate, item.output.mirror)};
+            imaging::RotateFlipType(RotateFlipTypeFor(item.output.rotate, item.output.mirror))};
 }
 
 PreparedConversion failed(Status status) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/imaging/picture.h"
+#include "platform/imaging/transform.h"
 
 #include <QByteArray>
 #include <QSize>
@@ -16,11 +17,11 @@ enum class ImageFormat { Unknown, Bmp, Gif, Jpeg, Png, Ico, Tiff, Wmf };
 // What the caller will do with the picture. A decoder may return a smaller picture than the
 // stored one (a JPEG decoded at a reduced DCT scale) but never one smaller than minSize in either
 // side, measured upright before the turn. An empty minSize asks for the full picture.
-// rotateFlip (a RotateFlipType) turns and flips the upright picture as part of decoding; the
-// JPEG decoder does it band by band as rows arrive, so the unturned picture is never stored.
+// rotateFlip turns and flips the upright picture as part of decoding; the JPEG decoder does it
+// band by band as rows arrive, so the unturned picture is never stored.
 struct DecodeHint {
     QSize minSize;
-    int rotateFlip = 0;
+    RotateFlipType rotateFlip = RotateNoneFlipNone;
 };
 
 ImageFormat detectFormat(const unsigned char* data, std::size_t size);

@@ -28,7 +28,7 @@ bool quarterTurn(int orientation) {
     return orientation >= 5;
 }
 
-int rotateFlipForOrientation(int orientation) {
+RotateFlipType rotateFlipForOrientation(int orientation) {
     switch (orientation) {
     case 2:
         return RotateNoneFlipX;
@@ -123,7 +123,7 @@ struct Band {
     std::vector<JSAMPROW> rows;
 };
 
-bool readPixels(DecodeState& s, QImage& image, int type, Band& band) {
+bool readPixels(DecodeState& s, QImage& image, RotateFlipType type, Band& band) {
     if (setjmp(s.errors.jump))
         return false;
     jpeg_start_decompress(&s.cinfo);
@@ -198,7 +198,8 @@ Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint&
     jpeg_progress_mgr progress{};
     progress.progress_monitor = onProgress;
 
-    const int type = composeRotateFlip(rotateFlipForOrientation(orientation), hint.rotateFlip);
+    const RotateFlipType type =
+        composeRotateFlip(rotateFlipForOrientation(orientation), hint.rotateFlip);
     Status status = Status::CorruptData;
     Picture picture;
     Band band;

@@ -11,7 +11,7 @@ namespace pix::imaging {
 
 namespace {
 
-bool isQuarterTurn(int type) {
+bool isQuarterTurn(RotateFlipType type) {
     return type % 2 == 1;
 }
 
@@ -21,7 +21,7 @@ struct Matrix {
     int a, b, c, d; // x' = a x + b y, y' = c x + d y
 };
 
-Matrix matrixOf(int type) {
+Matrix matrixOf(RotateFlipType type) {
     static constexpr Matrix kTurns[4] = {
         {1, 0, 0, 1}, {0, -1, 1, 0}, {-1, 0, 0, -1}, {0, 1, -1, 0}};
     Matrix m = kTurns[type % 4];
@@ -46,11 +46,12 @@ bool isBlank(const Picture& picture) {
 
 } // namespace
 
-int composeRotateFlip(int first, int second) {
+RotateFlipType composeRotateFlip(RotateFlipType first, RotateFlipType second) {
     const Matrix f = matrixOf(first), s = matrixOf(second);
     const Matrix m = {s.a * f.a + s.b * f.c, s.a * f.b + s.b * f.d, s.c * f.a + s.d * f.c,
                       s.c * f.b + s.d * f.d};
-    for (int type = RotateNoneFlipNone; type <= Rotate270FlipX; ++type) {
+    for (int value = RotateNoneFlipNone; value <= Rotate270FlipX; ++value) {
+        const auto type = RotateFlipType(value);
         const Matrix t = matrixOf(type);
         if (t.a == m.a && t.b == m.b && t.c == m.c && t.d == m.d)
             return type;
@@ -58,7 +59,7 @@ int composeRotateFlip(int first, int second) {
     return RotateNoneFlipNone; // not reached: the eight types form a group
 }
 
-QSize rotatedSize(int width, int height, int type) {
+QSize rotatedSize(int width, int height, RotateFlipType type) {
     return isQuarterTurn(type) ? QSize(height, width) : QSize(width, height);
 }
 
@@ -70,7 +71,7 @@ struct RowPlacement {
     int x0, y0, dx, dy;
 };
 
-RowPlacement placeRow(int y, QSize sourceSize, int targetWidth, int type) {
+RowPlacement placeRow(int y, QSize sourceSize, int targetWidth, RotateFlipType type) {
     const int w = sourceSize.width(), h = sourceSize.height();
     RowPlacement p{};
     switch (type % 4) {
@@ -97,7 +98,7 @@ RowPlacement placeRow(int y, QSize sourceSize, int targetWidth, int type) {
 } // namespace
 
 void copyRowsRotated(const uchar* rows, qsizetype stride, int firstRow, int count, QSize sourceSize,
-                     int type, QImage& target) {
+                     RotateFlipType type, QImage& target) {
     const int w = sourceSize.width();
     const qsizetype pitch = target.bytesPerLine() / qsizetype(sizeof(QRgb));
     auto* base = reinterpret_cast<QRgb*>(target.bits());
@@ -128,8 +129,8 @@ void copyRowsRotated(const uchar* rows, qsizetype stride, int firstRow, int coun
     }
 }
 
-Status rotateFlip(Picture& picture, int type) {
-    if (type < RotateNoneFlipNone || type > Rotate270FlipX)
+Status rotateFlip(Picture& picture, RotateFlipType type) {
+    if (!isRotateFlipType(type))
         return Status::InvalidParameter;
     if (picture.isNull())
         return Status::InvalidParameter;

@@ -19,20 +19,26 @@ enum RotateFlipType {
     Rotate270FlipX = 7,
 };
 
-Status rotateFlip(Picture& picture, int type);
+// True for the eight values above (a type read from a file or a caller may be anything).
+constexpr bool isRotateFlipType(int value) {
+    return value >= RotateNoneFlipNone && value <= Rotate270FlipX;
+}
+
+// InvalidParameter for a value outside the eight types.
+Status rotateFlip(Picture& picture, RotateFlipType type);
 
 // The one rotate-flip type that has the effect of `first` followed by `second`.
-int composeRotateFlip(int first, int second);
+RotateFlipType composeRotateFlip(RotateFlipType first, RotateFlipType second);
 
 // The size of a width x height picture after the rotate-flip type.
-QSize rotatedSize(int width, int height, int type);
+QSize rotatedSize(int width, int height, RotateFlipType type);
 
 // Copies `count` rows of a sourceWidth x sourceHeight picture, starting at source row `firstRow`
 // (rows `stride` bytes apart from `rows`), to where the rotate-flip type puts them in `target`,
 // which has the rotated size. Decoders use it to turn a picture band by band as it is decoded,
 // so that the upright picture is never held twice.
 void copyRowsRotated(const uchar* rows, qsizetype stride, int firstRow, int count, QSize sourceSize,
-                     int type, QImage& target);
+                     RotateFlipType type, QImage& target);
 
 // A new fully transparent 32-bit ARGB picture.
 Status createPicture(int width, int height, Picture& out);

@@ -88,7 +88,7 @@ TEST(Jpeg, TurningWhileDecodingEqualsTurningTheUprightPicture) {
     for (const QByteArray& jpeg : {plain, withExifOrientation(plain, 6)}) {
         Picture upright;
         ASSERT_EQ(decodeBytes(jpeg, upright), Status::Ok);
-        for (int type = 0; type < 8; ++type) {
+        for (RotateFlipType type : test::kAllRotateFlipTypes) {
             SCOPED_TRACE(type);
             Picture expected = upright;
             ASSERT_EQ(rotateFlip(expected, type), Status::Ok);
@@ -126,8 +126,8 @@ TEST(Decoder, OtherFormatsAreTurnedAfterDecodingAndBadTypesRefused) {
     ASSERT_EQ(decodeBytes(png, picture, {QSize(), Rotate90FlipX}), Status::Ok);
     EXPECT_EQ(picture.image().size(), QSize(20, 40));
     EXPECT_EQ(picture.image().pixel(2, 2), test::kRed);
-    EXPECT_EQ(decodeBytes(png, picture, {QSize(), 8}), Status::InvalidParameter);
-    EXPECT_EQ(decodeBytes(png, picture, {QSize(), -1}), Status::InvalidParameter);
+    EXPECT_EQ(decodeBytes(png, picture, {QSize(), RotateFlipType(8)}), Status::InvalidParameter);
+    EXPECT_EQ(decodeBytes(png, picture, {QSize(), RotateFlipType(-1)}), Status::InvalidParameter);
 }
 
 TEST(Jpeg, ExifOrientationGivesTheUprightPictureAndSize) {

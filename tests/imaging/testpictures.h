@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/imaging/picture.h"
+#include "platform/imaging/transform.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -30,6 +31,10 @@ QByteArray encodeToMemory(const Picture& picture, const char* mimeType, int qual
 
 // Largest difference of any channel between two pictures of the same size (straight alpha).
 int maxChannelDifference(const QImage& a, const QImage& b);
+
+constexpr RotateFlipType kAllRotateFlipTypes[] = {
+    RotateNoneFlipNone, Rotate90FlipNone, Rotate180FlipNone, Rotate270FlipNone,
+    RotateNoneFlipX,    Rotate90FlipX,    Rotate180FlipX,    Rotate270FlipX};
 
 constexpr QRgb kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kYellow = 0xFFFFFF00;
 

@@ -1,0 +1,15 @@
+// Windows metafiles, played onto a transparent picture of their own size.
+#pragma once
+
+#include "platform/imaging/picture.h"
+
+#include <QSize>
+#include <cstddef>
+
+namespace pix::imaging {
+
+bool isWmfData(const unsigned char* data, std::size_t size);
+Status decodeWmf(const unsigned char* data, std::size_t size, Picture& out);
+Status measureWmf(const unsigned char* data, std::size_t size, QSize& out);
+
+} // namespace pix::imaging
