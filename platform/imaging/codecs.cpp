@@ -7,6 +7,7 @@
 #include "platform/imaging/jpegcodec.h"
 #include "platform/imaging/pngencoder.h"
 #include "platform/imaging/qtdecoder.h"
+#include "platform/imaging/tiffdecoder.h"
 #include "platform/imaging/tiffencoder.h"
 #include "platform/imaging/wmfdecoder.h"
 
@@ -38,10 +39,6 @@ bool isPng(const unsigned char* data, std::size_t size) {
 
 bool isGif(const unsigned char* data, std::size_t size) {
     return startsWith(data, size, "GIF87a", 6) || startsWith(data, size, "GIF89a", 6);
-}
-
-bool isTiff(const unsigned char* data, std::size_t size) {
-    return startsWith(data, size, "II*\0", 4) || startsWith(data, size, "MM\0*", 4);
 }
 
 bool isIco(const unsigned char* data, std::size_t size) {
@@ -123,9 +120,9 @@ const std::vector<Codec>& codecs() {
          measureGif,
          {kGif, "image/gif", "GIF", "*.GIF", writeGif}},
         {ImageFormat::Tiff,
-         isTiff,
-         decodeThenTurn<decodeQt<ImageFormat::Tiff>>,
-         measureQt<ImageFormat::Tiff>,
+         isTiffData,
+         decodeThenTurn<decodeTiff>,
+         measureTiff,
          {kTiff, "image/tiff", "TIFF", "*.TIF;*.TIFF", writeTiff}},
         {ImageFormat::Wmf, isWmfData, decodeThenTurn<decodeWmf>, measureWmf, {}},
         {ImageFormat::Ico,

@@ -28,27 +28,6 @@ bool quarterTurn(int orientation) {
     return orientation >= 5;
 }
 
-RotateFlipType rotateFlipForOrientation(int orientation) {
-    switch (orientation) {
-    case 2:
-        return RotateNoneFlipX;
-    case 3:
-        return Rotate180FlipNone;
-    case 4:
-        return Rotate180FlipX;
-    case 5:
-        return Rotate90FlipX;
-    case 6:
-        return Rotate90FlipNone;
-    case 7:
-        return Rotate270FlipX;
-    case 8:
-        return Rotate270FlipNone;
-    default:
-        return RotateNoneFlipNone;
-    }
-}
-
 // The largest DCT reduction (1/8, 1/4, 1/2) whose result still covers minSize.
 unsigned scaleDenominator(int width, int height, QSize minSize) {
     if (minSize.isEmpty())

@@ -59,6 +59,27 @@ RotateFlipType composeRotateFlip(RotateFlipType first, RotateFlipType second) {
     return RotateNoneFlipNone; // not reached: the eight types form a group
 }
 
+RotateFlipType rotateFlipForOrientation(int orientation) {
+    switch (orientation) {
+    case 2:
+        return RotateNoneFlipX;
+    case 3:
+        return Rotate180FlipNone;
+    case 4:
+        return Rotate180FlipX;
+    case 5:
+        return Rotate90FlipX;
+    case 6:
+        return Rotate90FlipNone;
+    case 7:
+        return Rotate270FlipX;
+    case 8:
+        return Rotate270FlipNone;
+    default:
+        return RotateNoneFlipNone;
+    }
+}
+
 QSize rotatedSize(int width, int height, RotateFlipType type) {
     return isQuarterTurn(type) ? QSize(height, width) : QSize(width, height);
 }

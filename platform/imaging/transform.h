@@ -30,6 +30,10 @@ Status rotateFlip(Picture& picture, RotateFlipType type);
 // The one rotate-flip type that has the effect of `first` followed by `second`.
 RotateFlipType composeRotateFlip(RotateFlipType first, RotateFlipType second);
 
+// The rotate-flip type that makes a picture with this Exif or TIFF orientation (1 to 8) upright;
+// none for values outside that range.
+RotateFlipType rotateFlipForOrientation(int orientation);
+
 // The size of a width x height picture after the rotate-flip type.
 QSize rotatedSize(int width, int height, RotateFlipType type);
 
