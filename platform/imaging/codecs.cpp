@@ -5,6 +5,7 @@
 #include "platform/imaging/gifdecoder.h"
 #include "platform/imaging/gifencoder.h"
 #include "platform/imaging/jpegcodec.h"
+#include "platform/imaging/pngchunks.h"
 #include "platform/imaging/pngencoder.h"
 #include "platform/imaging/qtdecoder.h"
 #include "platform/imaging/tiffdecoder.h"
@@ -33,10 +34,6 @@ bool isJpeg(const unsigned char* data, std::size_t size) {
     return startsWith(data, size, "\xFF\xD8\xFF", 3);
 }
 
-bool isPng(const unsigned char* data, std::size_t size) {
-    return startsWith(data, size, "\x89PNG\r\n\x1A\n", 8);
-}
-
 bool isGif(const unsigned char* data, std::size_t size) {
     return startsWith(data, size, "GIF87a", 6) || startsWith(data, size, "GIF89a", 6);
 }
@@ -53,6 +50,17 @@ Status decodeThenTurn(const unsigned char* data, std::size_t size, const DecodeH
                       Picture& out) {
     Picture picture;
     Status status = decodeUpright(data, size, picture);
+    if (status == Status::Ok)
+        status = rotateFlip(picture, hint.rotateFlip);
+    if (status == Status::Ok)
+        out = std::move(picture);
+    return status;
+}
+
+Status decodeWmfTurned(const unsigned char* data, std::size_t size, const DecodeHint& hint,
+                       Picture& out) {
+    Picture picture;
+    Status status = decodeWmf(data, size, hint.minSize, picture);
     if (status == Status::Ok)
         status = rotateFlip(picture, hint.rotateFlip);
     if (status == Status::Ok)
@@ -110,7 +118,7 @@ const std::vector<Codec>& codecs() {
          measureJpeg,
          {kJpeg, "image/jpeg", "JPEG", "*.JPG;*.JPEG;*.JPE;*.JFIF", writeJpeg}},
         {ImageFormat::Png,
-         isPng,
+         isPngData,
          decodeThenTurn<decodeQt<ImageFormat::Png>>,
          measureQt<ImageFormat::Png>,
          {kPng, "image/png", "PNG", "*.PNG", writePng}},
@@ -124,7 +132,7 @@ const std::vector<Codec>& codecs() {
          decodeThenTurn<decodeTiff>,
          measureTiff,
          {kTiff, "image/tiff", "TIFF", "*.TIF;*.TIFF", writeTiff}},
-        {ImageFormat::Wmf, isWmfData, decodeThenTurn<decodeWmf>, measureWmf, {}},
+        {ImageFormat::Wmf, isWmfData, decodeWmfTurned, measureWmf, {}},
         {ImageFormat::Ico,
          isIco,
          decodeThenTurn<decodeQt<ImageFormat::Ico>>,

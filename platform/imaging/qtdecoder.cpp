@@ -1,9 +1,10 @@
 #include "platform/imaging/qtdecoder.h"
 
+#include "platform/imaging/pngchunks.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QtEndian>
-#include <cstring>
 #include <mutex>
 
 namespace pix::imaging {
@@ -14,8 +15,6 @@ const char* qtFormatName(ImageFormat format) {
     switch (format) {
     case ImageFormat::Png:
         return "png";
-    case ImageFormat::Tiff:
-        return "tiff";
     case ImageFormat::Ico:
         return "ico";
     default:
@@ -50,20 +49,26 @@ int largestIconEntry(const unsigned char* data, std::size_t size) {
     return best;
 }
 
-// Every PNG chunk must lie within the file. libpng allocates a chunk's declared length before
-// reading it, so a few hundred hostile bytes could otherwise ask for gigabytes.
-bool pngChunksFit(const unsigned char* data, std::size_t size) {
-    constexpr std::size_t kSignature = 8, kChunkOverhead = 12; // length, type, checksum
-    std::size_t at = kSignature;
-    while (at + kChunkOverhead <= size) {
-        const std::size_t length = qFromBigEndian<quint32>(data + at);
-        if (length > size - at - kChunkOverhead)
+// Every PNG held by the icon directory, checked like a PNG file of its own: Qt's icon reader
+// hands each such entry to libpng, for its header as well as for its pixels.
+bool iconPngsFit(const unsigned char* data, std::size_t size) {
+    const std::size_t count = qFromLittleEndian<quint16>(data + 4);
+    for (std::size_t i = 0; i < count && 6 + 16 * (i + 1) <= size; ++i) {
+        const std::size_t offset = qFromLittleEndian<quint32>(data + 6 + 16 * i + 12);
+        if (offset < size && isPngData(data + offset, size - offset) &&
+            !pngChunksFit(data + offset, size - offset))
             return false;
-        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
-            return true;
-        at += kChunkOverhead + length;
     }
-    return false; // no end chunk: truncated
+    return true;
+}
+
+// The chunk checks that must pass before Qt's reader is given the data.
+bool framingFits(const unsigned char* data, std::size_t size, ImageFormat format, bool headerOnly) {
+    if (format == ImageFormat::Png)
+        return headerOnly ? pngHeaderChunksFit(data, size) : pngChunksFit(data, size);
+    if (format == ImageFormat::Ico)
+        return iconPngsFit(data, size);
+    return true;
 }
 
 struct Reader {
@@ -78,7 +83,7 @@ struct Reader {
         buffer.open(QIODevice::ReadOnly);
         reader.setDevice(&buffer);
         reader.setFormat(qtFormatName(format));
-        reader.setAutoTransform(true); // TIFF orientation tag: pictures are shown upright
+        reader.setAutoTransform(true); // an orientation in the metadata: shown upright
         reader.setDecideFormatFromContent(false);
         if (format == ImageFormat::Ico) {
             const int entry = largestIconEntry(data, size);
@@ -98,7 +103,7 @@ struct Reader {
 } // namespace
 
 Status decodeWithQt(const unsigned char* data, std::size_t size, ImageFormat format, Picture& out) {
-    if (format == ImageFormat::Png && !pngChunksFit(data, size))
+    if (!framingFits(data, size, format, false))
         return Status::CorruptData;
     Reader r(data, size, format);
     const QSize declared = r.uprightSize();
@@ -120,6 +125,8 @@ Status decodeWithQt(const unsigned char* data, std::size_t size, ImageFormat for
 
 Status measureWithQt(const unsigned char* data, std::size_t size, ImageFormat format,
                      QSize& size_out) {
+    if (!framingFits(data, size, format, true))
+        return Status::CorruptData;
     Reader r(data, size, format);
     const QSize upright = r.uprightSize();
     if (!upright.isValid() || upright.isEmpty())

@@ -1,4 +1,5 @@
-// Formats decoded through Qt's image readers (PNG, TIFF, ICO).
+// Formats decoded through Qt's image readers (PNG, ICO), after checks of their framing that
+// keep the readers' libraries from allocating what the data cannot hold.
 #pragma once
 
 #include "platform/imaging/decoder.h"

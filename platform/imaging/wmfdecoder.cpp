@@ -2,6 +2,9 @@
 
 #include "platform/wmf/wmfplayer.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace pix::imaging {
 
 namespace {
@@ -16,6 +19,20 @@ Status fromWmf(wmf::WmfResult result) {
         break;
     }
     return Status::CorruptData;
+}
+
+// A metafile draws equally well at any size. When the caller needs less than the picture's own
+// size, it is drawn at the smallest size that still covers the request, its proportions kept,
+// so that a metafile claiming a huge frame costs no more memory than the output it becomes.
+QSize renderSize(QSize own, QSize minSize) {
+    if (minSize.isEmpty())
+        return own;
+    const double scale = std::min(1.0, std::max(double(minSize.width()) / own.width(),
+                                                double(minSize.height()) / own.height()));
+    const auto side = [scale](int length) {
+        return std::clamp(int(std::ceil(length * scale - 1e-9)), 1, length);
+    };
+    return QSize(side(own.width()), side(own.height()));
 }
 
 } // namespace
@@ -35,11 +52,12 @@ Status measureWmf(const unsigned char* data, std::size_t size, QSize& out) {
     return Status::Ok;
 }
 
-Status decodeWmf(const unsigned char* data, std::size_t size, Picture& out) {
+Status decodeWmf(const unsigned char* data, std::size_t size, QSize minSize, Picture& out) {
     QSize pixels;
     Status status = measureWmf(data, size, pixels);
     if (status != Status::Ok)
         return status;
+    pixels = renderSize(pixels, minSize);
     Picture canvas;
     status = allocatePicture(pixels.width(), pixels.height(), true, canvas);
     if (status != Status::Ok)

@@ -9,7 +9,8 @@
 namespace pix::imaging {
 
 bool isWmfData(const unsigned char* data, std::size_t size);
-Status decodeWmf(const unsigned char* data, std::size_t size, Picture& out);
+// Drawn at its own size, or smaller when minSize (upright) asks for less, never below it.
+Status decodeWmf(const unsigned char* data, std::size_t size, QSize minSize, Picture& out);
 Status measureWmf(const unsigned char* data, std::size_t size, QSize& out);
 
 } // namespace pix::imaging
