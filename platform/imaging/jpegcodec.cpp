@@ -6,6 +6,7 @@
 
 #include <jerror.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace pix::imaging {
@@ -69,6 +70,19 @@ bool createDecompressor(DecodeState& s) {
     return true;
 }
 
+// Huffman coding spends at least one bit on every block of the first scan (its DC difference),
+// so a file shorter than that cannot hold the picture its frame header claims, and is refused
+// before the picture is allocated. Arithmetic coding can spend less; it is not bounded here.
+bool dataCanHoldFrame(const jpeg_decompress_struct& cinfo, std::size_t size) {
+    if (cinfo.arith_code)
+        return true;
+    std::uint64_t blocks = 0;
+    for (int i = 0; i < cinfo.num_components; ++i)
+        blocks +=
+            std::uint64_t(cinfo.comp_info[i].width_in_blocks) * cinfo.comp_info[i].height_in_blocks;
+    return blocks / 8 <= size;
+}
+
 // Reads the header and fixes the output size and colour space. Returns false on a fatal error.
 bool startDecode(DecodeState& s, const unsigned char* data, std::size_t size, QSize minSize,
                  int orientation) {
@@ -76,7 +90,7 @@ bool startDecode(DecodeState& s, const unsigned char* data, std::size_t size, QS
         return false;
     jpeg_mem_src(&s.cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&s.cinfo, TRUE);
-    if (!sizeAllowed(s.cinfo.image_width, s.cinfo.image_height))
+    if (!sizeAllowed(s.cinfo.image_width, s.cinfo.image_height) || !dataCanHoldFrame(s.cinfo, size))
         return false;
     if (quarterTurn(orientation))
         minSize.transpose();
@@ -221,8 +235,16 @@ void onMessage(j_common_ptr cinfo, int level) {
     if (level >= 0)
         return; // trace messages
     ++manager->warnings;
-    if (manager->base.msg_code == JWRN_JPEG_EOF)
+    // The data ended, or a marker came, before the scan had all its rows. libjpeg would fill
+    // the rest with grey and carry on; a picture with invented rows is refused, whether or not
+    // an end-of-image marker follows the cut, and at once rather than after filling the rows
+    // that are left.
+    const int code = manager->base.msg_code;
+    if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER) {
         manager->truncated = true;
+        if (cinfo->is_decompressor)
+            fail(cinfo);
+    }
 }
 
 } // namespace

@@ -143,5 +143,29 @@ TEST(Claims, AMetafileDrawnSmallerLooksLikeTheWholeOneScaled) {
     EXPECT_LT(double(total) / (half.width() * half.height() * 4), 8.0);
 }
 
+TEST(Claims, AJpegWhoseScanEndsEarlyIsRefusedWithOrWithoutItsEndMarker) {
+    const QByteArray whole = test::encodeToMemory(test::gradient(160, 120), "image/jpeg", 90);
+    const QByteArray cut = whole.left(whole.size() / 3);
+    for (const QByteArray& file : {cut, cut + QByteArray("\xFF\xD9", 2)}) {
+        Picture picture;
+        EXPECT_EQ(decodeBytes(file, picture), Status::CorruptData) << file.size();
+        EXPECT_TRUE(picture.isNull());
+    }
+}
+
+TEST(Claims, AJpegFrameLargerThanItsDataCanHoldIsRefusedBeforeAllocating) {
+    // A 16 x 16 picture whose frame header claims 16000 x 16000: a gigabyte of pixels from a
+    // file of a few hundred bytes.
+    QByteArray jpeg = test::encodeToMemory(test::gradient(16, 16), "image/jpeg", 80);
+    const int sof = int(jpeg.indexOf(QByteArray("\xFF\xC0", 2)));
+    ASSERT_GT(sof, 0);
+    qToBigEndian<quint16>(16000, jpeg.data() + sof + 5);
+    qToBigEndian<quint16>(16000, jpeg.data() + sof + 7);
+    const test::PeakGrowth growth;
+    Picture picture;
+    EXPECT_EQ(decodeBytes(jpeg, picture), Status::CorruptData);
+    EXPECT_LT(growth.megabytes(), 40);
+}
+
 } // namespace
 } // namespace pix::imaging
