@@ -264,6 +264,15 @@ Status locateFirstFrame(ByteSource& source, GifHandle& gif, FirstFrame& frame, P
     return status;
 }
 
+// An LZW code is at least 3 bits long and stands for at most 4096 pixels (the size of the code
+// table), so data shorter than that bound cannot hold the frame its descriptor claims; such a
+// frame is refused before its canvas is allocated.
+bool dataCanHoldFrame(const ByteSource& source, const FirstFrame& frame) {
+    constexpr std::uint64_t kMaxPixelsPerByte = 4096 * 8 / 3 + 1;
+    const std::uint64_t left = source.size - std::min(source.pos, source.size);
+    return std::uint64_t(frame.width) * std::uint64_t(frame.height) <= left * kMaxPixelsPerByte;
+}
+
 Status decodeFirstFrame(ByteSource& source, Picture& out) {
     GifHandle gif;
     FirstFrame frame;
@@ -271,6 +280,8 @@ Status decodeFirstFrame(ByteSource& source, Picture& out) {
     Status status = locateFirstFrame(source, gif, frame, place);
     if (status != Status::Ok)
         return status;
+    if (!dataCanHoldFrame(source, frame))
+        return Status::CorruptData;
     const bool withAlpha =
         frame.transparentIndex != NO_TRANSPARENT_COLOR || !coversCanvas(place, frame);
     Picture picture;

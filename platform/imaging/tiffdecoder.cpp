@@ -44,8 +44,12 @@ Status checkBufferSize(TIFF* tiff, const Layout& layout, std::size_t fileSize) {
     if (unit == 0)
         return Status::CorruptData;
     const std::uint64_t planes = planar == PLANARCONFIG_SEPARATE ? layout.samples : 1;
-    return unit * planes <= std::uint64_t(tiff::allocationLimit(fileSize)) ? Status::Ok
-                                                                           : Status::TooLarge;
+    if (unit * planes > std::uint64_t(tiff::allocationLimit(fileSize)))
+        return Status::TooLarge;
+    // The same bound on the whole picture: the data must be able to expand to it.
+    const std::uint64_t pixels = std::uint64_t(layout.width) * layout.height;
+    const std::uint64_t bits = pixels * layout.samples * layout.bits;
+    return bits / 8 <= tiff::expansionLimit(fileSize) ? Status::Ok : Status::CorruptData;
 }
 
 QSize uprightSize(const Layout& layout) {

@@ -21,13 +21,24 @@ void unmapNothing(thandle_t, void*, toff_t) {}
 
 } // namespace
 
+namespace {
+
+// Deflate expands at most about 1000 times, LZW under 3000 times; 16 MB covers anything a small
+// file may hold.
+constexpr std::uint64_t kExpansion = 4096;
+constexpr std::uint64_t kFloor = std::uint64_t(16) << 20;
+
+} // namespace
+
+std::uint64_t expansionLimit(std::size_t fileSize) {
+    return std::max(kFloor, std::uint64_t(fileSize) * kExpansion);
+}
+
 tmsize_t allocationLimit(std::size_t fileSize) {
-    // Deflate expands at most about 1000 times, LZW under 3000 times; 16 MB covers any strip of
-    // a small file, 1 GB the strip of the largest uncompressed picture we accept (libtiff cuts
-    // an uncompressed single strip into small ones by itself).
-    constexpr std::uint64_t kFloor = std::uint64_t(16) << 20, kCeiling = std::uint64_t(1) << 30;
-    const std::uint64_t scaled = std::uint64_t(fileSize) * 4096;
-    return tmsize_t(std::clamp(scaled, kFloor, kCeiling));
+    // 1 GB is the strip of the largest uncompressed picture we accept (libtiff cuts an
+    // uncompressed single strip into small ones by itself).
+    constexpr std::uint64_t kCeiling = std::uint64_t(1) << 30;
+    return tmsize_t(std::min(expansionLimit(fileSize), kCeiling));
 }
 
 File::File(const unsigned char* data, std::size_t size) : source_{data, size, 0} {

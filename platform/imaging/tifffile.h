@@ -2,13 +2,17 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <tiffio.h>
 
 namespace pix::imaging::tiff {
 
-// The largest single buffer libtiff may allocate for a file of this many bytes. A strip or tile
-// decompresses to far more than it occupies in the file, but not without limit: a tiny file
-// whose header claims gigabyte strips is refused instead of having them allocated and zeroed.
+// The most bytes a file of this many bytes can decompress to. Strips and tiles decompress to far
+// more than they occupy in the file, but not without limit: a tiny file whose header claims
+// gigabytes is refused instead of having them allocated and zeroed.
+std::uint64_t expansionLimit(std::size_t fileSize);
+
+// The largest single buffer libtiff may allocate for a file of this many bytes.
 tmsize_t allocationLimit(std::size_t fileSize);
 
 class File {

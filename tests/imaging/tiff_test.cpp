@@ -25,7 +25,7 @@ Status measureBytes(const QByteArray& bytes, QSize& size) {
 // 16384 x 16384 pixels in one strip: within the pixel bound, but a strip of gigabytes that the
 // 64 bytes after the header cannot fill.
 QByteArray hugeStripClaim(std::uint32_t compression, std::uint32_t samples, std::uint32_t bits,
-                          std::uint32_t byteCount = 64) {
+                          std::uint32_t byteCount = 64, std::uint32_t rowsPerStrip = 16384) {
     return test::handMadeTiff({{256, 16384},
                                {257, 16384},
                                {258, bits},
@@ -33,7 +33,7 @@ QByteArray hugeStripClaim(std::uint32_t compression, std::uint32_t samples, std:
                                {262, samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK},
                                {273, 0},
                                {277, samples},
-                               {278, 16384},
+                               {278, rowsPerStrip},
                                {279, byteCount},
                                {284, PLANARCONFIG_CONTIG}},
                               QByteArray(64, '\x80'));
@@ -47,7 +47,8 @@ TEST(TiffBounds, TinyFilesClaimingHugeStripsAreRefusedWithoutTheirMemory) {
         hugeStripClaim(COMPRESSION_LZW, 4, 16),
         hugeStripClaim(COMPRESSION_NONE, 3, 8, 0x7FFFFFFF),
         hugeStripClaim(COMPRESSION_LZW, 1, 16),
-        hugeStripClaim(COMPRESSION_LZW, 65535, 16), // rows of gigabytes
+        hugeStripClaim(COMPRESSION_LZW, 65535, 16),    // rows of gigabytes
+        hugeStripClaim(COMPRESSION_LZW, 3, 8, 64, 16), // small strips, a huge picture
     };
     for (const QByteArray& file : hostile) {
         SCOPED_TRACE(testing::PrintToString(file.toHex()));
