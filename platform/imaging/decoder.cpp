@@ -83,9 +83,12 @@ Status decodeFile(const QString& path, Picture& out, const DecodeHint& hint) {
                         std::size_t(bytes.size()), out, hint);
 }
 
-Status measureFile(const QString& path, QSize& size) {
-    // Headers sit at the start of a file; a JPEG's frame header may follow large metadata
-    // segments. Measure from the first block and read the rest only when that was not enough.
+namespace {
+
+// Runs an operation that reads headers on the first block of the file, and on the whole file
+// only when that was not enough. Headers sit at the start of a file; a JPEG's frame header may
+// follow large metadata segments.
+template <typename Operation> Status onFileHead(const QString& path, Operation&& operation) {
     constexpr qint64 kHeadBytes = 256 * 1024;
     QFile file;
     Status opened = openPictureFile(path, file);
@@ -98,16 +101,31 @@ Status measureFile(const QString& path, QSize& size) {
     });
     if (opened != Status::Ok)
         return opened;
-    const Status status = measureMemory(reinterpret_cast<const unsigned char*>(head.constData()),
-                                        std::size_t(head.size()), size);
+    const Status status = operation(reinterpret_cast<const unsigned char*>(head.constData()),
+                                    std::size_t(head.size()));
     if (status != Status::CorruptData || file.atEnd())
         return status;
     QByteArray bytes;
     const Status read = readWholeFile(path, bytes);
     if (read != Status::Ok)
         return read;
-    return measureMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                         std::size_t(bytes.size()), size);
+    return operation(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                     std::size_t(bytes.size()));
+}
+
+} // namespace
+
+Status measureFile(const QString& path, QSize& size) {
+    return onFileHead(path, [&](const unsigned char* data, std::size_t n) {
+        return measureMemory(data, n, size);
+    });
+}
+
+Status estimateDecodeMemoryOfFile(const QString& path, const DecodeHint& hint,
+                                  std::uint64_t& bytes) {
+    return onFileHead(path, [&](const unsigned char* data, std::size_t n) {
+        return estimateDecodeMemory(data, n, hint, bytes);
+    });
 }
 
 } // namespace pix::imaging

@@ -72,25 +72,27 @@ bool createDecompressor(DecodeState& s) {
 
 // Huffman coding spends at least one bit on every block of the first scan (its DC difference),
 // so a file shorter than that cannot hold the picture its frame header claims, and is refused
-// before the picture is allocated. Arithmetic coding can spend less; it is not bounded here.
+// before the picture is allocated. Arithmetic coding can spend less, though not a whole block
+// for a thirty-second of a bit.
 bool dataCanHoldFrame(const jpeg_decompress_struct& cinfo, std::size_t size) {
-    if (cinfo.arith_code)
-        return true;
     std::uint64_t blocks = 0;
     for (int i = 0; i < cinfo.num_components; ++i)
         blocks +=
             std::uint64_t(cinfo.comp_info[i].width_in_blocks) * cinfo.comp_info[i].height_in_blocks;
-    return blocks / 8 <= size;
+    const std::uint64_t blocksPerByte = cinfo.arith_code ? 256 : 8;
+    return blocks <= std::uint64_t(size) * blocksPerByte;
 }
 
 // Reads the header and fixes the output size and colour space. Returns false on a fatal error.
+// wholeFile: the data is the whole file, so its size bounds the frame it can hold.
 bool startDecode(DecodeState& s, const unsigned char* data, std::size_t size, QSize minSize,
-                 int orientation) {
+                 int orientation, bool wholeFile = true) {
     if (setjmp(s.errors.jump))
         return false;
     jpeg_mem_src(&s.cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&s.cinfo, TRUE);
-    if (!sizeAllowed(s.cinfo.image_width, s.cinfo.image_height) || !dataCanHoldFrame(s.cinfo, size))
+    if (!sizeAllowed(s.cinfo.image_width, s.cinfo.image_height) ||
+        (wholeFile && !dataCanHoldFrame(s.cinfo, size)))
         return false;
     if (quarterTurn(orientation))
         minSize.transpose();
@@ -178,6 +180,32 @@ Status measureJpeg(const unsigned char* data, std::size_t size, QSize& size_out)
     if (!sizeAllowed(stored.width(), stored.height()))
         return Status::TooLarge;
     size_out = quarterTurn(jpegExifOrientation(data, size)) ? stored.transposed() : stored;
+    return Status::Ok;
+}
+
+Status planJpegDecode(const unsigned char* data, std::size_t size, QSize minSize, JpegPlan& plan) {
+    const int orientation = jpegExifOrientation(data, size);
+    DecodeState s;
+    jpeg::install(*reinterpret_cast<jpeg_common_struct*>(&s.cinfo), s.errors);
+    if (!createDecompressor(s))
+        return Status::OutOfMemory;
+    const bool ok = startDecode(s, data, size, minSize, orientation, false);
+    JpegPlan result;
+    if (ok) {
+        const QSize output(int(s.cinfo.output_width), int(s.cinfo.output_height));
+        result.upright = quarterTurn(orientation) ? output.transposed() : output;
+        if (s.cinfo.progressive_mode || s.cinfo.buffered_image) {
+            for (int i = 0; i < s.cinfo.num_components; ++i)
+                result.coefficientBytes += std::uint64_t(s.cinfo.comp_info[i].width_in_blocks) *
+                                           s.cinfo.comp_info[i].height_in_blocks * DCTSIZE2 *
+                                           sizeof(JCOEF);
+        }
+    }
+    const bool allowed = sizeAllowed(s.cinfo.image_width, s.cinfo.image_height);
+    jpeg_destroy_decompress(&s.cinfo);
+    if (!ok)
+        return allowed || s.cinfo.image_width == 0 ? Status::CorruptData : Status::TooLarge;
+    plan = result;
     return Status::Ok;
 }
 

@@ -16,4 +16,8 @@ bool pngChunksFit(const unsigned char* data, std::size_t size);
 // (text, profile and other metadata chunks come before the pixels).
 bool pngHeaderChunksFit(const unsigned char* data, std::size_t size);
 
+// The compressed image data is enough to expand to the rows the header claims. A PNG whose few
+// bytes claim a gigabyte picture is refused before the picture is allocated.
+bool pngDataCanHoldImage(const unsigned char* data, std::size_t size);
+
 } // namespace pix::imaging

@@ -56,7 +56,8 @@ bool iconPngsFit(const unsigned char* data, std::size_t size) {
     for (std::size_t i = 0; i < count && 6 + 16 * (i + 1) <= size; ++i) {
         const std::size_t offset = qFromLittleEndian<quint32>(data + 6 + 16 * i + 12);
         if (offset < size && isPngData(data + offset, size - offset) &&
-            !pngChunksFit(data + offset, size - offset))
+            !(pngChunksFit(data + offset, size - offset) &&
+              pngDataCanHoldImage(data + offset, size - offset)))
             return false;
     }
     return true;
@@ -109,6 +110,8 @@ Status decodeWithQt(const unsigned char* data, std::size_t size, ImageFormat for
     const QSize declared = r.uprightSize();
     if (declared.isValid() && !sizeAllowed(declared.width(), declared.height()))
         return Status::TooLarge;
+    if (format == ImageFormat::Png && !pngDataCanHoldImage(data, size))
+        return Status::CorruptData;
     QImage image;
     if (!r.reader.read(&image) || image.isNull()) {
         return r.reader.error() == QImageReader::UnsupportedFormatError ? Status::UnknownImageFormat

@@ -21,10 +21,12 @@ Status fromWmf(wmf::WmfResult result) {
     return Status::CorruptData;
 }
 
+} // namespace
+
 // A metafile draws equally well at any size. When the caller needs less than the picture's own
 // size, it is drawn at the smallest size that still covers the request, its proportions kept,
 // so that a metafile claiming a huge frame costs no more memory than the output it becomes.
-QSize renderSize(QSize own, QSize minSize) {
+QSize wmfRenderSize(QSize own, QSize minSize) {
     if (minSize.isEmpty())
         return own;
     const double scale = std::min(1.0, std::max(double(minSize.width()) / own.width(),
@@ -34,8 +36,6 @@ QSize renderSize(QSize own, QSize minSize) {
     };
     return QSize(side(own.width()), side(own.height()));
 }
-
-} // namespace
 
 bool isWmfData(const unsigned char* data, std::size_t size) {
     return wmf::isWmf(data, size);
@@ -57,7 +57,7 @@ Status decodeWmf(const unsigned char* data, std::size_t size, QSize minSize, Pic
     Status status = measureWmf(data, size, pixels);
     if (status != Status::Ok)
         return status;
-    pixels = renderSize(pixels, minSize);
+    pixels = wmfRenderSize(pixels, minSize);
     Picture canvas;
     status = allocatePicture(pixels.width(), pixels.height(), true, canvas);
     if (status != Status::Ok)

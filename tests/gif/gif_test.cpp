@@ -174,6 +174,18 @@ TEST(GifLayout, AFrameLargerThanItsDataCanHoldIsRefusedBeforeAllocating) {
     EXPECT_LT(growth.megabytes(), 40);
 }
 
+TEST(GifLayout, AScreenLargerThanItsDataCanFillIsRefusedBeforeAllocating) {
+    const QByteArray huge = GifBuilder(16384, 16384, kRedGreen).frame({.indices = {0}}).finish();
+    const test::PeakGrowth growth;
+    Picture picture;
+    EXPECT_EQ(decode(huge, picture), Status::CorruptData);
+    EXPECT_LT(growth.megabytes(), 40);
+    // A screen of up to 16 million pixels around a small frame is believed.
+    ASSERT_EQ(decode(GifBuilder(4000, 4000, kRedGreen).frame({.indices = {0}}).finish(), picture),
+              Status::Ok);
+    EXPECT_EQ(picture.image().size(), QSize(4000, 4000));
+}
+
 // Cutting a file anywhere never crashes. A cut before the first frame's pixels are all present
 // fails; any cut that decodes gives exactly the picture of the whole file, and every cut after
 // the first frame does.

@@ -56,6 +56,23 @@ TEST(Claims, APngTextChunkBeyondTheFileIsRefusedWhenMeasuredAndDecoded) {
     }
 }
 
+TEST(Claims, APngWhoseDataCannotFillItsHeaderIsRefusedBeforeAllocating) {
+    // 16000 x 16000 (a gigabyte) from a few dozen bytes of compressed data.
+    QByteArray png = test::encodeToMemory(test::quadrants(4, 4), "image/png");
+    test::putBE32(png, 16, 16000);
+    test::putBE32(png, 20, 16000);
+    test::putBE32(png, 29, test::crc32(png.mid(12, 17)));
+    for (const QByteArray& file : {png, iconHolding(png)}) {
+        const test::PeakGrowth growth;
+        Picture picture;
+        EXPECT_EQ(decodeBytes(file, picture), Status::CorruptData);
+        EXPECT_LT(growth.megabytes(), 40);
+    }
+    QSize size;
+    ASSERT_EQ(measureBytes(png, size), Status::Ok); // what the header says, as before
+    EXPECT_EQ(size, QSize(16000, 16000));
+}
+
 TEST(Claims, APngInsideAnIconIsDecoded) {
     const QByteArray png = test::encodeToMemory(test::quadrants(32, 32), "image/png");
     Picture picture;
@@ -165,6 +182,27 @@ TEST(Claims, AJpegFrameLargerThanItsDataCanHoldIsRefusedBeforeAllocating) {
     Picture picture;
     EXPECT_EQ(decodeBytes(jpeg, picture), Status::CorruptData);
     EXPECT_LT(growth.megabytes(), 40);
+}
+
+TEST(DecodeMemory, EstimatedFromTheHeadersForTheSizeTheDecoderWillGive) {
+    const auto estimate = [](const QByteArray& file, const DecodeHint& hint) {
+        std::uint64_t bytes = 0;
+        EXPECT_EQ(estimateDecodeMemory(reinterpret_cast<const unsigned char*>(file.constData()),
+                                       std::size_t(file.size()), hint, bytes),
+                  Status::Ok);
+        return bytes;
+    };
+    const QByteArray jpeg = test::encodeToMemory(test::gradient(800, 600), "image/jpeg", 85);
+    EXPECT_EQ(estimate(jpeg, {}), 800u * 600 * 4);
+    EXPECT_EQ(estimate(jpeg, {QSize(100, 75), Rotate90FlipNone}), 100u * 75 * 4); // 1/8 scale
+    const QByteArray png = test::encodeToMemory(test::quadrants(40, 20), "image/png");
+    EXPECT_GE(estimate(png, {QSize(), Rotate90FlipNone}), 2u * 40 * 20 * 4); // and the turn
+    EXPECT_EQ(estimate(placeableMetafile(16384), {QSize(300, 120)}), 300u * 300 * 4);
+    // Only the headers are read: a picture whose pixels are cut off is estimated all the same.
+    EXPECT_EQ(estimate(jpeg.left(jpeg.size() / 2), {}), 800u * 600 * 4);
+    std::uint64_t bytes = 0;
+    EXPECT_EQ(estimateDecodeMemory(reinterpret_cast<const unsigned char*>("text"), 4, {}, bytes),
+              Status::UnknownImageFormat);
 }
 
 } // namespace

@@ -39,21 +39,6 @@ QByteArray withExifOrientation(QByteArray jpeg, int orientation) {
     return jpeg;
 }
 
-std::uint32_t crc32(const QByteArray& data) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (const char ch : data) {
-        crc ^= std::uint8_t(ch);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void putBE32(QByteArray& b, int at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = char(v >> (24 - 8 * i));
-}
-
 TEST(Detect, RecognisesFormatsByContentNotByName) {
     QTemporaryDir dir;
     const QString misnamed = dir.filePath("really-a-png.jpg");
@@ -208,9 +193,9 @@ TEST(HostileInput, TruncatedFilesFailWithoutCrashing) {
 TEST(HostileInput, OversizedHeadersAreRefusedBeforeAllocating) {
     // PNG: a 100000 x 100000 header with a valid checksum.
     QByteArray png = test::encodeToMemory(test::quadrants(4, 4), "image/png");
-    putBE32(png, 16, 100000);
-    putBE32(png, 20, 100000);
-    putBE32(png, 29, crc32(png.mid(12, 17)));
+    test::putBE32(png, 16, 100000);
+    test::putBE32(png, 20, 100000);
+    test::putBE32(png, 29, test::crc32(png.mid(12, 17)));
     // JPEG: a 65500 x 65500 frame.
     QByteArray jpeg = test::encodeToMemory(test::quadrants(16, 16), "image/jpeg", 80);
     const int sof = int(jpeg.indexOf(QByteArray("\xFF\xC0", 2)));

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <cstdint>
 
 namespace pix::imaging::test {
 
@@ -31,6 +32,11 @@ QByteArray encodeToMemory(const Picture& picture, const char* mimeType, int qual
 
 // Largest difference of any channel between two pictures of the same size (straight alpha).
 int maxChannelDifference(const QImage& a, const QImage& b);
+
+// The CRC-32 of PNG chunks, and a big-endian 32-bit value written into bytes, for editing
+// PNG headers.
+std::uint32_t crc32(const QByteArray& data);
+void putBE32(QByteArray& bytes, int at, std::uint32_t value);
 
 constexpr RotateFlipType kAllRotateFlipTypes[] = {
     RotateNoneFlipNone, Rotate90FlipNone, Rotate180FlipNone, Rotate270FlipNone,
