@@ -246,6 +246,13 @@ Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint&
     } else {
         status = Status::TooLarge;
     }
+    if (status == Status::Ok && s.cinfo.scale_denom > 1) {
+        // The last column and row of a reduced picture may stand for part of a pixel only.
+        const double denom = s.cinfo.scale_denom;
+        const QRectF stored(0, 0, s.cinfo.image_width / denom, s.cinfo.image_height / denom);
+        const QSize output(int(s.cinfo.output_width), int(s.cinfo.output_height));
+        picture.setContent(rotatedArea(stored, output, type));
+    }
     jpeg_destroy_decompress(&s.cinfo);
     if (status == Status::Ok)
         out = std::move(picture);

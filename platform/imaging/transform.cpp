@@ -150,13 +150,34 @@ void copyRowsRotated(const uchar* rows, qsizetype stride, int firstRow, int coun
     }
 }
 
-Status rotateFlip(Picture& picture, RotateFlipType type) {
-    if (!isRotateFlipType(type))
-        return Status::InvalidParameter;
-    if (picture.isNull())
-        return Status::InvalidParameter;
-    if (type == RotateNoneFlipNone)
-        return Status::Ok;
+QRectF rotatedArea(const QRectF& area, QSize size, RotateFlipType type) {
+    const double w = size.width(), h = size.height();
+    const auto map = [&](QPointF p) {
+        QPointF q;
+        switch (type % 4) {
+        case 0:
+            q = p;
+            break;
+        case 1:
+            q = QPointF(h - p.y(), p.x());
+            break;
+        case 2:
+            q = QPointF(w - p.x(), h - p.y());
+            break;
+        default:
+            q = QPointF(p.y(), w - p.x());
+            break;
+        }
+        if (type >= RotateNoneFlipX)
+            q.setX((isQuarterTurn(type) ? h : w) - q.x());
+        return q;
+    };
+    return QRectF(map(area.topLeft()), map(area.bottomRight())).normalized();
+}
+
+namespace {
+
+Status turnPixels(Picture& picture, RotateFlipType type) {
     QImage& image = picture.image();
     switch (type) {
     case Rotate180FlipNone:
@@ -183,6 +204,23 @@ Status rotateFlip(Picture& picture, RotateFlipType type) {
     return Status::Ok;
 }
 
+} // namespace
+
+Status rotateFlip(Picture& picture, RotateFlipType type) {
+    if (!isRotateFlipType(type))
+        return Status::InvalidParameter;
+    if (picture.isNull())
+        return Status::InvalidParameter;
+    if (type == RotateNoneFlipNone)
+        return Status::Ok;
+    const QSize size = picture.image().size();
+    const QRectF area = picture.content();
+    const Status status = turnPixels(picture, type);
+    if (status == Status::Ok && area != QRectF(QPointF(0, 0), size))
+        picture.setContent(rotatedArea(area, size, type));
+    return status;
+}
+
 Status createPicture(int width, int height, Picture& out) {
     Picture picture;
     const Status status = allocatePicture(width, height, true, picture);
@@ -200,7 +238,7 @@ Status resizePicture(const Picture& source, int width, int height, Picture& out)
         return Status::TooLarge;
     QImage scaled;
     const Status status = guarded([&] {
-        scaled = resampleImage(source.image(), width, height);
+        scaled = resampleImage(source.image(), source.content(), width, height);
         return scaled.isNull() ? Status::OutOfMemory : Status::Ok;
     });
     if (status == Status::Ok)

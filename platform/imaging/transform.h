@@ -34,6 +34,10 @@ RotateFlipType composeRotateFlip(RotateFlipType first, RotateFlipType second);
 // none for values outside that range.
 RotateFlipType rotateFlipForOrientation(int orientation);
 
+// Where the rotate-flip type moves a part of a picture of the given size (pixel coordinates,
+// fractions allowed).
+QRectF rotatedArea(const QRectF& area, QSize size, RotateFlipType type);
+
 // The size of a width x height picture after the rotate-flip type.
 QSize rotatedSize(int width, int height, RotateFlipType type);
 

@@ -161,6 +161,40 @@ TEST(Jpeg, ReducedScaleNeverGoesBelowTheRequestedSize) {
     EXPECT_EQ(turned.image().size(), QSize(150, 200));
 }
 
+// The number of dark columns in row y, in fractions of a pixel: where a dark-to-light edge lies.
+double edgeColumn(const QImage& image, int y) {
+    double dark = 0;
+    for (int x = 0; x < image.width(); ++x)
+        dark += 1.0 - qGray(image.pixel(x, y)) / 255.0;
+    return dark;
+}
+
+TEST(Jpeg, AReducedPictureLandsWhereTheFullOneWouldWhenScaled) {
+    // 401 x 301: the reduced pictures' last column and row stand for part of a pixel. Black up
+    // to column 200, white after; the output edge belongs at 200 / 401 of its width.
+    QImage source(401, 301, QImage::Format_RGB32);
+    source.fill(Qt::white);
+    for (int y = 0; y < source.height(); ++y)
+        for (int x = 0; x < 200; ++x)
+            source.setPixel(x, y, qRgb(0, 0, 0));
+    const QByteArray jpeg = test::encodeToMemory(Picture(source), "image/jpeg", 100);
+    for (RotateFlipType type : {RotateNoneFlipNone, RotateNoneFlipX, Rotate180FlipNone}) {
+        for (const QSize hint : {QSize(51, 38), QSize(101, 76), QSize(201, 151)}) {
+            SCOPED_TRACE(testing::Message() << hint.width() << " type " << type);
+            Picture reduced;
+            ASSERT_EQ(decodeBytes(jpeg, reduced, {hint, type}), Status::Ok);
+            ASSERT_LT(reduced.width(), 401);
+            Picture output;
+            ASSERT_EQ(resizePicture(reduced, 100, 75, output), Status::Ok);
+            const double dark = edgeColumn(output.image(), 37);
+            EXPECT_NEAR(dark, 100 * 200 / 401.0, 0.2);
+            // Mirrored, the black part is on the right.
+            const bool onLeft = qGray(output.image().pixel(0, 37)) < 128;
+            EXPECT_EQ(onLeft, type == RotateNoneFlipNone);
+        }
+    }
+}
+
 TEST(Ico, DecodesTheLargestIcon) {
     Picture picture;
     ASSERT_EQ(decodeFile(QString(PIXOVIA_TEST_DATA) + "/ico/three-sizes.ico", picture), Status::Ok);
