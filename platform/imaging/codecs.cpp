@@ -4,6 +4,7 @@
 #include "platform/imaging/bmpencoder.h"
 #include "platform/imaging/gifdecoder.h"
 #include "platform/imaging/gifencoder.h"
+#include "platform/imaging/icodecoder.h"
 #include "platform/imaging/jpegcodec.h"
 #include "platform/imaging/pngchunks.h"
 #include "platform/imaging/pngencoder.h"
@@ -36,12 +37,6 @@ bool isJpeg(const unsigned char* data, std::size_t size) {
 
 bool isGif(const unsigned char* data, std::size_t size) {
     return startsWith(data, size, "GIF87a", 6) || startsWith(data, size, "GIF89a", 6);
-}
-
-bool isIco(const unsigned char* data, std::size_t size) {
-    // ICONDIR: reserved 0, type 1 (icon), at least one entry whose header fits.
-    return size >= 6 + 16 && qFromLittleEndian<quint16>(data) == 0 &&
-           qFromLittleEndian<quint16>(data + 2) == 1 && qFromLittleEndian<quint16>(data + 4) > 0;
 }
 
 // Decoders that give the upright picture; the turn follows as a step of its own.
@@ -133,11 +128,7 @@ const std::vector<Codec>& codecs() {
          measureTiff,
          {kTiff, "image/tiff", "TIFF", "*.TIF;*.TIFF", writeTiff}},
         {ImageFormat::Wmf, isWmfData, decodeWmfTurned, measureWmf, {}},
-        {ImageFormat::Ico,
-         isIco,
-         decodeThenTurn<decodeQt<ImageFormat::Ico>>,
-         measureQt<ImageFormat::Ico>,
-         {}},
+        {ImageFormat::Ico, isIcoData, decodeThenTurn<decodeIco>, measureIco, {}},
     };
     return table;
 }

@@ -15,8 +15,6 @@ const char* qtFormatName(ImageFormat format) {
     switch (format) {
     case ImageFormat::Png:
         return "png";
-    case ImageFormat::Ico:
-        return "ico";
     default:
         return "";
     }
@@ -29,46 +27,10 @@ void raiseQtAllocationLimit() {
     std::call_once(once, [] { QImageReader::setAllocationLimit(int((kMaxPixels * 8) >> 20)); });
 }
 
-// The icon directory entry with the most pixels, and among equals the deepest one. A width or
-// height byte of 0 stands for 256; PNG-compressed entries are at least that large.
-int largestIconEntry(const unsigned char* data, std::size_t size) {
-    const std::size_t count = qFromLittleEndian<quint16>(data + 4);
-    int best = -1;
-    long long bestArea = -1;
-    int bestDepth = -1;
-    for (std::size_t i = 0; i < count && 6 + 16 * (i + 1) <= size; ++i) {
-        const unsigned char* e = data + 6 + 16 * i;
-        const long long w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
-        const int depth = qFromLittleEndian<quint16>(e + 6);
-        if (w * h > bestArea || (w * h == bestArea && depth > bestDepth)) {
-            best = int(i);
-            bestArea = w * h;
-            bestDepth = depth;
-        }
-    }
-    return best;
-}
-
-// Every PNG held by the icon directory, checked like a PNG file of its own: Qt's icon reader
-// hands each such entry to libpng, for its header as well as for its pixels.
-bool iconPngsFit(const unsigned char* data, std::size_t size) {
-    const std::size_t count = qFromLittleEndian<quint16>(data + 4);
-    for (std::size_t i = 0; i < count && 6 + 16 * (i + 1) <= size; ++i) {
-        const std::size_t offset = qFromLittleEndian<quint32>(data + 6 + 16 * i + 12);
-        if (offset < size && isPngData(data + offset, size - offset) &&
-            !(pngChunksFit(data + offset, size - offset) &&
-              pngDataCanHoldImage(data + offset, size - offset)))
-            return false;
-    }
-    return true;
-}
-
 // The chunk checks that must pass before Qt's reader is given the data.
 bool framingFits(const unsigned char* data, std::size_t size, ImageFormat format, bool headerOnly) {
     if (format == ImageFormat::Png)
         return headerOnly ? pngHeaderChunksFit(data, size) : pngChunksFit(data, size);
-    if (format == ImageFormat::Ico)
-        return iconPngsFit(data, size);
     return true;
 }
 
@@ -86,11 +48,6 @@ struct Reader {
         reader.setFormat(qtFormatName(format));
         reader.setAutoTransform(true); // an orientation in the metadata: shown upright
         reader.setDecideFormatFromContent(false);
-        if (format == ImageFormat::Ico) {
-            const int entry = largestIconEntry(data, size);
-            if (entry > 0)
-                reader.jumpToImage(entry);
-        }
     }
 
     QSize uprightSize() {

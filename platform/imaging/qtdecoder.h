@@ -1,5 +1,5 @@
-// Formats decoded through Qt's image readers (PNG, ICO), after checks of their framing that
-// keep the readers' libraries from allocating what the data cannot hold.
+// PNG through Qt's image reader, after checks of its framing that keep libpng from allocating
+// what the data cannot hold (for PNG files and PNG pictures inside icons).
 #pragma once
 
 #include "platform/imaging/decoder.h"
