@@ -1,9 +1,11 @@
 #include "platform/imaging/tiffdecoder.h"
 
 #include "platform/imaging/tifffile.h"
+#include "platform/imaging/tifflab.h"
 #include "platform/imaging/transform.h"
 
 #include <cstring>
+#include <vector>
 
 namespace pix::imaging {
 
@@ -83,6 +85,7 @@ Status readRgba(TIFF* tiff, const Layout& layout, Picture& out) {
     // which libtiff does not do.
     reader.req_orientation = ORIENTATION_TOPLEFT;
     reader.orientation = ORIENTATION_TOPLEFT;
+    tiff::useLabToSrgb(reader);
     const bool alpha = reader.alpha != 0;
     Picture picture;
     Status status = allocatePicture(int(layout.width), int(layout.height), alpha, picture);
@@ -95,6 +98,46 @@ Status readRgba(TIFF* tiff, const Layout& layout, Picture& out) {
     if (status != Status::Ok)
         return status;
     swapRedAndBlue(picture.image());
+    out = std::move(picture);
+    return Status::Ok;
+}
+
+// Grey of 9 to 15 bits (scanners write 12), which the RGBA reader does not take: read row by
+// row from strips and scaled to 8 bits.
+bool isDeepGrey(TIFF* tiff, const Layout& layout) {
+    std::uint16_t photometric = 0;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+    return (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE) &&
+           layout.samples == 1 && layout.bits > 8 && layout.bits < 16 && !TIFFIsTiled(tiff);
+}
+
+Status readDeepGrey(TIFF* tiff, const Layout& layout, Picture& out) {
+    std::uint16_t photometric = 0;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+    const tmsize_t lineBytes = TIFFScanlineSize(tiff);
+    if (lineBytes <= 0)
+        return Status::CorruptData;
+    Picture picture;
+    Status status = allocatePicture(int(layout.width), int(layout.height), false, picture);
+    if (status != Status::Ok)
+        return status;
+    std::vector<unsigned char> line(static_cast<std::size_t>(lineBytes));
+    const std::uint32_t top = (1u << layout.bits) - 1;
+    for (std::uint32_t y = 0; y < layout.height; ++y) {
+        if (TIFFReadScanline(tiff, line.data(), y, 0) < 0)
+            return Status::CorruptData;
+        auto* dst = reinterpret_cast<QRgb*>(picture.image().scanLine(int(y)));
+        for (std::uint32_t x = 0; x < layout.width; ++x) {
+            std::uint32_t v = 0; // the sample's bits, most significant first
+            for (std::uint64_t bit = std::uint64_t(x) * layout.bits, end = bit + layout.bits;
+                 bit < end; ++bit)
+                v = (v << 1) | ((line[std::size_t(bit / 8)] >> (7 - bit % 8)) & 1u);
+            auto grey = int((v * 255 + top / 2) / top);
+            if (photometric == PHOTOMETRIC_MINISWHITE)
+                grey = 255 - grey;
+            dst[x] = qRgb(grey, grey, grey);
+        }
+    }
     out = std::move(picture);
     return Status::Ok;
 }
@@ -130,7 +173,8 @@ Status decodeTiff(const unsigned char* data, std::size_t size, Picture& out) {
         status = checkBufferSize(file.get(), layout, size);
     Picture picture;
     if (status == Status::Ok)
-        status = readRgba(file.get(), layout, picture);
+        status = isDeepGrey(file.get(), layout) ? readDeepGrey(file.get(), layout, picture)
+                                                : readRgba(file.get(), layout, picture);
     if (status == Status::Ok)
         status = rotateFlip(picture, rotateFlipForOrientation(layout.orientation));
     if (status == Status::Ok)

@@ -163,6 +163,36 @@ TEST(Tiff, BigTiffAndCompressedStripsRead) {
     }
 }
 
+TEST(Tiff, CieLabWhiteIsWhite) {
+    test::TiffSpec spec;
+    spec.photometric = PHOTOMETRIC_CIELAB;
+    // L* = 100 and 50 with a* = b* = 0 (signed, stored as 0): white and a middle grey.
+    spec.sample = [](int x, int, int s) { return s == 0 ? std::uint32_t(x < 4 ? 255 : 128) : 0u; };
+    Picture picture;
+    ASSERT_EQ(decodeBytes(test::writeTiff(spec), picture), Status::Ok);
+    const QRgb white = picture.image().pixel(0, 0);
+    EXPECT_GE(qRed(white), 253);
+    EXPECT_GE(qGreen(white), 253);
+    EXPECT_GE(qBlue(white), 253);
+    const QRgb grey = picture.image().pixel(6, 0); // L* 50 is sRGB 119
+    EXPECT_NEAR(qRed(grey), 119, 3);
+    EXPECT_NEAR(qGreen(grey), 119, 3);
+    EXPECT_NEAR(qBlue(grey), 119, 3);
+}
+
+TEST(Tiff, TwelveBitGreyReadsItsLevels) {
+    test::TiffSpec spec;
+    spec.samples = 1;
+    spec.bits = 12;
+    spec.photometric = PHOTOMETRIC_MINISBLACK;
+    spec.sample = [](int x, int, int) { return std::uint32_t(x * 585); }; // 0 .. 4095
+    Picture picture;
+    ASSERT_EQ(decodeBytes(test::writeTiff(spec), picture), Status::Ok);
+    EXPECT_EQ(picture.image().pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_NEAR(qGray(picture.image().pixel(7, 2)), 255, 1);
+    EXPECT_NEAR(qGray(picture.image().pixel(4, 2)), 4 * 585 * 255 / 4095, 1);
+}
+
 TEST(Tiff, OrientationTagTurnsThePictureUpright) {
     // Stored 4 x 2 with the red pixel first; orientation 6 means the stored top row is the
     // right column of the upright picture.
