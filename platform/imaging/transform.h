@@ -7,8 +7,9 @@ namespace pix::imaging {
 
 // Rotate-flip types: 0 none, 1 90 degrees, 2 180, 3 270 (all clockwise), 4 mirror only,
 // 5 90 then mirror, 6 180 then mirror, 7 270 then mirror. The mirror flips about the vertical
-// axis after the turn. Quarter turns exchange width and height.
-enum RotateFlipType {
+// axis after the turn. Quarter turns exchange width and height. The type is int-sized so that a
+// value from outside the eight (a file, a cast) can be held and refused.
+enum RotateFlipType : int {
     RotateNoneFlipNone = 0,
     Rotate90FlipNone = 1,
     Rotate180FlipNone = 2,
