@@ -87,9 +87,11 @@ void put16(QByteArray& b, std::uint16_t v) {
     b.append(char(v & 0xFF)).append(char(v >> 8));
 }
 
-// A placeable metafile whose bounding box is side x side units at 96 units per inch (so
-// side x side pixels), painted red on its left half.
-QByteArray placeableMetafile(std::int16_t side) {
+// A placeable metafile whose window is side x side units, painted red on its left half, with a
+// bounding box of box x box units (side unless given) at 96 units per inch: box x box pixels.
+QByteArray placeableMetafile(std::int16_t side, std::int16_t box = 0) {
+    if (box == 0)
+        box = side;
     QByteArray records;
     auto record = [&](std::uint16_t function, std::initializer_list<std::uint16_t> words) {
         const auto size = std::uint32_t(3 + words.size());
@@ -109,7 +111,7 @@ QByteArray placeableMetafile(std::int16_t side) {
     put16(wmf, 0xCDD7);
     put16(wmf, 0x9AC6);
     for (std::uint16_t v : {std::uint16_t(0), std::uint16_t(0), std::uint16_t(0),
-                            std::uint16_t(side), std::uint16_t(side), std::uint16_t(96)})
+                            std::uint16_t(box), std::uint16_t(box), std::uint16_t(96)})
         put16(wmf, v);
     put16(wmf, 0);
     put16(wmf, 0);
@@ -135,6 +137,19 @@ TEST(Claims, AMetafileIsDrawnAtTheSizeTheCallerNeeds) {
     ASSERT_EQ(picture.image().size(), QSize(300, 300));
     EXPECT_EQ(picture.image().pixel(150, 20), test::kRed); // the left half, turned to the top
     EXPECT_EQ(qAlpha(picture.image().pixel(150, 280)), 0); // nothing drawn on the right half
+}
+
+TEST(Claims, APlaceableMetafileIsFramedByItsBoundingBoxNotItsWindow) {
+    // The window is 200 units, the bounding box 400: the drawing fills the top-left quarter.
+    const QByteArray wmf = placeableMetafile(200, 400);
+    Picture picture;
+    ASSERT_EQ(decodeBytes(wmf, picture), Status::Ok);
+    ASSERT_EQ(picture.image().size(), QSize(400, 400));
+    EXPECT_EQ(picture.image().pixel(40, 40), test::kRed);
+    EXPECT_EQ(picture.image().pixel(90, 190), test::kRed);
+    EXPECT_EQ(qAlpha(picture.image().pixel(150, 100)), 0); // the window's right half
+    EXPECT_EQ(qAlpha(picture.image().pixel(40, 300)), 0);  // below the window
+    EXPECT_EQ(qAlpha(picture.image().pixel(300, 40)), 0);  // right of the window
 }
 
 TEST(Claims, AMetafileDrawnSmallerLooksLikeTheWholeOneScaled) {
