@@ -32,7 +32,7 @@ void logLine(const ConversionContext& context, const QString& text,
 imaging::DecodeHint hintFor(const JobItem& item) {
     const QSize size = TurnedSize(QSize(item.output.width, item.output.height), item.output.rotate);
     return {size.isValid() ? size : QSize(),
-            RotateFlipTypeFor(item.output.rotate, item.output.mirror)};
+            imaging::RotateFlipType(RotateFlipTypeFor(item.output.rotate, item.output.mirror))};
 }
 
 PreparedConversion failed(PreparedConversion::Stage stage, Status status) {
