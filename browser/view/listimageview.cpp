@@ -97,6 +97,23 @@ void CListImageView::showListing(quint64 generation, std::vector<ImageInfo> pict
     updateActions();
     if (model_->viewMode() == ImageListModel::ThumbnailView)
         requestThumbnails();
+    else
+        widenColumns();
+}
+
+void CListImageView::widenColumns() {
+    // The columns start at their usual widths; one too narrow for its title or for the texts
+    // of this folder (long dates, type names) grows to show them, up to a limit.
+    constexpr int kWidest = 260;
+    QHeaderView* header = report_->header();
+    for (int column = 0; column + 1 < kBrowserColumnCount; ++column) {
+        const int wanted = std::min(
+            kWidest,
+            std::max(header->sectionSizeHint(column),
+                     static_cast<const QAbstractItemView*>(report_)->sizeHintForColumn(column)));
+        if (header->sectionSize(column) < wanted)
+            header->resizeSection(column, wanted);
+    }
 }
 
 void CListImageView::requestThumbnails() {

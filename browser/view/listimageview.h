@@ -98,6 +98,7 @@ private:
     void configureReportView();
     void showListing(quint64 generation, std::vector<ImageInfo> pictures);
     void requestThumbnails();
+    void widenColumns();
     void prioritizeVisible();
     void updateActions();
     void showContextMenu();

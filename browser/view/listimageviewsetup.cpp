@@ -2,6 +2,8 @@
 // the context menu.
 #include "browser/view/listimageview.h"
 
+#include "browser/view/thumbnaildelegate.h"
+
 #include <QAction>
 #include <QCursor>
 #include <QHeaderView>
@@ -81,16 +83,14 @@ void CListImageView::createViews() {
 
 void CListImageView::configureThumbnailView() {
     const QSize icon(ImageListModel::kThumbnailWidth, ImageListModel::kThumbnailHeight);
-    const int line = thumbnails_->fontMetrics().lineSpacing();
     thumbnails_->setViewMode(QListView::IconMode);
     thumbnails_->setIconSize(icon);
-    // A cell holds the thumbnail and the two caption lines, with a margin for long names.
-    thumbnails_->setGridSize(QSize(icon.width() + 40, icon.height() + 2 * line + 16));
+    thumbnails_->setItemDelegate(new ThumbnailDelegate(thumbnails_));
+    const QSize cell = ThumbnailDelegate::cellSize(thumbnails_->fontMetrics());
+    thumbnails_->setGridSize(cell + QSize(8, 8));
     thumbnails_->setMovement(QListView::Static);
     thumbnails_->setResizeMode(QListView::Adjust);
     thumbnails_->setUniformItemSizes(true);
-    thumbnails_->setWordWrap(true);
-    thumbnails_->setTextElideMode(Qt::ElideMiddle);
     thumbnails_->setLayoutMode(QListView::Batched);
     thumbnails_->setBatchSize(500);
 }
@@ -104,7 +104,7 @@ void CListImageView::configureReportView() {
     QHeaderView* header = report_->header();
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(false);
-    header->setStretchLastSection(false);
+    header->setStretchLastSection(true);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int column = 0; column < kBrowserColumnCount; ++column)
         header->resizeSection(column, browserColumn(column).width);
