@@ -7,7 +7,30 @@
 #include <QThread>
 #include <algorithm>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace pix {
+
+namespace {
+
+// Thumbnails are background work: their threads yield to the user-interface thread, so that the
+// window answers at once even while every core is decoding.
+void lowerThreadPriority() {
+#ifdef Q_OS_LINUX
+    // On Linux the nice value belongs to the thread.
+    static thread_local bool lowered = false;
+    if (!lowered) {
+        lowered = true;
+        setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 8);
+    }
+#endif
+}
+
+} // namespace
 
 ThumbnailLoader::ThumbnailLoader(std::shared_ptr<const ThumbnailCache> cache, int workers,
                                  QObject* parent)
@@ -65,6 +88,7 @@ bool ThumbnailLoader::waitForWorkers(int msecs) {
 }
 
 void ThumbnailLoader::work() {
+    lowerThreadPriority();
     for (;;) {
         Request request;
         quint64 generation = 0;

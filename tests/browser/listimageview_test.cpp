@@ -85,7 +85,7 @@ TEST_F(ViewTest, FolderChangeWhilePendingShowsOnlyTheNewFolder) {
     const QString many = folder("many"), few = folder("few");
     for (int i = 0; i < 40; ++i)
         ASSERT_TRUE(test::writePicture(many + QStringLiteral("/m%1.png").arg(i, 2, 10, QChar('0')),
-                                       1200, 900, Qt::red));
+                                       600, 450, Qt::red));
     for (const char* name : {"f1.png", "f2.png", "f3.png"})
         ASSERT_TRUE(test::writePicture(few + "/" + name, 300, 200, Qt::blue));
 
