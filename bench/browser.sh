@@ -19,13 +19,14 @@ for f in "$corpus"/jpeg/* "$corpus"/png/*; do
   if [ "$ext" = jpg ]; then vips copy "$f" "$work/variants/$base-prog.jpg[interlace,Q=90]"; fi
 done
 sources=("$corpus"/jpeg/* "$corpus"/png/* "$work"/variants/*)
+progressive=0
 for ((n = 0; n < count; n++)); do
   src=${sources[n % ${#sources[@]}]}
   dst=$folder/$(printf 'photo%04d' "$n").${src##*.}
   ln "$src" "$dst" 2>/dev/null || cp "$src" "$dst"
+  case $src in *-prog.jpg) progressive=$((progressive + 1)) ;; esac
 done
 jpegs=$(find "$folder" -name '*.jpg' | wc -l)
-progressive=$(for f in "$folder"/*.jpg; do identify -format '%[interlace]\n' "$f" 2>/dev/null; done | grep -vc None || true)
 # Every run reads the pictures from memory, so that no tool pays for the disk alone.
 cat "$folder"/* >/dev/null
 

@@ -20,6 +20,7 @@ const QString kNormalFolder = QStringLiteral("normal");
 const QString kFailFolder = QStringLiteral("fail/pixovia-1.0");
 const char* const kUriKey = "Thumb::URI";
 const char* const kMTimeKey = "Thumb::MTime";
+constexpr qsizetype kMaxCompressedText = 4096;
 
 QString defaultRoot() {
     // Only an absolute XDG_CACHE_HOME counts, as the base directory specification says.
@@ -83,13 +84,19 @@ PngHead readPngHead(const QByteArray& bytes) {
         } else if (type == "zTXt") {
             // Qt writes long values compressed: key, 0, method 0, zlib data.
             const qsizetype nul = data.indexOf('\0');
-            if (nul > 0 && nul + 2 < data.size() && data[nul + 1] == 0)
+            // A text of a few kilobytes at most is inflated, so a hostile entry cannot ask for
+            // much memory.
+            if (nul > 0 && nul + 2 < data.size() && data[nul + 1] == 0 &&
+                data.size() - nul - 2 <= kMaxCompressedText)
                 head.text.insert(data.left(nul),
                                  QString::fromLatin1(inflate(data.mid(nul + 2))).toUtf8());
         } else if (type == "iTXt") {
             // key, 0, compression flag, method, language, 0, translated key, 0, text.
             const qsizetype nul = data.indexOf('\0');
-            if (nul > 0 && nul + 2 < data.size() && data[nul + 1] == 0) {
+            // A text of a few kilobytes at most is inflated, so a hostile entry cannot ask for
+            // much memory.
+            if (nul > 0 && nul + 2 < data.size() && data[nul + 1] == 0 &&
+                data.size() - nul - 2 <= kMaxCompressedText) {
                 const qsizetype language = data.indexOf('\0', nul + 3);
                 const qsizetype translated = language < 0 ? -1 : data.indexOf('\0', language + 1);
                 if (translated >= 0)

@@ -101,8 +101,13 @@ ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* 
     imaging::DecodeHint hint;
     hint.minSize = neededSize(size);
     imaging::Picture picture;
-    if (imaging::decodeFile(path, picture, hint) != imaging::Status::Ok || picture.isNull()) {
-        if (cached)
+    const imaging::Status decoded = imaging::decodeFile(path, picture, hint);
+    if (decoded != imaging::Status::Ok || picture.isNull()) {
+        // Only a fault of the file itself is remembered; running out of memory or a file that
+        // went away may pass.
+        if (cached && (decoded == imaging::Status::CorruptData ||
+                       decoded == imaging::Status::UnknownImageFormat ||
+                       decoded == imaging::Status::TooLarge))
             cache->recordFailure(path, modified);
         return broken;
     }

@@ -66,8 +66,12 @@ void CListImageView::FillList() {
     report_->header()->setSortIndicatorShown(false);
     updateActions();
     listing_ = !folder_.isEmpty();
-    if (!listing_)
+    if (!listing_) {
+        unsetCursor();
         return;
+    }
+    // The window stays usable while the folder is read; the cursor says it is busy.
+    setCursor(Qt::BusyCursor);
 
     const quint64 generation = generation_;
     const QString folder = folder_;
@@ -93,6 +97,7 @@ void CListImageView::showListing(quint64 generation, std::vector<ImageInfo> pict
     if (generation != generation_)
         return;
     listing_ = false;
+    unsetCursor();
     model_->append(std::move(pictures));
     updateActions();
     if (model_->viewMode() == ImageListModel::ThumbnailView)
