@@ -60,6 +60,17 @@ TEST_F(ListingTest, OnePassPerPatternInFilterOrder) {
     EXPECT_TRUE(ListPictures(dir.path(), {"*.gif"}, false).empty());
 }
 
+TEST_F(ListingTest, FolderEndingInASeparatorIsKeptAsGiven) {
+    ASSERT_TRUE(test::writePicture(path("a.jpg"), 4, 4));
+    const QString folder = dir.path() + "/";
+    const auto pictures = ListPictures(folder, {"*.jpg"}, false);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0].folder, folder);
+    ImageListModel model;
+    model.append(pictures);
+    EXPECT_EQ(model.filePath(0), path("a.jpg"));
+}
+
 TEST_F(ListingTest, MissingFolderOrFilterGivesNothing) {
     ASSERT_TRUE(test::writePicture(path("a.jpg"), 4, 4));
     EXPECT_TRUE(ListPictures(QString(), {"*.*"}, false).empty());
