@@ -44,6 +44,9 @@ ThumbnailLoader::ThumbnailLoader(std::shared_ptr<const ThumbnailCache> cache, in
 ThumbnailLoader::~ThumbnailLoader() {
     cancel();
     pool_.waitForDone();
+    // Results still posted are destroyed with this object, on this thread: take the lock the
+    // workers posted them under, so that their last writes are visibly ordered before.
+    std::lock_guard<std::mutex> lock(mutex_);
 }
 
 void ThumbnailLoader::start(std::vector<Request> requests) {

@@ -11,6 +11,10 @@
 #include <algorithm>
 #include <cmath>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace pix {
 
 namespace {
@@ -44,6 +48,25 @@ imaging::ImageFormat formatOf(const QString& path) {
                                  std::size_t(head.size()));
 }
 
+// The file's modification time in whole seconds since 1970, as the thumbnail cache records it;
+// false when the path is not a regular file. Read from the file system directly: no conversion
+// through local time is needed, which takes a process-wide lock on every worker.
+bool modificationTime(const QString& path, std::int64_t& seconds) {
+#ifdef Q_OS_UNIX
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    seconds = std::int64_t(status.st_mtime);
+    return true;
+#else
+    const QFileInfo file(path);
+    if (!file.isFile())
+        return false;
+    seconds = file.lastModified().toSecsSinceEpoch();
+    return true;
+#endif
+}
+
 ThumbnailResult ready(const QImage& picture) {
     ThumbnailResult result;
     result.cell = fillCell(picture, kCell);
@@ -75,10 +98,9 @@ QImage fillCell(const QImage& picture, QSize cell) {
 ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* cache) {
     ThumbnailResult broken;
     broken.state = ThumbnailState::Broken;
-    const QFileInfo file(path);
-    if (!file.isFile())
+    std::int64_t modified = 0;
+    if (!modificationTime(path, modified))
         return broken;
-    const std::int64_t modified = file.lastModified().toSecsSinceEpoch();
     const bool cached = cache != nullptr && !cache->contains(path);
     if (cached) {
         const QImage normal = cache->lookup(path, modified);
