@@ -23,7 +23,7 @@ const char* const kMTimeKey = "Thumb::MTime";
 constexpr qsizetype kMaxCompressedText = 4096;
 
 QString defaultRoot() {
-    // Only an absolute XDG_CACHE_HOME counts, as the base directory specification says.
+    // Only an absolute XDG_CACHE_HOME counts, as the XDG base directory rules say.
     const QString xdg = QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME"));
     if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
         return xdg + QStringLiteral("/thumbnails");
