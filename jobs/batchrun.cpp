@@ -3,6 +3,8 @@
 #include "jobs/ensurefolder.h"
 #include "jobs/filekey.h"
 #include "jobs/outputnaming.h"
+#include "platform/imaging/decoder.h"
+#include "platform/machinememory.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
@@ -85,6 +87,19 @@ Plan planTasks(const JobList& list) {
     return plan;
 }
 
+// The bytes a row's pictures take while it is prepared: the decode's peak as the headers tell
+// it (at the reduced scale the row decodes at) and the output picture, four bytes a pixel. A
+// file that cannot be measured needs nothing: it fails at once.
+qint64 memoryNeed(const Task& task) {
+    std::uint64_t decode = 0;
+    if (imaging::estimateDecodeMemoryOfFile(task.sourcePath, DecodeHintFor(task.item), decode) !=
+        imaging::Status::Ok)
+        return 0;
+    const qint64 output =
+        qint64(std::max(task.item.output.width, 0)) * std::max(task.item.output.height, 0) * 4;
+    return qint64(std::min<std::uint64_t>(decode, std::uint64_t(1) << 50)) + output;
+}
+
 // A fixed set of worker threads preparing rows in row order. One worker per core decodes at a
 // time, and finished rows wait for their commit only up to one row beyond the workers, so the
 // pictures and encoded files held at once are bounded however long the list. A row that reads an
@@ -92,9 +107,10 @@ Plan planTasks(const JobList& list) {
 // announced through `ready`, from the worker's thread.
 class Pipeline {
 public:
-    Pipeline(std::vector<Task>& tasks, int threads, Prepare prepare, std::function<void()> ready)
-        : tasks_(tasks), window_(std::size_t(threads) + 1), prepare_(std::move(prepare)),
-          ready_(std::move(ready)) {
+    Pipeline(std::vector<Task>& tasks, int threads, qint64 budget, Prepare prepare,
+             std::function<void()> ready)
+        : tasks_(tasks), window_(std::size_t(threads) + 1), budget_(budget),
+          prepare_(std::move(prepare)), ready_(std::move(ready)) {
         for (int i = 0; i < threads; ++i) {
             try {
                 workers_.emplace_back([this] { work(); });
@@ -154,8 +170,19 @@ private:
                 return;
             Task& task = tasks_[next_++];
             lock.unlock();
+            const qint64 need = memoryNeed(task);
+            lock.lock();
+            // Rows that fit may start while a larger one waits; it starts once the memory is
+            // free, at the latest when nothing else is in flight.
+            changed_.wait(lock,
+                          [&] { return stopping_ || inUse_ == 0 || inUse_ + need <= budget_; });
+            if (stopping_)
+                return;
+            inUse_ += need;
+            lock.unlock();
             PreparedConversion prepared = prepareSafely(prepare_, task.item, task.sourcePath);
             lock.lock();
+            inUse_ -= need;
             task.prepared = std::move(prepared);
             task.done = true;
             changed_.notify_all();
@@ -167,6 +194,8 @@ private:
 
     std::vector<Task>& tasks_;
     const std::size_t window_;
+    const qint64 budget_;
+    qint64 inUse_ = 0; // bytes taken by the rows being prepared
     const Prepare prepare_;
     const std::function<void()> ready_;
     std::mutex mutex_;
@@ -214,7 +243,9 @@ void BatchRun::start() {
         options_.threads > 0 ? options_.threads : std::max(1, QThread::idealThreadCount());
     // A worker's notice only asks this thread to look again; commitNext tells whether the row
     // it waits for is ready.
-    state_->pipeline.emplace(state_->tasks, threads, options_.prepare, [this] {
+    const qint64 budget =
+        options_.memoryBudget > 0 ? options_.memoryBudget : availableMemory() / 4 * 3;
+    state_->pipeline.emplace(state_->tasks, threads, budget, options_.prepare, [this] {
         QMetaObject::invokeMethod(this, &BatchRun::commitNext, Qt::QueuedConnection);
     });
     scheduleCommit();

@@ -16,8 +16,19 @@ struct BatchOptions {
     // Worker threads preparing rows (decoding, turning, drawing, encoding); 0 means one per
     // core. The committing thread never prepares a row itself, so it stays free to answer.
     int threads = 0;
+    // Bytes the pictures of the rows being prepared may take together; 0 means three quarters
+    // of the memory the machine has available when the run starts. A row is started when its
+    // pictures (its decoded size, read from the header, and its output size) fit what is left;
+    // a row larger than the whole budget runs alone.
+    qint64 memoryBudget = 0;
     // How a row is prepared; PrepareConversion unless a test puts a step of its own here.
     std::function<PreparedConversion(const JobItem&, const QString& sourcePath)> prepare;
+
+    static BatchOptions withThreads(int count) {
+        BatchOptions options;
+        options.threads = count;
+        return options;
+    }
 };
 
 // One run over the job list. The rows are taken in their display order when the run starts;
