@@ -35,6 +35,9 @@ PRESS_TIMEOUT_MS = 500
 APP_STARTUP_MS = 15000
 Atspi.set_timeout(CALL_TIMEOUT_MS, APP_STARTUP_MS)
 
+# A wait longer than this is reported, to show where a road spends its time.
+SLOW = 2.0
+
 WORK = os.environ.get("E2E_WORK", os.getcwd())
 PROGRAM = os.environ.get("PIXOVIA", "pixovia")
 
@@ -56,13 +59,16 @@ def pump():
 
 def wait_until(probe, what, timeout=None, interval=0.05):
     """Calls probe until it answers something true and returns that; fails after timeout."""
-    limit = time.monotonic() + (WAIT if timeout is None else timeout)
+    started = time.monotonic()
+    limit = started + (WAIT if timeout is None else timeout)
     last_error = None
     while True:
         pump()
         try:
             value = probe()
             if value:
+                if time.monotonic() - started > SLOW:
+                    print(f"   (waited {time.monotonic() - started:.1f}s for {what})", flush=True)
                 return value
         except GLib.Error as error:  # an object went away while we looked at it
             last_error = error
@@ -218,7 +224,7 @@ def press(node, action=None):
         if candidate in names:
             # An action that opens a modal dialog answers only when the dialog closes: the
             # press is sent, and the dialog is then awaited like anything else.
-            Atspi.set_timeout(PRESS_TIMEOUT_MS, APP_STARTUP_MS)
+            Atspi.set_timeout(PRESS_TIMEOUT_MS, 0)
             try:
                 node.do_action(names.index(candidate))
             except GLib.Error as error:
@@ -258,7 +264,8 @@ def grab_focus(node):
 KEYSYMS = {"BackSpace": 0xFF08, "Tab": 0xFF09, "Return": 0xFF0D, "Escape": 0xFF1B,
            "Home": 0xFF50, "Left": 0xFF51, "Up": 0xFF52, "Right": 0xFF53, "Down": 0xFF54,
            "Page_Up": 0xFF55, "Page_Down": 0xFF56, "End": 0xFF57, "Menu": 0xFF67,
-           "F6": 0xFFC3, "F10": 0xFFC7, "Delete": 0xFFFF, "space": 0x20}
+           "F6": 0xFFC3, "F10": 0xFFC7, "Delete": 0xFFFF, "space": 0x20,
+           "Alt_L": 0xFFE9}
 
 
 def keysym(name):
@@ -340,6 +347,35 @@ class _PopupWatch:
 
 
 _popups = None
+
+
+def menu_by_keyboard(window, title, entry):
+    """Runs a menu bar command with the keyboard alone: Alt, the arrows to the menu, Down to
+    open it, the arrows to the entry, Return."""
+    bar = find(window, "menu bar")
+    titles = [name_of(n) for n in children(bar) if role_of(n) == "menu item"]
+    menu = find(bar, "menu item", title)
+    entries = [n for n in find_all(menu, "menu item") if n is not menu and is_enabled(n)]
+    target = next((n for n in entries if name_of(n) == entry), None)
+    if target is None:
+        raise Failure(f"{entry!r} is not enabled in the menu {title!r} "
+                      f"(it offers {[name_of(n) for n in entries]})")
+    keys("Alt_L")
+    keys(*["Right"] * titles.index(title))
+    keys("Down")
+    keys(*["Down"] * entries.index(target))
+    keys("Return")
+
+
+def focus_by_tab(window, node, limit=12):
+    """Presses Tab until node (or a part of it) has the keyboard focus."""
+    for _ in range(limit):
+        pump()
+        if is_focused(node) or any(is_focused(c) for c in children(node)[:50]):
+            return
+        keys("Tab")
+        time.sleep(0.1)
+    raise Failure(f"Tab never reached {describe(node)}")
 
 
 def popup(program, item, timeout=None):
@@ -428,9 +464,14 @@ def value_of(node):
 
 
 def open_folder(tree, names):
-    """Opens a folder in a folder tree the way a person does with the keyboard: typing the start
-    of each name jumps to it (and scrolls it into view), the Right key opens it."""
+    """Opens a folder in a folder tree: a click on its top level, then the keyboard."""
     click(item(tree, names[0]))
+    type_down_tree(tree, names)
+
+
+def type_down_tree(tree, names):
+    """Goes down a tree that has the keyboard focus the way a person does: typing the start of
+    each name jumps to it (and scrolls it into view), the Right key opens it."""
     for depth, name in enumerate(names):
         wait_until(lambda: find_all(tree, None, name), f"{name!r} in {describe(tree)}")
         time.sleep(0.5)  # a pause ends the previous type-ahead search

@@ -63,12 +63,12 @@ def open_settings(program, frame):
 
 
 def choose_format(dialog, label):
-    """Chooses a format the way a keyboard user does: the list focused, the entry's initial
-    typed. (The Remarks column shows later what was chosen.)"""
-    combo = desk.control(dialog, "Format")
-    desk.press(combo, "SetFocus")
-    desk.wait_until(lambda: desk.is_focused(combo), "the format list focused")
+    """Chooses a format the way a keyboard user does: the list has the focus when the dialog
+    opens, and the entry's initial selects it. A combo box is named by the entry it shows."""
+    combo = desk.find(dialog, "combo box")
+    desk.wait_until(lambda: desk.is_focused(combo), "the format list to have the focus")
     desk.type_text(label[0])
+    desk.wait_until(lambda: desk.name_of(combo) == label, f"the format list to show {label!r}")
 
 
 def type_into(dialog, label, text):
@@ -83,10 +83,18 @@ def type_into(dialog, label, text):
     return edit
 
 
+# Mnemonics of the Settings dialog's boxes and rotation buttons ("&Resize", "&90 degree", ...).
+MNEMONICS = {"Resize": "r", "Rotate": "t", "Rename": "e", "90 degree": "9", "180 degree": "8",
+             "270 degree": "7"}
+
+
 def tick(dialog, label):
+    """Ticks a box or a rotation button with its mnemonic, as a keyboard user does. (Their
+    Toggle action ticks them on screen without telling the dialog, which then shows its own
+    state again at the next change.)"""
     box = desk.control(dialog, label)
     if not desk.is_checked(box):
-        desk.press(box)
+        desk.chord("Alt", MNEMONICS[label])
     desk.wait_until(lambda: desk.is_checked(box), f"{label!r} checked")
 
 
@@ -101,7 +109,9 @@ def settings(program, frame, resize_width=None, rotate=None, prefix=None, number
         type_into(dialog, "Width", resize_width)
     if rotate is not None:
         tick(dialog, "Rotate")
-        desk.press(desk.control(dialog, rotate))
+        button = desk.control(dialog, rotate)
+        desk.wait_until(lambda: desk.is_enabled(button), f"{rotate!r} enabled")
+        tick(dialog, rotate)
     if prefix is not None:
         tick(dialog, "Rename")
         type_into(dialog, "Prefix", prefix)
