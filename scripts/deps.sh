@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-image-formats-plugins libgl-dev
   libpugixml-dev libgif-dev libjpeg62-turbo-dev libtiff-dev libdeflate-dev libjemalloc-dev
   libgtest-dev
-  dbus at-spi2-core python3-pyatspi python3-pil xclip
+  dbus at-spi2-core python3-pyatspi python3-pil xclip xdotool
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
   ccache clang-format

@@ -349,6 +349,14 @@ class _PopupWatch:
 _popups = None
 
 
+def expect_popup():
+    """Call before the key or click that opens a context menu: popup() then finds it."""
+    global _popups
+    if _popups is None:
+        _popups = _PopupWatch()
+    _popups.shown.clear()
+
+
 def menu_by_keyboard(window, title, entry):
     """Runs a menu bar command with the keyboard alone: Alt, the arrows to the menu, Down to
     open it, the arrows to the entry, Return."""
@@ -394,10 +402,7 @@ def context_command(program, node, item):
     """Opens node's context menu with the right button and chooses item from it with the arrow
     keys and Return, as a person at the keyboard does. (Its Press action would not do: a menu
     that answers the chosen command to its caller ignores an action triggered from outside.)"""
-    global _popups
-    if _popups is None:
-        _popups = _PopupWatch()
-    _popups.shown.clear()
+    expect_popup()
     click(node, button=3)
     menu = popup(program, item)
     entries = [n for n in children(menu) if role_of(n) == "menu item" and is_enabled(n)]
@@ -601,6 +606,16 @@ class Program:
                         None)
 
         return wait_until(probe, f"{role} {name!r} of {self.name}", timeout)
+
+    def activate(self, title="Pixovia"):
+        """Gives the program's window the keyboard focus, as a desktop's window manager does
+        when a program starts (the virtual X server has none)."""
+        command = ["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(self.pid),
+                   "--name", f"^{title}$", "windowfocus", "--sync"]
+        try:
+            subprocess.run(command, check=True, capture_output=True, timeout=WAIT)
+        except (subprocess.CalledProcessError, subprocess.TimeoutExpired) as error:
+            raise Failure(f"cannot give {title!r} the focus: {error}")
 
     def wait_exit(self, timeout=None):
         """Waits for the program to end by itself; answers its exit status."""

@@ -14,6 +14,7 @@ def road():
         pictures.make_pictures(FOLDER)
         program = desk.Program()
         frame = program.window("frame", "Pixovia")
+        program.activate()
 
     with step("Tab to the Folders tree; type-ahead and Right reach ~/Pictures"):
         tree = desk.find(frame, "tree", "My Computer", showing=True)
@@ -27,6 +28,7 @@ def road():
         desk.type_text("chart")
         desk.wait_until(lambda: desk.is_selected(desk.item(browser, "chart.gif")),
                         "chart.gif selected")
+        desk.expect_popup()
         desk.keys("Menu")
         menu = desk.popup(program, "Add to list")
         entries = [n for n in desk.children(menu) if desk.role_of(n) == "menu item"
