@@ -58,8 +58,10 @@ void JobListCommands::removeSelected() {
 void JobListCommands::selectAll() {
     if (list_.rowCount() == 0)
         return;
-    const QItemSelection all(list_.index(0, 0),
-                             list_.index(list_.rowCount() - 1, list_.columnCount() - 1));
+    // Indexes of the view's model, which shows the list row for row.
+    const QAbstractItemModel* shown = selection_.model();
+    const QItemSelection all(shown->index(0, 0),
+                             shown->index(shown->rowCount() - 1, shown->columnCount() - 1));
     // The focus (current index) stays where it was.
     selection_.select(all, QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }

@@ -1,6 +1,7 @@
 #include "app/vantrelview.h"
 
 #include "app/commandactions.h"
+#include "app/joblistheaders.h"
 
 #include <QContextMenuEvent>
 #include <QDropEvent>
@@ -14,7 +15,9 @@ namespace pix {
 
 CVantrelView::CVantrelView(JobList& list, JobListCommands::Hooks hooks, QWidget* parent)
     : QTableView(parent), list_(list) {
-    setModel(&list_);
+    auto* shown = new JobListHeaders(this);
+    shown->setSourceModel(&list_);
+    setModel(shown);
     commands_ = std::make_unique<JobListCommands>(list_, *selectionModel(), std::move(hooks));
     setAccessibleName(QStringLiteral("Job list"));
     setShowGrid(true);
@@ -23,6 +26,7 @@ CVantrelView::CVantrelView(JobList& list, JobListCommands::Hooks hooks, QWidget*
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setAcceptDrops(true);
+    viewport()->setAcceptDrops(true); // drops arrive at the viewport
     setDropIndicatorShown(false);
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
