@@ -21,10 +21,8 @@ bool canShowWindows() {
 } // namespace
 
 int RunInteractive(int& argc, char** argv) {
+    // Without a display the window cannot open: the command line's usage says what can run.
     if (!canShowWindows()) {
-        std::fputs("pixovia: no display to show the window on; give a job file to convert "
-                   "without one.\n",
-                   stderr);
         std::fputs(kUsageText, stderr);
         return 2;
     }

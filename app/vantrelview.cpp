@@ -24,6 +24,7 @@ CVantrelView::CVantrelView(JobList& list, JobListCommands::Hooks hooks, QWidget*
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false); // Tab moves on to the next part of the window
     setWordWrap(false);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true); // drops arrive at the viewport
@@ -70,7 +71,11 @@ void CVantrelView::run(CommandId id) {
 
 void CVantrelView::contextMenuEvent(QContextMenuEvent* event) {
     const std::unique_ptr<QMenu> menu = makeContextMenu();
-    if (const QAction* chosen = menu->exec(event->globalPos()))
+    QPoint at = event->globalPos();
+    // From the keyboard's menu key: at the current row rather than at the mouse.
+    if (event->reason() == QContextMenuEvent::Keyboard && currentIndex().isValid())
+        at = viewport()->mapToGlobal(visualRect(currentIndex()).bottomLeft());
+    if (const QAction* chosen = menu->exec(at))
         run(CommandId(chosen->data().toInt()));
 }
 
