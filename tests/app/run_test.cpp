@@ -98,6 +98,21 @@ TEST_F(WindowRun, StopLeavesTheRowsNotReached) {
     EXPECT_EQ(lines().size(), 1);
 }
 
+TEST_F(WindowRun, EscapeStopsTheRun) {
+    addRows({"a.png", "b.png", "c.png"});
+    for (int row = 0; row < 3; ++row)
+        frame->jobList().itemAt(row)->output.formatCode = kFormatPng;
+    frame->show();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    ASSERT_TRUE(frame->run().start());
+    QTest::keyClick(frame->jobListView(), Qt::Key_Escape);
+    while (frame->run().isRunning())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_GE(frame->jobList().rowCount(), 2);
+    EXPECT_FALSE(frame->action(CommandId::Stop)->isEnabled());
+}
+
 TEST_F(WindowRun, TheSameLinesAndRowsAsTheRunWithoutAWindow) {
     // A missing source, a refused replacement and two conversions.
     const auto fill = [this](JobList& list) {
