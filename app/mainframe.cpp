@@ -59,7 +59,16 @@ CMainFrame::CMainFrame(UserPrompt* prompt, ReplaceQuestion* question, QWidget* p
     updateCommandStates();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The panes give up the focus while the base classes destroy them, when this is no longer
+    // a main frame to tell.
+    disconnect(focusWatch_);
+    // The run and the views use the job list, a member: they go before it does.
+    delete run_;
+    run_ = nullptr;
+    delete right_;
+    right_ = nullptr;
+}
 
 JobListCommands::Hooks CMainFrame::jobListHooks() {
     JobListCommands::Hooks hooks;

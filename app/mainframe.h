@@ -98,6 +98,7 @@ private:
     QLabel* progressLabel_ = nullptr;
     InteractiveRun* run_ = nullptr;
     bool closeAfterRun_ = false;
+    QMetaObject::Connection focusWatch_;
 
     CommandRouter router_;
     CommandTarget frameTarget_;

@@ -133,13 +133,15 @@ void CMainFrame::watchState() {
     connect(&list_, &QAbstractItemModel::layoutChanged, this, &CMainFrame::updateCommandStates);
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CMainFrame::updateCommandStates);
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget*, QWidget* now) { onFocusChanged(now); });
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
+                          [this](QWidget*, QWidget* now) { onFocusChanged(now); });
     connect(toolbar_, &QToolBar::visibilityChanged, this, &CMainFrame::updateCommandStates);
     view->setRouter(&router_);
 }
 
 void CMainFrame::onFocusChanged(QWidget* now) {
+    if (!right_)
+        return;
     if (isInside(now, right_->browser()))
         activatePane(&browserTarget_);
     else if (isInside(now, right_->jobList()))
@@ -152,6 +154,8 @@ void CMainFrame::activatePane(const CommandTarget* pane) {
 }
 
 void CMainFrame::updateCommandStates() {
+    if (!right_ || !run_)
+        return; // being destroyed
     for (const auto& [id, action] : actions_)
         action->setEnabled(router_.isEnabled(id));
     if (toolbar_)
