@@ -1,5 +1,7 @@
 #include "app/consoleprompt.h"
 
+#include "app/consoletext.h"
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -7,13 +9,14 @@ namespace pix {
 
 namespace {
 
-// One line each: line breaks inside a message become blanks.
+// One line each: line breaks inside a message become blanks, other control characters
+// escapes.
 QByteArray oneLine(const QString& text) {
     QString flat = text;
     flat.replace(QLatin1String("\r\n"), QLatin1String(" "));
     flat.replace(u'\n', u' ');
     flat.replace(u'\r', u' ');
-    return flat.toLocal8Bit();
+    return consoleText(flat);
 }
 
 } // namespace
@@ -33,7 +36,7 @@ Answer ConsolePrompt::askYesNo(const QString& text, MessageIcon, QObject*) {
 }
 
 void ConsolePrompt::showMessage(const QString& text, const QString& caption, MessageIcon) {
-    std::fprintf(stderr, "%s: %s\n", caption.toLocal8Bit().constData(), oneLine(text).constData());
+    std::fprintf(stderr, "%s: %s\n", oneLine(caption).constData(), oneLine(text).constData());
 }
 
 } // namespace pix

@@ -1,6 +1,7 @@
 // The job run: load a job file, convert every row, report, end.
 #pragma once
 
+#include "app/shardoption.h"
 #include "jobs/outputlog.h"
 #include "jobs/userprompt.h"
 
@@ -12,8 +13,15 @@ public:
     void AddOutputLine(const QString& text, const std::optional<QString>& path) override;
 };
 
-// Loads the job file into a new job list and converts all its rows. The exit status: 0 when the
-// file loaded and every row was converted, 1 otherwise.
-int RunJobFile(const QString& jobFile, UserPrompt& prompt, OutputLineSink& sink);
+struct JobRunOptions {
+    std::optional<ShardSpec> shard; // none: the whole job
+    bool dryRun = false;            // print the rows (source, tab, output), convert nothing
+};
+
+// Loads the job file into a new job list and converts its rows (this shard's, with a shard).
+// The exit status: 0 when the file loaded, every entry added what it names and every row was
+// converted, 1 otherwise. Notes on standard error say what went wrong and why.
+int RunJobFile(const QString& jobFile, UserPrompt& prompt, OutputLineSink& sink,
+               const JobRunOptions& options = {});
 
 } // namespace pix

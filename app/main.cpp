@@ -4,10 +4,13 @@
 #include "app/interactive.h"
 #include "app/jobrun.h"
 #include "app/messageboxprompt.h"
+#include "app/shardoption.h"
+#include "platform/filelimits.h"
 #include "settings/filtersettings.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QProcessEnvironment>
 #include <cstdio>
 #include <memory>
 
@@ -44,12 +47,22 @@ int main(int argc, char** argv) {
         std::puts(pix::kVersionText);
         return 0;
     }
+    QString shardError;
+    const std::optional<pix::ShardSpec> shard =
+        pix::resolveShard(line, QProcessEnvironment::systemEnvironment(), shardError);
+    if (!line.error.isEmpty() || !shardError.isEmpty()) {
+        std::fprintf(stderr, "pixovia: %s\n",
+                     (line.error.isEmpty() ? shardError : line.error).toLocal8Bit().constData());
+        return 2;
+    }
     // Other switches (Qt's own among them) do not change what is run.
     for (const QString& unknown : line.unknownSwitches)
         std::fprintf(stderr, "pixovia: ignoring option %s\n", unknown.toLocal8Bit().constData());
     if (line.jobFile.isEmpty())
         return pix::RunInteractive(argc, argv);
 
+    // Writing past a file-size limit fails that row like a full disk; the run goes on.
+    pix::surviveFileSizeLimit();
     const bool console = line.console || !displayAvailable();
     if (console && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen"); // fonts for metafile text, no display needed
@@ -69,7 +82,7 @@ int main(int argc, char** argv) {
     else
         prompt = std::make_unique<pix::MessageBoxPrompt>();
     pix::PrintingOutputLog log;
-    const int status = pix::RunJobFile(line.jobFile, *prompt, log);
+    const int status = pix::RunJobFile(line.jobFile, *prompt, log, {shard, line.dryRun});
     pix::SaveFilterSettings();
     return status;
 }

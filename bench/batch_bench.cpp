@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
     pix::OutputLog log;
     QElapsedTimer timer;
     timer.start();
-    pix::StartBatch(list, {nullptr, nullptr, &log}, {parallel ? 0 : 1, {}});
+    pix::StartBatch(list, {nullptr, nullptr, &log},
+                    pix::BatchOptions::withThreads(parallel ? 0 : 1));
     const double wall = double(timer.nsecsElapsed()) / 1e9;
 
     rusage usage{};

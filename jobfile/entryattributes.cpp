@@ -13,6 +13,8 @@ namespace {
 struct RawEntry {
     EntrySettings settings;
     std::optional<std::int32_t> format;
+    QString formatText; // the last "outputformat" and "rotate" as written
+    QString rotateText;
 };
 
 JobOutput& out(RawEntry& entry) {
@@ -38,10 +40,17 @@ const AttributeRule kAttributeRules[] = {
     {QLatin1String("width"), [](RawEntry& e, const QString& v) { out(e).width = atoiValue(v); }},
     {QLatin1String("height"), [](RawEntry& e, const QString& v) { out(e).height = atoiValue(v); }},
     {QLatin1String("outputformat"),
-     [](RawEntry& e, const QString& v) { e.format = formatFromKeyword(v); }},
+     [](RawEntry& e, const QString& v) {
+         e.format = formatFromKeyword(v);
+         e.formatText = v;
+     }},
     {QLatin1String("quality"),
      [](RawEntry& e, const QString& v) { out(e).quality = atoiValue(v); }},
-    {QLatin1String("rotate"), [](RawEntry& e, const QString& v) { out(e).rotate = atoiValue(v); }},
+    {QLatin1String("rotate"),
+     [](RawEntry& e, const QString& v) {
+         out(e).rotate = atoiValue(v);
+         e.rotateText = v;
+     }},
     {QLatin1String("mirror"),
      [](RawEntry& e, const QString& v) { out(e).mirror = atoiValue(v) > 0 ? 1 : 0; }},
     {QLatin1String("overwrite"),
@@ -76,6 +85,18 @@ void completeEntry(RawEntry& entry) {
                              ? item.source.folder
                              : withoutTrailingSeparator(item.output.folder);
     item.output.formatCode = entry.format.value_or(formatFromName(item.output.fileName));
+
+    // Values read as defaults are not errors, but the author learns why the output differs.
+    QStringList& notes = entry.settings.unrecognised;
+    if (!entry.formatText.isEmpty() && !entry.format)
+        notes << QStringLiteral("outputformat \"%1\" is not bmp, jpg, gif, png or tif; the "
+                                "format follows the file name")
+                     .arg(entry.formatText);
+    const std::int32_t rotate = item.output.rotate;
+    if (rotate != 0 && rotate != 90 && rotate != 180 && rotate != 270)
+        notes << QStringLiteral("rotate \"%1\" is not 0, 90, 180 or 270; the picture is not "
+                                "turned")
+                     .arg(entry.rotateText);
 }
 
 bool isCBlank(QChar c) {

@@ -4,6 +4,7 @@
 #include "jobs/jobitem.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <cstdint>
 #include <optional>
@@ -16,6 +17,8 @@ namespace pix {
 struct EntrySettings {
     JobItem item;
     QString filter;
+    // Values that were not understood and what was done instead, e.g. an unknown format.
+    QStringList unrecognised;
 };
 
 /// Reads the element's attributes into a new item. Names are compared without regard to case,

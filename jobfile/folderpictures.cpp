@@ -2,11 +2,14 @@
 
 #include "browser/formatting.h"
 #include "jobfile/folderwalk.h"
+#include "jobfile/jobload.h"
 #include "jobfile/picturesize.h"
 #include "jobs/joblist.h"
 #include "jobs/quarterturn.h"
 #include "platform/filesearch.h"
 
+#include <QFileInfo>
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -46,30 +49,80 @@ std::unique_ptr<JobItem> makeFolderItem(const QString& folder, const QString& na
     return item;
 }
 
-void addMatches(JobList& list, const QString& folder, const std::vector<WildcardPattern>& patterns,
-                const JobItem& templ, std::int32_t& counter) {
+struct Pattern {
+    QString text;
+    WildcardPattern matcher;
+    bool matched = false;
+};
+
+// Files whose names are not valid UTF-8 cannot be named to open them: each one a pattern
+// matches is skipped with a note.
+void noteUndecodableNames(const QString& folder, const std::vector<Pattern>& patterns,
+                          JobLoad& load) {
+    for (const UndecodableName& name : undecodableNames(folderOnDisk(folder))) {
+        const bool wanted = std::any_of(patterns.begin(), patterns.end(), [&](const Pattern& p) {
+            return p.matcher.matches(name.replaced);
+        });
+        if (wanted)
+            load.failure(folderEntryName(folder) +
+                         QStringLiteral(": skipped a file whose name is not valid UTF-8: "
+                                        "\"%1\"")
+                             .arg(name.shown));
+    }
+}
+
+void addMatches(JobList& list, const QString& folder, std::vector<Pattern>& patterns,
+                const JobItem& templ, std::int32_t& counter, JobLoad& load) {
     const QStringList names =
         listFolder(folderOnDisk(folder), QStringLiteral("*"), Entry::Files | Entry::Folders);
-    for (const WildcardPattern& pattern : patterns) {
+    noteUndecodableNames(folder, patterns, load);
+    for (Pattern& pattern : patterns) {
         for (const QString& name : names) {
-            if (pattern.matches(name))
+            if (pattern.matcher.matches(name)) {
+                pattern.matched = true;
                 list.AppendItem(makeFolderItem(folder, name, templ, counter), name);
+            }
         }
     }
+}
+
+bool hasOuterBlank(const QString& text) {
+    return !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
 }
 
 } // namespace
 
 void AddFolderPictures(JobList& list, const QString& folder, const JobItem& templ,
-                       std::int32_t& counter, const QString& filter, FolderBudget& budget) {
+                       std::int32_t& counter, const QString& filter, JobLoad& load) {
+    const QString entry = folderEntryName(folder);
     QStringList texts;
-    if (!ParseFilterList(filter, &texts))
-        return; // nothing can match, so the folders need not be searched at all
-    std::vector<WildcardPattern> patterns;
+    if (!ParseFilterList(filter, &texts)) {
+        // Nothing can match, so the folders need not be searched at all.
+        load.failure(entry + QStringLiteral(": no pattern in its filter, so no file can match"));
+        return;
+    }
+    const QFileInfo root(folderOnDisk(folder));
+    if (!root.isDir()) {
+        load.failure(entry + QStringLiteral(": the folder does not exist"));
+        return;
+    }
+    if (!root.isReadable() || !root.isExecutable()) {
+        load.failure(entry + QStringLiteral(": the folder cannot be read"));
+        return;
+    }
+    std::vector<Pattern> patterns;
     for (const QString& text : texts)
-        patterns.emplace_back(text);
-    walkFolders(folder, templ.output.includeSubfolders != 0, budget,
-                [&](const QString& found) { addMatches(list, found, patterns, templ, counter); });
+        patterns.push_back({text, WildcardPattern(text)});
+    walkFolders(
+        folder, templ.output.includeSubfolders != 0, load.budget,
+        [&](const QString& found) { addMatches(list, found, patterns, templ, counter, load); });
+    for (const Pattern& pattern : patterns) {
+        if (!pattern.matched && hasOuterBlank(pattern.text))
+            load.failure(entry + QStringLiteral(": the pattern \"%1\" begins or ends with a "
+                                                "blank, so it matches only names that do, and "
+                                                "none did")
+                                     .arg(pattern.text));
+    }
 }
 
 } // namespace pix

@@ -3,7 +3,6 @@
 #include "jobs/joblist.h"
 #include "platform/filesearch.h"
 
-#include <QFileInfo>
 #include <QSet>
 #include <QStringList>
 #include <vector>
@@ -39,23 +38,24 @@ public:
 
 private:
     // Opens a folder seen for the first time, listing its subfolders when the walk descends.
+    // Subfolders that are symbolic links are not entered (as find and rsync do), so a walk
+    // stays in its tree; a folder met twice (a bind mount) is entered once. Each folder costs
+    // the same whatever its depth: it is known by its identity, not by its resolved path.
     void enter(const QString& path) {
-        const QFileInfo info(folderOnDisk(path));
-        if (!info.isDir())
+        const std::optional<FolderIdentity> identity = folderIdentity(folderOnDisk(path));
+        if (!identity || seen_.contains(*identity) || !budget_.take())
             return;
-        const QString real = info.canonicalFilePath();
-        if (real.isEmpty() || seen_.contains(real) || !budget_.take())
-            return;
-        seen_.insert(real);
+        seen_.insert(*identity);
         QStringList subfolders;
         if (recursive_)
-            subfolders = listFolder(folderOnDisk(path), QStringLiteral("*"), Entry::Folders);
+            subfolders = listFolder(folderOnDisk(path), QStringLiteral("*"),
+                                    Entry::Folders | Entry::NoLinks);
         open_.push_back(OpenFolder{path, std::move(subfolders)});
     }
 
     bool recursive_;
     FolderBudget& budget_;
-    QSet<QString> seen_; // canonical paths of the folders entered
+    QSet<FolderIdentity> seen_; // the folders entered
     std::vector<OpenFolder> open_;
 };
 

@@ -21,8 +21,9 @@ QString folderOnDisk(const QString& folder);
 
 /// Calls visit on root and, when recursive, on every folder below it: each subfolder's whole
 /// tree before the folder itself, subfolders in name order. Paths below root are root and the
-/// names joined with "/". A folder reached a second time (through a link, or a link loop) is
-/// skipped, so the walk ends on every tree; so are missing folders and those beyond the budget.
+/// names joined with "/". Subfolders that are symbolic links are not entered; a folder reached a
+/// second time (a bind mount) is skipped, so the walk ends on every tree; so are missing folders
+/// and those beyond the budget. The root itself may be a link.
 /// The walk keeps its own stack, so the depth of the tree costs no call stack.
 void walkFolders(const QString& root, bool recursive, FolderBudget& budget,
                  const std::function<void(const QString&)>& visit);

@@ -2,6 +2,7 @@
 
 #include "jobfile/entryattributes.h"
 #include "jobfile/folderpictures.h"
+#include "jobfile/jobload.h"
 #include "jobfile/picturesize.h"
 #include "jobs/joblist.h"
 #include "jobs/quarterturn.h"
@@ -13,36 +14,56 @@ namespace pix {
 
 namespace {
 
-void addImageEntry(JobList& list, const JobItem& read) {
+void addImageEntry(JobList& list, const JobItem& read, JobLoad& load) {
     const QString& name = read.output.fileName;
     const QString path = joinPath(read.source.folder, name);
+    const QString entry = imageEntryName(path);
     // Without a name the path is the folder itself, which is no picture.
-    if (name.isEmpty() || !QFileInfo::exists(path))
+    if (name.isEmpty()) {
+        load.failure(entry + QStringLiteral(": no file name (attribute \"name\")"));
         return;
+    }
+    if (!QFileInfo::exists(path)) {
+        load.failure(entry + QStringLiteral(": the file does not exist"));
+        return;
+    }
     auto item = std::make_unique<JobItem>(read);
-    if (item->output.width == 0 || item->output.height == 0)
-        MeasurePicture(path, *item);
-    if (item->output.width <= 0 || item->output.height <= 0)
+    QString why;
+    if ((item->output.width == 0 || item->output.height == 0) &&
+        !MeasurePicture(path, *item, &why)) {
+        load.failure(entry + QStringLiteral(": ") + why);
         return;
+    }
+    if (item->output.width <= 0 || item->output.height <= 0) {
+        load.failure(entry + QStringLiteral(": the size %1 x %2 is not above 0")
+                                 .arg(item->output.width)
+                                 .arg(item->output.height));
+        return;
+    }
     ExchangeSidesForTurn(item->output);
     list.AppendItem(std::move(item), name);
 }
 
-void addFolderEntry(JobList& list, const EntrySettings& entry, FolderBudget& budget) {
+void addFolderEntry(JobList& list, const EntrySettings& entry, JobLoad& load) {
     std::int32_t counter = entry.item.output.startNumber;
-    AddFolderPictures(list, entry.item.source.folder, entry.item, counter, entry.filter, budget);
+    AddFolderPictures(list, entry.item.source.folder, entry.item, counter, entry.filter, load);
 }
 
 } // namespace
 
-void AddJobEntry(JobList& list, const pugi::xml_node& element, bool isImage, FolderBudget& budget) {
+void AddJobEntry(JobList& list, const pugi::xml_node& element, bool isImage, JobLoad& load) {
     if (!element.first_attribute())
         return;
     const EntrySettings entry = readEntryAttributes(element);
+    const QString name =
+        isImage ? imageEntryName(joinPath(entry.item.source.folder, entry.item.output.fileName))
+                : folderEntryName(entry.item.source.folder);
+    for (const QString& problem : entry.unrecognised)
+        load.warning(name + QStringLiteral(": ") + problem);
     if (isImage)
-        addImageEntry(list, entry.item);
+        addImageEntry(list, entry.item, load);
     else
-        addFolderEntry(list, entry, budget);
+        addFolderEntry(list, entry, load);
 }
 
 } // namespace pix

@@ -1,8 +1,8 @@
 #include "jobfile/jobfileloader.h"
 
-#include "jobfile/folderwalk.h"
 #include "jobfile/jobfilemessages.h"
 #include "jobfile/jobfileread.h"
+#include "jobfile/jobload.h"
 #include "jobfile/jobnodewalk.h"
 #include "jobfile/parseerror.h"
 #include "jobs/userprompt.h"
@@ -16,10 +16,10 @@ namespace {
 
 // The parser's defaults keep CDATA, expand character and predefined entity references, normalise
 // line ends and turn white space inside attribute values into blanks, as XML prescribes.
-// Comments and processing instructions are kept as nodes because a leading one hides an
-// element's children. Text of white space alone is dropped, so indentation makes no nodes. The
-// document type declaration is skipped: no entity is defined or fetched from anywhere, and a
-// reference to an undeclared entity stays in the text as written.
+// Comments and processing instructions are kept as nodes, and the walk passes over them. Text of
+// white space alone is dropped, so indentation makes no nodes. The document type declaration is
+// skipped: no entity is defined or fetched from anywhere, and a reference to an undeclared entity
+// stays in the text as written.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_pi;
 
 // Failures that are not the file's fault (memory, an exception) name the program, not "Error".
@@ -79,8 +79,8 @@ bool parseAndWalk(const QByteArray& bytes, JobList& list, UserPrompt* prompt,
         reportSecondRoot(prompt, bytes, result, second);
         return false;
     }
-    FolderBudget budget(options.maxFolders);
-    WalkJobNodes(list, document.document_element().first_child(), budget);
+    JobLoad load(options);
+    WalkJobNodes(list, document.document_element().first_child(), load);
     return true;
 }
 

@@ -8,16 +8,29 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace pix {
 
 class JobList;
 class UserPrompt;
 
+// A note about an entry: one that added nothing although it named something (failure), or
+// whose values were not understood and were read as the defaults (not a failure). The window
+// shows none, as entries that add nothing are skipped in silence there; the job run prints
+// them on standard error.
+struct JobFileNote {
+    QString text; // e.g. `image "in/a.jpg": the file does not exist`
+    bool failure = false;
+};
+using JobFileNoteSink = std::function<void(const JobFileNote&)>;
+
 struct JobFileOptions {
     // The most folders one load may search, all folder entries together; negative for no
     // limit. The program sets none; the fuzz target bounds its work with it.
     int maxFolders = -1;
+    // Where the notes go; none drops them.
+    JobFileNoteSink note;
 };
 
 /// Loads the pictures and folders the job file names, with their settings, into the list.

@@ -3,6 +3,8 @@
 #include "jobs/outputnaming.h"
 #include "jobs/quarterturn.h"
 
+#include <utility>
+
 namespace pix {
 
 namespace {
@@ -20,10 +22,54 @@ void appendPart(QString& remark, const QString& part) {
     remark += part;
 }
 
+struct Size {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool operator==(const Size&) const = default;
+};
+
+// The picture's own (upright) size as the output of a turn: a quarter turn exchanges the sides.
+Size turned(const ImageInfo& source, std::int32_t rotate) {
+    return IsQuarterTurn(rotate) ? Size{source.height, source.width}
+                                 : Size{source.width, source.height};
+}
+
+// The new output size, and whether the remark describes it as a new size.
+//
+// Sizes in the dialog are output sizes, so an item turned by a quarter shows its own size
+// exchanged. Without a chosen size the output must be the picture's own size turned by the new
+// angle, however often the dialog is confirmed; exchanging the current size on every OK would
+// swap the sides back on the second OK and stretch the picture.
+std::pair<Size, bool> newSize(const JobItem& item, std::int32_t oldRotate,
+                              const SettingsResult& result) {
+    const Size current{item.output.width, item.output.height};
+    const Size asked{result.width, result.height};
+    const std::int32_t rotate = item.output.rotate;
+    const bool ownKnown = item.source.width > 0 && item.source.height > 0;
+    const bool requested = result.resizeRequested == 1 && asked.width > 0 && asked.height > 0;
+
+    // The dialog hands back the picture's own size when "Resize" is off.
+    if (requested && ownKnown && asked == Size{item.source.width, item.source.height}) {
+        const Size own = turned(item.source, rotate);
+        return {own, asked != current && own != current};
+    }
+    if (requested && asked != current)
+        return {asked, true};
+    // The size was left alone: an own size follows the turn; a chosen size (or one whose
+    // picture was never measured) is exchanged when the item turns sideways, not again when
+    // it already was.
+    if (ownKnown && current == turned(item.source, oldRotate))
+        return {turned(item.source, rotate), false};
+    if (IsQuarterTurn(rotate) && !IsQuarterTurn(oldRotate))
+        return {Size{current.height, current.width}, false};
+    return {current, false};
+}
+
 } // namespace
 
 void ApplySettings(JobItem& item, const SettingsResult& result, std::int32_t number) {
     JobOutput& out = item.output;
+    const std::int32_t oldRotate = out.rotate;
     out.prefix = result.prefix;
     out.startNumber = number;
     out.formatCode = result.formatCode;
@@ -34,14 +80,11 @@ void ApplySettings(JobItem& item, const SettingsResult& result, std::int32_t num
 
     QString remark = namePart(item);
 
-    const bool sizeChanged = out.width != result.width || out.height != result.height;
-    if (sizeChanged && result.resizeRequested == 1) {
-        out.width = result.width;
-        out.height = result.height;
-        appendPart(remark, QStringLiteral("%1x%2").arg(result.width).arg(result.height));
-    } else {
-        ExchangeSidesForTurn(out);
-    }
+    const auto [size, described] = newSize(item, oldRotate, result);
+    out.width = size.width;
+    out.height = size.height;
+    if (described)
+        appendPart(remark, QStringLiteral("%1x%2").arg(size.width).arg(size.height));
 
     if (out.rotate != 0 || out.mirror == 1) {
         QString turn;

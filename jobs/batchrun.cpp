@@ -1,12 +1,15 @@
 #include "jobs/batchrun.h"
 
 #include "jobs/ensurefolder.h"
+#include "jobs/filekey.h"
 #include "jobs/outputnaming.h"
+#include "platform/imaging/decoder.h"
+#include "platform/machinememory.h"
 
-#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QThread>
 #include <condition_variable>
 #include <exception>
@@ -27,6 +30,7 @@ struct Task {
     QString sourcePath;
     QString outputPath;
     int waitsFor = -1; // an earlier row whose output is this row's source
+    bool laterRowReadsOutput = false;
     PreparedConversion prepared;
     bool done = false;
 };
@@ -45,21 +49,17 @@ PreparedConversion prepareSafely(const Prepare& prepare, const JobItem& item,
     }
 }
 
-// One key per file however its path is spelt: absolute, cleaned, through the real (symlink-
-// resolved) folder when it exists, and case-folded, since on a case-insensitive volume two
-// spellings are one file. Waiting for an unrelated row costs a little speed, never correctness.
-QString fileKey(const QString& path) {
-    const QFileInfo info(path);
-    const QString folder = info.absolutePath();
-    const QString real = QFileInfo(folder).canonicalFilePath();
-    return ((real.isEmpty() ? QDir::cleanPath(folder) : real) + u'/' + info.fileName())
-        .toCaseFolded();
-}
-
-std::vector<Task> planTasks(const JobList& list) {
+struct Plan {
     std::vector<Task> tasks;
+    std::vector<BatchRun::OutputClash> clashes;
+};
+
+Plan planTasks(const JobList& list) {
+    Plan plan;
+    std::vector<Task>& tasks = plan.tasks;
     tasks.reserve(std::size_t(list.rowCount()));
     QHash<QString, int> lastWriter; // file key -> the last task writing that file
+    std::vector<QString> outputKeys;
     for (int row = 0; row < list.rowCount(); ++row) {
         const JobItem* item = list.itemAt(row);
         if (!item)
@@ -69,11 +69,34 @@ std::vector<Task> planTasks(const JobList& list) {
         task.id = list.idAt(row);
         task.sourcePath = joinPath(item->source.folder, list.rowName(row));
         task.outputPath = BuildOutputPath(*item, list.rowName(row));
-        task.waitsFor = lastWriter.value(fileKey(task.sourcePath), -1);
-        lastWriter.insert(fileKey(task.outputPath), int(tasks.size()));
+        task.waitsFor = lastWriter.value(FileKey(task.sourcePath), -1);
+        const QString outputKey = FileKey(task.outputPath);
+        if (const auto earlier = lastWriter.constFind(outputKey); earlier != lastWriter.cend())
+            plan.clashes.push_back(
+                {tasks[std::size_t(*earlier)].sourcePath, task.sourcePath, task.outputPath});
+        lastWriter.insert(outputKey, int(tasks.size()));
+        outputKeys.push_back(outputKey);
         tasks.push_back(std::move(task));
     }
-    return tasks;
+    // From the end: which outputs a later row reads as its source.
+    QSet<QString> readLater;
+    for (std::size_t i = tasks.size(); i-- > 0;) {
+        tasks[i].laterRowReadsOutput = readLater.contains(outputKeys[i]);
+        readLater.insert(FileKey(tasks[i].sourcePath));
+    }
+    return plan;
+}
+
+// The bytes a row's pictures take while it is prepared: the decoded source (from its header)
+// and the output picture, four bytes a pixel each. A file that cannot be measured needs
+// nothing: it fails at once.
+qint64 memoryNeed(const Task& task) {
+    QSize source;
+    if (imaging::measureFile(task.sourcePath, source) != imaging::Status::Ok)
+        return 0;
+    const qint64 output =
+        qint64(std::max(task.item.output.width, 0)) * std::max(task.item.output.height, 0);
+    return 4 * (qint64(source.width()) * source.height() + output);
 }
 
 // A fixed set of worker threads preparing rows in row order. One worker per core decodes at a
@@ -83,9 +106,10 @@ std::vector<Task> planTasks(const JobList& list) {
 // announced through `ready`, from the worker's thread.
 class Pipeline {
 public:
-    Pipeline(std::vector<Task>& tasks, int threads, Prepare prepare, std::function<void()> ready)
-        : tasks_(tasks), window_(std::size_t(threads) + 1), prepare_(std::move(prepare)),
-          ready_(std::move(ready)) {
+    Pipeline(std::vector<Task>& tasks, int threads, qint64 budget, Prepare prepare,
+             std::function<void()> ready)
+        : tasks_(tasks), window_(std::size_t(threads) + 1), budget_(budget),
+          prepare_(std::move(prepare)), ready_(std::move(ready)) {
         for (int i = 0; i < threads; ++i) {
             try {
                 workers_.emplace_back([this] { work(); });
@@ -145,8 +169,19 @@ private:
                 return;
             Task& task = tasks_[next_++];
             lock.unlock();
+            const qint64 need = memoryNeed(task);
+            lock.lock();
+            // Rows that fit may start while a larger one waits; it starts once the memory is
+            // free, at the latest when nothing else is in flight.
+            changed_.wait(lock,
+                          [&] { return stopping_ || inUse_ == 0 || inUse_ + need <= budget_; });
+            if (stopping_)
+                return;
+            inUse_ += need;
+            lock.unlock();
             PreparedConversion prepared = prepareSafely(prepare_, task.item, task.sourcePath);
             lock.lock();
+            inUse_ -= need;
             task.prepared = std::move(prepared);
             task.done = true;
             changed_.notify_all();
@@ -158,6 +193,8 @@ private:
 
     std::vector<Task>& tasks_;
     const std::size_t window_;
+    const qint64 budget_;
+    qint64 inUse_ = 0; // bytes taken by the rows being prepared
     const Prepare prepare_;
     const std::function<void()> ready_;
     std::mutex mutex_;
@@ -193,7 +230,9 @@ void BatchRun::start() {
     if (running_ || state_)
         return; // a run object runs once
     state_ = std::make_unique<State>();
-    state_->tasks = planTasks(list_);
+    Plan plan = planTasks(list_);
+    state_->tasks = std::move(plan.tasks);
+    clashes_ = std::move(plan.clashes);
     running_ = true;
     if (state_->tasks.empty()) {
         finish();
@@ -203,7 +242,9 @@ void BatchRun::start() {
         options_.threads > 0 ? options_.threads : std::max(1, QThread::idealThreadCount());
     // A worker's notice only asks this thread to look again; commitNext tells whether the row
     // it waits for is ready.
-    state_->pipeline.emplace(state_->tasks, threads, options_.prepare, [this] {
+    const qint64 budget =
+        options_.memoryBudget > 0 ? options_.memoryBudget : availableMemory() / 4 * 3;
+    state_->pipeline.emplace(state_->tasks, threads, budget, options_.prepare, [this] {
         QMetaObject::invokeMethod(this, &BatchRun::commitNext, Qt::QueuedConnection);
     });
     scheduleCommit();
@@ -247,13 +288,19 @@ void BatchRun::commitNext() {
     using Outcome = RowResult::Outcome;
     if (!QFileInfo::exists(task.sourcePath)) {
         LogUnableToSave(context_, task.outputPath);
-        recordRow({Outcome::Failed, SourceMissingReason()});
+        recordRow(RowResult::failed(SourceMissingReason()));
         return;
     }
     if (!EnsureFolder(task.item.output.folder + u'/')) {
         // The file could not be written there: the same line as a failed save.
         LogUnableToSave(context_, task.outputPath);
-        recordRow({Outcome::Failed, FolderNotMadeReason(task.item.output.folder)});
+        recordRow(RowResult::failed(FolderNotMadeReason(task.item.output.folder)));
+        return;
+    }
+    if (task.laterRowReadsOutput && QFileInfo::exists(task.outputPath)) {
+        // Replacing it would lose a picture the person asked to convert, before it is read.
+        LogUnableToSave(context_, task.outputPath);
+        recordRow(RowResult::failed(ReplacesLaterSourceReason(task.outputPath)));
         return;
     }
     committing_ = true;
@@ -265,6 +312,9 @@ void BatchRun::commitNext() {
 }
 
 void BatchRun::recordRow(RowResult result) {
+    const Task& task = state_->tasks[results_.size()];
+    result.sourcePath = task.sourcePath;
+    result.outputPath = task.outputPath;
     results_.push_back(std::move(result));
     const int done = rowsDone();
     state_->pipeline->committedUpTo(std::size_t(done));

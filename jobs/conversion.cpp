@@ -2,11 +2,13 @@
 
 #include "jobs/outputnaming.h"
 #include "jobs/quarterturn.h"
+#include "jobs/writefailure.h"
 #include "platform/imaging/decoder.h"
 #include "platform/imaging/encoders.h"
 #include "platform/imaging/transform.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace pix {
 
@@ -33,12 +35,20 @@ imaging::DecodeHint hintFor(const JobItem& item) {
             RotateFlipTypeFor(item.output.rotate, item.output.mirror)};
 }
 
-PreparedConversion failed(Status status) {
+PreparedConversion failed(PreparedConversion::Stage stage, Status status) {
     PreparedConversion result;
     result.outcome = PreparedConversion::Outcome::Failed;
+    result.stage = stage;
     result.status = status;
     return result;
 }
+
+QString statusWords(Status status) {
+    return QString::fromUtf8(imaging::statusText(status));
+}
+
+// JPEG files hold at most 65500 pixels a side, whatever the service accepts.
+constexpr int kJpegMaxSide = 65500;
 
 } // namespace
 
@@ -54,10 +64,35 @@ QString FolderNotMadeReason(const QString& folder) {
     return QStringLiteral("the output folder %1 could not be made").arg(folder);
 }
 
-QString PreparedFailureReason(const PreparedConversion& prepared) {
+QString ReplacesLaterSourceReason(const QString& path) {
+    return QStringLiteral("it would replace %1, which a later row still has to convert").arg(path);
+}
+
+QString PreparedFailureReason(const JobItem& item, const PreparedConversion& prepared) {
+    using Stage = PreparedConversion::Stage;
     if (prepared.outcome == PreparedConversion::Outcome::NoEncoder)
-        return QStringLiteral("no encoder writes this format");
-    return QString::fromUtf8(imaging::statusText(prepared.status));
+        return QStringLiteral("no encoder writes %1 files")
+            .arg(GetOutputExtension(item, item.output.formatCode).toUpper());
+    if (prepared.status == Status::OutOfMemory)
+        return QStringLiteral("out of memory");
+    switch (prepared.stage) {
+    case Stage::Decode:
+        return QStringLiteral("cannot read the picture: %1").arg(statusWords(prepared.status));
+    case Stage::Resize:
+        return QStringLiteral("cannot make a picture of %1 x %2: %3")
+            .arg(item.output.width)
+            .arg(item.output.height)
+            .arg(statusWords(prepared.status));
+    case Stage::Encode:
+        break;
+    }
+    const QString format = GetOutputExtension(item, item.output.formatCode).toUpper();
+    if (ChooseEncoder(item) == LookUpEncoder(QStringLiteral("image/jpeg")) &&
+        std::max(item.output.width, item.output.height) > kJpegMaxSide)
+        return QStringLiteral("too large for JPEG, which holds at most %1 pixels a side")
+            .arg(kJpegMaxSide);
+    return QStringLiteral("cannot encode the picture as %1: %2")
+        .arg(format, statusWords(prepared.status));
 }
 
 imaging::RotateFlipType RotateFlipTypeFor(std::int32_t rotate, std::int32_t mirror) {
@@ -82,31 +117,36 @@ PreparedConversion PrepareConversion(const JobItem& item, const QString& sourceP
         return result;
     }
     imaging::Picture source;
+    using Stage = PreparedConversion::Stage;
     Status status = imaging::decodeFile(sourcePath, source, hintFor(item));
     if (status != Status::Ok)
-        return failed(status);
+        return failed(Stage::Decode, status);
     // The whole source stretched over a new picture of the output size.
     imaging::Picture output;
     status = imaging::resizePicture(source, item.output.width, item.output.height, output);
     source = {}; // release the source pixels before encoding
     if (status != Status::Ok)
-        return failed(status);
+        return failed(Stage::Resize, status);
     PreparedConversion result;
     status = imaging::encodeToMemory(std::move(output), encoder, EncoderQuality(item, encoder),
                                      result.bytes);
     if (status != Status::Ok)
-        return failed(status);
+        return failed(Stage::Encode, status);
     result.outcome = PreparedConversion::Outcome::Encoded;
     return result;
 }
 
 RowResult CommitConversion(const JobItem& item, const QString& outputPath,
                            PreparedConversion prepared, const ConversionContext& context) {
-    using Outcome = RowResult::Outcome;
     if (prepared.outcome != PreparedConversion::Outcome::Encoded) {
         // An item that cannot be written is reported, not skipped in silence.
         LogUnableToSave(context, outputPath);
-        return {Outcome::Failed, PreparedFailureReason(prepared)};
+        return RowResult::failed(PreparedFailureReason(item, prepared));
+    }
+    if (QFileInfo(outputPath).isDir()) {
+        // Nothing to ask: a folder is never replaced by a picture.
+        LogUnableToSave(context, outputPath);
+        return RowResult::failed(QStringLiteral("the target is a folder"));
     }
     if (item.output.overwrite == 0 && QFileInfo::exists(outputPath)) {
         const Answer answer = context.prompt
@@ -114,16 +154,16 @@ RowResult CommitConversion(const JobItem& item, const QString& outputPath,
                                                              MessageIcon::Question, context.owner)
                                   : Answer::No;
         if (answer == Answer::No)
-            return {Outcome::Declined, {}};
+            return RowResult::declined();
     }
     const Status written = imaging::writeFileReplacing(outputPath, prepared.bytes);
     if (written != Status::Ok) {
         LogUnableToSave(context, outputPath);
-        return {Outcome::Failed, QString::fromUtf8(imaging::statusText(written))};
+        return RowResult::failed(DescribeWriteFailure(outputPath, prepared.bytes.size()));
     }
     logLine(context, QStringLiteral("The file has been saved to %1 successfully.").arg(outputPath),
             item.output.folder);
-    return {Outcome::Converted, {}};
+    return RowResult::converted();
 }
 
 bool ConvertItem(const JobItem& item, const QString& sourcePath, const QString& outputPath,

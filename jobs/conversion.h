@@ -32,7 +32,10 @@ struct PreparedConversion {
         NoEncoder, // the item's format cannot be written
         Failed,    // the source could not be decoded, or the output size was refused
     };
+    // Where a failed conversion stopped.
+    enum class Stage { Decode, Resize, Encode };
     Outcome outcome = Outcome::Failed;
+    Stage stage = Stage::Decode;
     imaging::Status status = imaging::Status::Ok; // why it failed
     QByteArray bytes;
 };
@@ -46,13 +49,28 @@ struct RowResult {
         Failed,
     };
     Outcome outcome = Outcome::Failed;
-    QString reason; // for a failed row: what went wrong, in a few words
+    QString reason;     // for a failed row: what went wrong, in a few words
+    QString sourcePath; // the row's files, filled in by the batch run
+    QString outputPath;
+
+    static RowResult converted() { return make(Outcome::Converted, {}); }
+    static RowResult declined() { return make(Outcome::Declined, {}); }
+    static RowResult failed(QString why) { return make(Outcome::Failed, std::move(why)); }
+
+private:
+    static RowResult make(Outcome outcome, QString why) {
+        RowResult result;
+        result.outcome = outcome;
+        result.reason = std::move(why);
+        return result;
+    }
 };
 
 // The reason texts of failed rows.
 QString SourceMissingReason();
 QString FolderNotMadeReason(const QString& folder);
-QString PreparedFailureReason(const PreparedConversion& prepared);
+QString PreparedFailureReason(const JobItem& item, const PreparedConversion& prepared);
+QString ReplacesLaterSourceReason(const QString& path);
 
 // The rotate-flip type for an item's rotate and mirror settings.
 imaging::RotateFlipType RotateFlipTypeFor(std::int32_t rotate, std::int32_t mirror);

@@ -1,7 +1,14 @@
 #include "platform/filesearch.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
 #include <algorithm>
+#if defined(Q_OS_UNIX)
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
 
 namespace pix {
 
@@ -49,6 +56,8 @@ QDir::Filters dirFilters(Entries what) {
         filters |= QDir::Files;
     if (what.testFlag(Entry::Folders))
         filters |= QDir::Dirs;
+    if (what.testFlag(Entry::NoLinks))
+        filters |= QDir::NoSymLinks;
     return filters;
 }
 
@@ -80,6 +89,55 @@ QStringList listFolder(const QString& folder, const QString& pattern, Entries wh
                  [&matcher](const QString& name) { return matcher.matches(name); });
     std::sort(names.begin(), names.end(), nameLess);
     return names;
+}
+
+namespace {
+QString folderOrCurrent(const QString& folder) {
+    return folder.isEmpty() ? QStringLiteral(".") : folder;
+}
+} // namespace
+
+std::optional<FolderIdentity> folderIdentity(const QString& folder) {
+#if defined(Q_OS_UNIX)
+    struct stat status {};
+    if (::stat(QFile::encodeName(folder).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return std::nullopt;
+    return FolderIdentity{quint64(status.st_dev), quint64(status.st_ino)};
+#else
+    // Elsewhere the resolved path stands in for the identity.
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    if (real.isEmpty())
+        return std::nullopt;
+    return FolderIdentity{0, qHash(real.toCaseFolded())};
+#endif
+}
+
+QList<UndecodableName> undecodableNames(const QString& folder) {
+    QList<UndecodableName> found;
+#if defined(Q_OS_UNIX)
+    DIR* dir = ::opendir(QFile::encodeName(folderOrCurrent(folder)).constData());
+    if (!dir)
+        return found;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray raw(entry->d_name);
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString replaced = decoder.decode(raw);
+        if (!decoder.hasError())
+            continue;
+        QString shown;
+        for (const char byte : raw) {
+            if (uchar(byte) < 0x80)
+                shown += QLatin1Char(byte);
+            else
+                shown += QStringLiteral("\\x%1").arg(uint(uchar(byte)), 2, 16, QLatin1Char('0'));
+        }
+        found.append({replaced, shown});
+    }
+    ::closedir(dir);
+#else
+    Q_UNUSED(folder);
+#endif
+    return found;
 }
 
 } // namespace pix

@@ -14,9 +14,11 @@
 #pragma once
 
 #include <QFlags>
+#include <QHashFunctions>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace pix {
 
@@ -37,7 +39,11 @@ bool wildcardMatch(const QString& pattern, const QString& name);
 /// never depends on how the file system reported the names.
 bool nameLess(const QString& a, const QString& b);
 
-enum class Entry { Files = 0x1, Folders = 0x2 };
+enum class Entry {
+    Files = 0x1,
+    Folders = 0x2,
+    NoLinks = 0x4, // leave out symbolic links (to files and to folders)
+};
 Q_DECLARE_FLAGS(Entries, Entry)
 
 /// The names (not paths) of the entries of folder that match pattern, in name order. "." and
@@ -46,6 +52,27 @@ Q_DECLARE_FLAGS(Entries, Entry)
 /// left out, since opening them could block or fail. Links to folders count as folders.
 /// A folder that is empty, missing or unreadable, or an empty folder path, gives no names.
 QStringList listFolder(const QString& folder, const QString& pattern, Entries what);
+
+/// The entries of folder whose names are not valid UTF-8, which listFolder cannot give (no
+/// text names them), each as it would read with the bad bytes replaced (for matching) and as
+/// it is shown (the bad bytes as "\xHH").
+struct UndecodableName {
+    QString replaced;
+    QString shown;
+};
+QList<UndecodableName> undecodableNames(const QString& folder);
+
+/// What tells one folder from every other on the machine, however it is reached (through
+/// links or mounts); none when it cannot be read.
+struct FolderIdentity {
+    quint64 device = 0;
+    quint64 node = 0;
+    friend bool operator==(const FolderIdentity&, const FolderIdentity&) = default;
+};
+std::optional<FolderIdentity> folderIdentity(const QString& folder);
+inline size_t qHash(const FolderIdentity& identity, size_t seed = 0) {
+    return qHashMulti(seed, identity.device, identity.node);
+}
 
 } // namespace pix
 

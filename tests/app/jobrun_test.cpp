@@ -1,4 +1,5 @@
 // The built program running job files without a display, as scripts use it.
+#include "app/jobrunfixture.h"
 #include "platform/imaging/decoder.h"
 
 #include <QDir>
@@ -11,54 +12,8 @@
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    QString out, err;
-};
-
-class JobRun : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-
-    QString path(const QString& name) const { return dir.filePath(name); }
-
-    void writeText(const QString& name, const QByteArray& text) {
-        QDir().mkpath(QFileInfo(path(name)).path());
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
-
-    // Red top half, blue bottom half.
-    void writePicture(const QString& name, int width, int height, const char* format) {
-        QDir().mkpath(QFileInfo(path(name)).path());
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(Qt::blue);
-        for (int y = 0; y < height / 2; ++y) {
-            for (int x = 0; x < width; ++x)
-                image.setPixel(x, y, qRgb(255, 0, 0));
-        }
-        ASSERT_TRUE(image.save(path(name), format));
-    }
-
-    Outcome run(const QStringList& arguments, const QByteArray& input = {}) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", path("home"));
-        env.remove("XDG_CONFIG_HOME");
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-        env.remove("QT_QPA_PLATFORM");
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(dir.path());
-        process.start(PIXOVIA_BINARY, arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
-    }
-};
+using test::JobRun;
+using test::Outcome;
 
 TEST_F(JobRun, ConvertsAJobAndSavesTheFilterSettings) {
     writePicture("in/photo.jpg", 40, 30, "JPG");

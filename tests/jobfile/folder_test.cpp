@@ -100,7 +100,7 @@ TEST_F(FolderEntry, ItemsTakeTheEntrySettings) {
     EXPECT_EQ(item(0).output.width, -5);
 }
 
-TEST_F(FolderEntry, LinkLoopsAreWalkedOnce) {
+TEST_F(FolderEntry, LinkedSubfoldersAreNotEntered) {
     ASSERT_TRUE(QFile::link(path("f"), path("f/a/loop")));
     ASSERT_TRUE(QFile::link(path("f/b"), path("f/c")));
     ASSERT_TRUE(loadFolder(R"(filter="*.png" includesubfolders="1")"));

@@ -82,5 +82,89 @@ TEST(ApplySettings, AResizeIsDescribedAfterTheName) {
     EXPECT_EQ(notRequested.remarks, "");
 }
 
+// An item turned by a quarter shows its own size exchanged; confirming the dialog again, or
+// changing the turn, must give the own size turned by the new angle, never the sides swapped back.
+TEST(ApplySettings, QuarterTurnsFollowTheOwnSizeHoweverOftenApplied) {
+    JobItem item = test::itemFor("/in", "a.png", 640, 480);
+    SettingsResult r = unchanged(item);
+    r.rotate = 90;
+    ApplySettings(item, r, 0);
+    ASSERT_EQ(item.output.width, 480);
+
+    // What the dialog hands back when it is confirmed again without a change: the own size.
+    SettingsResult again;
+    again.outputFolder = "/in";
+    again.rotate = 90;
+    again.width = 640;
+    again.height = 480;
+    again.resizeRequested = 1;
+    ApplySettings(item, again, 0);
+    EXPECT_EQ(item.output.width, 480);
+    EXPECT_EQ(item.output.height, 640);
+    EXPECT_EQ(item.remarks, "Rotate 90") << "no size text when the size stays";
+
+    // The size left as shown (resizeRequested 0) while the angle moves from 90 to 270.
+    SettingsResult other = unchanged(item);
+    other.rotate = 270;
+    ApplySettings(item, other, 0);
+    EXPECT_EQ(item.output.width, 480);
+    EXPECT_EQ(item.output.height, 640);
+
+    // Upright again, whichever way the dialog answers.
+    JobItem upright = item;
+    again.rotate = 180;
+    ApplySettings(upright, again, 0);
+    EXPECT_EQ(upright.output.width, 640);
+    EXPECT_EQ(upright.output.height, 480);
+    EXPECT_EQ(upright.remarks, "640x480, Rotate 180");
+    SettingsResult shown = unchanged(item);
+    shown.rotate = 0;
+    ApplySettings(item, shown, 0);
+    EXPECT_EQ(item.output.width, 640);
+    EXPECT_EQ(item.output.height, 480);
+    EXPECT_EQ(item.remarks, "");
+}
+
+TEST(ApplySettings, AChosenSizeIsExchangedOnceWhenTheItemTurnsSideways) {
+    JobItem item = test::itemFor("/in", "a.png", 1024, 768);
+    SettingsResult r = unchanged(item);
+    r.width = 800;
+    r.height = 600;
+    r.resizeRequested = 1;
+    ApplySettings(item, r, 0);
+    ASSERT_EQ(item.output.width, 800);
+
+    r.rotate = 90; // "Resize" still on, the size fields untouched
+    ApplySettings(item, r, 0);
+    EXPECT_EQ(item.output.width, 600);
+    EXPECT_EQ(item.output.height, 800);
+    SettingsResult kept = unchanged(item);
+    kept.rotate = 90;
+    kept.resizeRequested = 1;
+    ApplySettings(item, kept, 0);
+    EXPECT_EQ(item.output.width, 600) << "a second OK does not exchange back";
+    EXPECT_EQ(item.output.height, 800);
+}
+
+TEST(ApplySettings, AnItemWithoutMeasuredSizeKeepsItsTurnedSize) {
+    // A job-file item that gave its size: no source size, the output already turned.
+    JobItem item = test::itemFor("/in", "a.png", 0, 0);
+    item.output.width = 480;
+    item.output.height = 640;
+    item.output.rotate = 90;
+    SettingsResult r = unchanged(item);
+    r.rotate = 90;
+    ApplySettings(item, r, 0);
+    EXPECT_EQ(item.output.width, 480);
+    EXPECT_EQ(item.output.height, 640);
+
+    r.width = 0;
+    r.height = 0;
+    r.resizeRequested = 1;
+    ApplySettings(item, r, 0);
+    EXPECT_EQ(item.output.width, 480) << "a size with an empty side is never applied";
+    EXPECT_EQ(item.remarks, "Rotate 90");
+}
+
 } // namespace
 } // namespace pix

@@ -30,7 +30,9 @@ protected:
             std::make_unique<JobItem>(test::itemFor(dir.path(), name, width, height)), name);
     }
 
-    void run(int threads = 0) { StartBatch(list, {&prompt, nullptr, &log}, {threads, {}}); }
+    void run(int threads = 0) {
+        StartBatch(list, {&prompt, nullptr, &log}, BatchOptions::withThreads(threads));
+    }
 
     QStringList lines() const {
         QStringList out;
@@ -203,7 +205,7 @@ TEST(BatchRunParallel, GivesTheSameFilesLinesAndRowsAsOneByOne) {
         OutputLog log;
         JobList list(&prompt);
         buildMixedList(list, folder);
-        StartBatch(list, {&prompt, nullptr, &log}, {threads, {}});
+        StartBatch(list, {&prompt, nullptr, &log}, BatchOptions::withThreads(threads));
         Result r;
         for (int i = 0; i < log.lineCount(); ++i)
             r.lines << QString(log.line(i).text).replace(folder, "<dir>");

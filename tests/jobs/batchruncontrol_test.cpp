@@ -12,6 +12,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <stdexcept>
 
 namespace pix {
@@ -83,7 +86,7 @@ TEST_F(BatchRunControl, AnEmptyListFinishesAtOnce) {
 
 TEST_F(BatchRunControl, StopEndsAfterTheRowBeingCommittedAndTheRestStay) {
     addPictures({"a.png", "b.png", "c.png", "d.png"});
-    BatchRun run(list, context, {2, {}});
+    BatchRun run(list, context, BatchOptions::withThreads(2));
     QObject::connect(&run, &BatchRun::rowFinished, [&](int index) {
         if (index == 1)
             run.stop();
@@ -189,6 +192,53 @@ TEST_F(BatchRunControl, TheEventLoopRunsWhileRowsArePrepared) {
     run.runToCompletion();
     EXPECT_TRUE(answeredInTime);
     EXPECT_EQ(list.rowCount(), 0);
+}
+
+// Counts the rows being prepared at once; the first row waits a little for a second one to
+// start, so that two workers free to run meet for sure.
+struct Concurrency {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int now = 0;
+    int most = 0;
+
+    PreparedConversion prepare(const JobItem& item, const QString& source) {
+        {
+            std::unique_lock lock(mutex);
+            most = std::max(most, ++now);
+            changed.notify_all();
+            if (item.source.fileName == QLatin1String("a.png"))
+                changed.wait_for(lock, std::chrono::seconds(2), [&] { return now > 1; });
+        }
+        PreparedConversion result = PrepareConversion(item, source);
+        std::lock_guard lock(mutex);
+        --now;
+        return result;
+    }
+};
+
+TEST_F(BatchRunControl, RowsShareTheMemoryBudgetAndALargeOneRunsAlone) {
+    addPictures({"a.png", "b.png", "c.png"});
+    // 16 x 8 pictures: 512 bytes decoded and 512 for the output, each row.
+    for (const auto& [budget, expectedMost] :
+         {std::pair<qint64, int>{1, 1}, {1024, 1}, {4096, 2}}) {
+        JobList rows(&prompt);
+        for (int row = 0; row < list.rowCount(); ++row) {
+            auto item = std::make_unique<JobItem>(*list.itemAt(row));
+            item->output.overwrite = 1; // the rounds write the same files
+            rows.AppendItem(std::move(item), list.rowName(row));
+        }
+        Concurrency seen;
+        BatchOptions options = BatchOptions::withThreads(2);
+        options.memoryBudget = budget;
+        options.prepare = [&](const JobItem& item, const QString& source) {
+            return seen.prepare(item, source);
+        };
+        BatchRun run(rows, context, options);
+        run.runToCompletion();
+        EXPECT_EQ(rows.rowCount(), 0) << "budget " << budget;
+        EXPECT_EQ(seen.most, expectedMost) << "budget " << budget;
+    }
 }
 
 } // namespace

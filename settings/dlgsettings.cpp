@@ -1,0 +1,144 @@
+#include "settings/dlgsettings.h"
+
+#include "jobs/userprompt.h"
+#include "settings/defaultfolder.h"
+#include "settings/dialogparts.h"
+#include "settings/dlgsettingscontrols.h"
+#include "settings/spinedit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace pix {
+
+namespace {
+
+const QString kPickerTitle = QStringLiteral("Please select a folder");
+
+void showEditText(QLineEdit* edit, const QString& text) {
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+} // namespace
+
+CDlgSettings::CDlgSettings(const JobItem* jobItem, QWidget* parent, UserPrompt* prompt)
+    : QDialog(parent), prompt_(prompt), c_(std::make_unique<Controls>()) {
+    setWindowTitle(QStringLiteral("Settings"));
+    picker_ = [](QWidget* owner, const QString& title, const QString& start) {
+        return QFileDialog::getExistingDirectory(owner, title, start);
+    };
+    buildSettingsControls(*this, *c_);
+    c_->prefix->setValidator(new RuleValidator(&SettingsModel::prefixAllowed, c_->prefix));
+    c_->folder->setValidator(new RuleValidator(&SettingsModel::folderAllowed, c_->folder));
+    model_.open(jobItem, DefaultOutputFolder());
+    refresh();
+    connectControls();
+}
+
+CDlgSettings::~CDlgSettings() = default;
+
+void CDlgSettings::change(const std::function<void()>& step) {
+    step();
+    refresh();
+}
+
+void CDlgSettings::connectControls() {
+    Controls& c = *c_;
+    SettingsModel& m = model_;
+    connect(c.format, &QComboBox::activated, this,
+            [this, &m](int index) { change([&] { m.chooseFormat(index); }); });
+    c.quality->setEditHandler([this, &m](const QString& t) { change([&] { m.editQuality(t); }); });
+    c.quality->setStepHandler([this, &m](int n) { change([&] { m.stepQuality(n); }); });
+    connect(c.folder, &QLineEdit::textEdited, this, [&m](const QString& t) { m.editFolder(t); });
+    connect(c.browse, &QPushButton::clicked, this, [this] { pickFolder(); });
+
+    connect(c.resize, &QGroupBox::clicked, this,
+            [this, &m](bool on) { change([&] { m.setResize(on); }); });
+    c.width->setEditHandler([this, &m](const QString& t) { change([&] { m.editWidth(t); }); });
+    c.width->setStepHandler([this, &m](int n) { change([&] { m.stepWidth(n); }); });
+    c.height->setEditHandler([this, &m](const QString& t) { change([&] { m.editHeight(t); }); });
+    c.height->setStepHandler([this, &m](int n) { change([&] { m.stepHeight(n); }); });
+    connect(c.constrain, &QCheckBox::clicked, this,
+            [this, &m](bool on) { change([&] { m.setConstrain(on); }); });
+
+    connect(c.rotate, &QGroupBox::clicked, this,
+            [this, &m](bool on) { change([&] { m.setRotate(on); }); });
+    const std::pair<QRadioButton*, RotationButton> buttons[] = {{c.deg90, RotationButton::Deg90},
+                                                                {c.deg180, RotationButton::Deg180},
+                                                                {c.deg270, RotationButton::Deg270}};
+    for (const auto& [radio, button] : buttons) {
+        const RotationButton which = button; // clang 14 cannot capture a structured binding
+        connect(radio, &QRadioButton::clicked, this,
+                [this, &m, which] { change([&] { m.clickRotationButton(which); }); });
+    }
+    connect(c.mirror, &QCheckBox::clicked, this,
+            [this, &m](bool on) { change([&] { m.setMirror(on); }); });
+
+    connect(c.rename, &QGroupBox::clicked, this,
+            [this, &m](bool on) { change([&] { m.setRename(on); }); });
+    connect(c.prefix, &QLineEdit::textEdited, this, [&m](const QString& t) { m.editPrefix(t); });
+    c.number->setEditHandler([this, &m](const QString& t) { change([&] { m.editNumber(t); }); });
+    c.number->setStepHandler([this, &m](int n) { change([&] { m.stepNumber(n); }); });
+}
+
+void CDlgSettings::pickFolder() {
+    const QString path = picker_(this, kPickerTitle, model_.pickerStart());
+    change([&] { model_.folderPicked(path); });
+}
+
+void CDlgSettings::refresh() {
+    Controls& c = *c_;
+    const SettingsModel& m = model_;
+    c.format->setCurrentIndex(m.formatIndex());
+    const bool quality = m.qualityShown();
+    c.qualityLabel->setVisible(quality);
+    c.quality->setVisible(quality);
+    c.quality->setEnabled(quality);
+    c.qualityRange->setVisible(quality);
+    c.quality->showText(m.quality().text());
+    showEditText(c.folder, m.folder());
+
+    // A checkable group enables its controls exactly while it is checked.
+    c.resize->setChecked(m.resize());
+    c.width->showText(m.width().text());
+    c.height->showText(m.height().text());
+    c.constrain->setChecked(m.constrain());
+
+    c.rotate->setChecked(m.rotate());
+    c.deg90->setChecked(m.checkedButton() == RotationButton::Deg90);
+    c.deg180->setChecked(m.checkedButton() == RotationButton::Deg180);
+    c.deg270->setChecked(m.checkedButton() == RotationButton::Deg270);
+    c.mirror->setChecked(m.mirror());
+
+    c.rename->setChecked(m.rename());
+    showEditText(c.prefix, m.prefix());
+    c.number->showText(m.number().text());
+}
+
+void CDlgSettings::accept() {
+    const SettingsOutcome outcome = model_.accept();
+    if (outcome.refused != SettingsOutcome::Field::None) {
+        const QString caption = QStringLiteral("Pixovia");
+        if (prompt_)
+            prompt_->showMessage(outcome.message, caption, MessageIcon::Exclamation);
+        else
+            QMessageBox::warning(this, caption, outcome.message);
+        QLineEdit* edit =
+            outcome.refused == SettingsOutcome::Field::Prefix ? c_->prefix : c_->folder;
+        edit->setFocus(Qt::OtherFocusReason);
+        edit->selectAll();
+        return;
+    }
+    result_ = outcome.result;
+    QDialog::accept();
+}
+
+} // namespace pix

@@ -1,0 +1,44 @@
+// The controls of the "Settings" dialog, built and laid out by buildSettingsControls.
+#pragma once
+
+#include "settings/dlgsettings.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace pix {
+
+class SpinEdit;
+
+struct CDlgSettings::Controls {
+    QComboBox* format = nullptr;
+    QLabel* qualityLabel = nullptr;
+    SpinEdit* quality = nullptr;
+    QLabel* qualityRange = nullptr;
+    QLineEdit* folder = nullptr;
+    QPushButton* browse = nullptr;
+    QGroupBox* resize = nullptr;
+    SpinEdit* width = nullptr;
+    SpinEdit* height = nullptr;
+    QCheckBox* constrain = nullptr;
+    QGroupBox* rotate = nullptr;
+    QRadioButton* deg90 = nullptr;
+    QRadioButton* deg180 = nullptr;
+    QRadioButton* deg270 = nullptr;
+    QCheckBox* mirror = nullptr;
+    QGroupBox* rename = nullptr;
+    QLineEdit* prefix = nullptr;
+    SpinEdit* number = nullptr;
+    QPushButton* ok = nullptr;
+    QPushButton* cancel = nullptr;
+};
+
+// Makes the controls with their texts, accessible names, layouts and tab order inside dialog.
+void buildSettingsControls(QDialog& dialog, CDlgSettings::Controls& c);
+
+} // namespace pix

@@ -1,0 +1,168 @@
+// The controls of the "Settings" dialog and their arrangement: "Output to" across the top,
+// "Resize" and "Rotate" side by side below it, "Rename" under them, OK and Cancel last.
+#include "settings/dialogparts.h"
+#include "settings/dlgsettingscontrols.h"
+#include "settings/spinedit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace pix {
+
+namespace {
+
+QLabel* labelFor(const QString& text, QWidget* buddy) {
+    auto* label = new QLabel(text);
+    label->setBuddy(buddy);
+    nameControl(buddy, text);
+    return label;
+}
+
+SpinEdit* spinEdit(int digits) {
+    auto* spin = new SpinEdit;
+    const QFontMetrics metrics(spin->font());
+    spin->setMinimumWidth(metrics.horizontalAdvance(QString(digits + 3, u'0')));
+    return spin;
+}
+
+QGroupBox* checkableGroup(const QString& title) {
+    auto* group = new QGroupBox(title);
+    group->setCheckable(true);
+    nameControl(group, title);
+    return group;
+}
+
+QGroupBox* outputGroup(CDlgSettings::Controls& c) {
+    auto* group = new QGroupBox(QStringLiteral("Output to"));
+    nameControl(group, group->title());
+    c.format = new QComboBox;
+    for (const FormatChoice& choice : formatChoices())
+        c.format->addItem(QString(choice.label), choice.code);
+    c.quality = spinEdit(3);
+    c.qualityLabel = labelFor(QStringLiteral("Image &quality:"), c.quality);
+    c.qualityRange = new QLabel(QStringLiteral("(0 - 100)"));
+    c.folder = new QLineEdit;
+    c.folder->setMinimumWidth(QFontMetrics(c.folder->font()).averageCharWidth() * 44);
+    // The quality row keeps its room while hidden, so the dialog does not jump with the format.
+    for (QWidget* part : {static_cast<QWidget*>(c.qualityLabel), static_cast<QWidget*>(c.quality),
+                          static_cast<QWidget*>(c.qualityRange)}) {
+        QSizePolicy policy = part->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        part->setSizePolicy(policy);
+    }
+    c.browse = new QPushButton(QStringLiteral("..."));
+    // "..." says nothing to a screen reader; the description tells what the button does.
+    c.browse->setAccessibleName(QStringLiteral("..."));
+    c.browse->setAccessibleDescription(QStringLiteral("Please select a folder"));
+    c.browse->setToolTip(QStringLiteral("Please select a folder"));
+    // As narrow as its text: a push button is otherwise as wide as "Cancel".
+    const QFontMetrics metrics(c.browse->font());
+    c.browse->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("...")) +
+                            3 * metrics.averageCharWidth() + 8);
+
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(labelFor(QStringLiteral("&Format:"), c.format), 0, 0);
+    auto* formatRow = new QHBoxLayout;
+    formatRow->addWidget(c.format);
+    formatRow->addSpacing(12);
+    formatRow->addWidget(c.qualityLabel);
+    formatRow->addWidget(c.quality);
+    formatRow->addWidget(c.qualityRange);
+    formatRow->addStretch(1);
+    grid->addLayout(formatRow, 0, 1, 1, 2);
+    grid->addWidget(labelFor(QStringLiteral("Fo&lder:"), c.folder), 1, 0);
+    grid->addWidget(c.folder, 1, 1);
+    grid->addWidget(c.browse, 1, 2);
+    grid->setColumnStretch(1, 1);
+    return group;
+}
+
+QGroupBox* resizeGroup(CDlgSettings::Controls& c) {
+    QGroupBox* group = c.resize = checkableGroup(QStringLiteral("&Resize"));
+    c.width = spinEdit(5);
+    c.height = spinEdit(5);
+    c.constrain = new QCheckBox(QStringLiteral("&Constrain Proportions"));
+    nameControl(c.constrain, c.constrain->text());
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(labelFor(QStringLiteral("&Width:"), c.width), 0, 0);
+    grid->addWidget(c.width, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("pixels")), 0, 2);
+    grid->addWidget(labelFor(QStringLiteral("&Height:"), c.height), 1, 0);
+    grid->addWidget(c.height, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("pixels")), 1, 2);
+    grid->addWidget(c.constrain, 2, 0, 1, 3);
+    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(3, 1);
+    return group;
+}
+
+QRadioButton* rotationButton(const QString& text) {
+    auto* button = new QRadioButton(text);
+    // The dialog's rules check the buttons; at most one is checked and a click clears it.
+    button->setAutoExclusive(false);
+    nameControl(button, text);
+    return button;
+}
+
+QGroupBox* rotateGroup(CDlgSettings::Controls& c) {
+    QGroupBox* group = c.rotate = checkableGroup(QStringLiteral("Ro&tate"));
+    c.deg90 = rotationButton(QStringLiteral("&90 degree"));
+    c.deg180 = rotationButton(QStringLiteral("1&80 degree"));
+    c.deg270 = rotationButton(QStringLiteral("2&70 degree"));
+    c.mirror = new QCheckBox(QStringLiteral("&Mirror"));
+    nameControl(c.mirror, c.mirror->text());
+    auto* column = new QVBoxLayout(group);
+    column->addWidget(c.deg90);
+    column->addWidget(c.deg180);
+    column->addWidget(c.deg270);
+    column->addWidget(c.mirror);
+    column->addStretch(1);
+    return group;
+}
+
+QGroupBox* renameGroup(CDlgSettings::Controls& c) {
+    QGroupBox* group = c.rename = checkableGroup(QStringLiteral("R&ename"));
+    c.prefix = new QLineEdit;
+    c.number = spinEdit(4);
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(labelFor(QStringLiteral("&Prefix:"), c.prefix));
+    row->addWidget(c.prefix, 1);
+    row->addSpacing(12);
+    row->addWidget(labelFor(QStringLiteral("&Number From:"), c.number));
+    row->addWidget(c.number);
+    return group;
+}
+
+} // namespace
+
+void buildSettingsControls(QDialog& dialog, CDlgSettings::Controls& c) {
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(resizeGroup(c), 3);
+    middle->addWidget(rotateGroup(c), 2);
+
+    auto* page = new QVBoxLayout(&dialog);
+    page->addWidget(outputGroup(c));
+    page->addLayout(middle);
+    page->addWidget(renameGroup(c));
+    const OkCancel buttons = makeOkCancel(dialog);
+    c.ok = buttons.ok;
+    c.cancel = buttons.cancel;
+    page->addWidget(buttons.row);
+
+    // Top to bottom, left to right, as the groups are read.
+    const QList<QWidget*> order{c.format, c.quality,   c.folder, c.browse, c.resize, c.width,
+                                c.height, c.constrain, c.rotate, c.deg90,  c.deg180, c.deg270,
+                                c.mirror, c.rename,    c.prefix, c.number, c.ok,     c.cancel};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+} // namespace pix

@@ -1,0 +1,126 @@
+// The decisions of the "Settings" dialog, without widgets: the opening state taken from a job
+// item, the two proportion rules while width or height is typed, the rules of the check boxes
+// and rotation buttons, and the OK rule with what it hands back. CDlgSettings shows and drives
+// one of these; most tests talk to it directly.
+#pragma once
+
+#include "jobs/applysettings.h"
+#include "jobs/jobitem.h"
+#include "settings/spinfield.h"
+
+#include "jobs/outputformats.h"
+
+#include <QString>
+#include <array>
+
+namespace pix {
+
+// The three rotation buttons by their labels. "90 degree" stands for the stored angle 270 and
+// "270 degree" for 90: the run turns clockwise by the stored angle, so "90 degree" is a quarter
+// turn counter-clockwise.
+enum class RotationButton { None, Deg90, Deg180, Deg270 };
+
+// Text limits of the edits.
+inline constexpr int kPrefixMaxLength = 50;
+inline constexpr int kFolderMaxLength = 255;
+
+// What OK does: close with a result, or stay open with a message about one edit.
+struct SettingsOutcome {
+    enum class Field { None, Prefix, Folder };
+    Field refused = Field::None;
+    QString message;
+    SettingsResult result;
+};
+
+class SettingsModel {
+public:
+    SettingsModel();
+
+    // The opening. item may be null (an empty job list); defaultFolder stands in for an item
+    // without an output folder.
+    void open(const JobItem* item, const QString& defaultFolder);
+
+    // ---- "Output to" ----
+    int formatIndex() const { return formatIndex_; }
+    void chooseFormat(int index);
+    bool qualityShown() const;
+    const SpinField& quality() const { return quality_; }
+    void editQuality(const QString& text) { quality_.setText(text); }
+    void stepQuality(int steps) { quality_.step(steps); }
+    const QString& folder() const { return folder_; }
+    void editFolder(const QString& text) { folder_ = text; }
+    // The folder the picker starts in: the edit's folder when it exists, else the home folder.
+    QString pickerStart() const;
+    // The picker's answer; an empty path (Cancel) leaves the edit unchanged.
+    void folderPicked(const QString& path);
+
+    // ---- "Resize" ----
+    bool resize() const { return resize_; }
+    void setResize(bool checked);
+    const SpinField& width() const { return width_; }
+    const SpinField& height() const { return height_; }
+    void editWidth(const QString& text);
+    void editHeight(const QString& text);
+    void stepWidth(int steps);
+    void stepHeight(int steps);
+    bool constrain() const { return constrain_; }
+    void setConstrain(bool checked);
+
+    // ---- "Rotate" ----
+    bool rotate() const { return rotate_; }
+    void setRotate(bool checked) { rotate_ = checked; }
+    RotationButton checkedButton() const { return button_; }
+    void clickRotationButton(RotationButton button);
+    bool mirror() const { return mirror_; }
+    void setMirror(bool checked) { mirror_ = checked; }
+
+    // ---- "Rename" ----
+    bool rename() const { return rename_; }
+    void setRename(bool checked) { rename_ = checked; }
+    const QString& prefix() const { return prefix_; }
+    void editPrefix(const QString& text) { prefix_ = text; }
+    const SpinField& number() const { return number_; }
+    void editNumber(const QString& text) { number_.setText(text); }
+    void stepNumber(int steps) { number_.step(steps); }
+
+    // Texts an edit takes while typing (the rest is refused at the keyboard).
+    static bool digitsAllowed(const QString& text);
+    static bool prefixAllowed(const QString& text);
+    static bool folderAllowed(const QString& text);
+
+    // The OK rule.
+    SettingsOutcome accept() const;
+
+private:
+    enum class Side { Width, Height };
+    void sideChanged(Side side);
+    void showSize(std::int32_t shownWidth, std::int32_t shownHeight);
+
+    JobItem item_;
+    bool hasItem_ = false;
+
+    int formatIndex_ = 0;
+    SpinField quality_;
+    QString folder_;
+    bool resize_ = false;
+    SpinField width_;
+    SpinField height_;
+    bool constrain_ = false;
+    bool rotate_ = false;
+    RotationButton button_ = RotationButton::None;
+    bool mirror_ = false;
+    bool rename_ = false;
+    QString prefix_;
+    SpinField number_;
+
+    // The item's output size when the dialog opened.
+    std::int32_t openWidth_ = 0;
+    std::int32_t openHeight_ = 0;
+    // The size as last seen by the change rules.
+    std::int64_t lastWidth_ = -1;
+    std::int64_t lastHeight_ = -1;
+    bool initialising_ = true;
+    bool updating_ = false;
+};
+
+} // namespace pix

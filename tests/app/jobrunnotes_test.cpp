@@ -1,0 +1,178 @@
+// What the job run says when something goes wrong: no source is ever lost, every failure has a
+// note on standard error with the source and the reason, and the exit status tells the truth.
+#include "app/jobrunfixture.h"
+
+#include <QImage>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+using test::JobRun;
+using test::Outcome;
+
+QString saved(const QString& path) {
+    return QStringLiteral("The file has been saved to %1 successfully.\n").arg(path);
+}
+QString unable(const QString& path) {
+    return QStringLiteral("Unable to save the file - %1.\n").arg(path);
+}
+
+QRgb centre(const QString& path) {
+    const QImage image(path);
+    return image.isNull() ? 0 : image.pixel(image.width() / 2, image.height() / 2);
+}
+
+bool near(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) < 40 && std::abs(qGreen(a) - qGreen(b)) < 40 &&
+           std::abs(qBlue(a) - qBlue(b)) < 40;
+}
+
+class JobRunNotes : public JobRun {
+protected:
+    void writeFilled(const QString& name, QColor colour, const char* format) {
+        QDir().mkpath(QFileInfo(path(name)).path());
+        QImage image(16, 12, QImage::Format_RGB32);
+        image.fill(colour);
+        ASSERT_TRUE(image.save(path(name), format));
+    }
+    Outcome runJob(const QByteArray& entries) {
+        writeText("job.xml", "<job>\n" + entries + "</job>\n");
+        return run({"job.xml"});
+    }
+};
+
+TEST_F(JobRunNotes, ARowNeverReplacesThePictureALaterRowStillConverts) {
+    writeFilled("in/x.png", Qt::red, "PNG");
+    writeFilled("in/x.jpg", Qt::blue, "JPG");
+    const Outcome r =
+        runJob(R"(<folder path="in" filter="*.png;*.jpg" outputformat="jpg" overwrite="1"/>)");
+    EXPECT_EQ(r.out, unable("in/x.jpg") + saved("in/x.jpg"));
+    EXPECT_TRUE(r.err.contains("pixovia: in/x.png: it would replace in/x.jpg, which a later row "
+                               "still has to convert"))
+        << r.err.toStdString();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(near(centre(path("in/x.jpg")), qRgb(0, 0, 255))) << "the original was converted";
+}
+
+TEST_F(JobRunNotes, RowsWritingOneFileAreNamedAndFailTheRun) {
+    writeFilled("in/Pic.png", Qt::red, "PNG");
+    writeFilled("in/pic.png", Qt::green, "PNG");
+    const Outcome r = runJob(
+        R"(<folder path="in" filter="*.png" outputformat="gif" overwrite="1" outputfolder="out"/>)");
+    EXPECT_EQ(r.out, saved("out/pic.gif") + saved("out/pic.gif")) << "written as before";
+    EXPECT_TRUE(r.err.contains("pixovia: in/Pic.png and in/pic.png are both written to "
+                               "out/pic.gif"))
+        << r.err.toStdString();
+    EXPECT_EQ(r.status, 1);
+}
+
+TEST_F(JobRunNotes, EntriesThatAddNothingAreNamedWithTheReason) {
+    writeText("in/text.png", "not a picture");
+    writeFilled("in/ok.png", Qt::red, "PNG");
+    QDir().mkpath(path("empty"));
+    const struct {
+        const char* entry;
+        const char* note;
+    } cases[] = {
+        {R"(<image path="in" name="gone.png"/>)",
+         R"(image "in/gone.png": the file does not exist)"},
+        {R"(<image path="in" name="text.png"/>)",
+         R"(image "in/text.png": not a picture that can be read)"},
+        {R"(<image path="in" name="ok.png" width="-5" height="5"/>)",
+         R"(image "in/ok.png": the size -5 x 5 is not above 0)"},
+        {R"(<folder path="missing" filter="*.png"/>)",
+         R"(folder "missing": the folder does not exist)"},
+        {R"(<folder path="in"/>)", R"(folder "in": no pattern in its filter)"},
+        {R"(<folder path="in" filter="*.gif; *.bmp"/>)", R"(the pattern " *.bmp" begins or ends)"},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = runJob(c.entry);
+        EXPECT_EQ(r.status, 1) << c.entry;
+        EXPECT_TRUE(r.err.startsWith("pixovia: ") && r.err.contains(c.note)) << c.entry << "\n"
+                                                                             << r.err.toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << "one note: " << r.err.toStdString();
+    }
+    // A folder that exists and holds no match is no failure.
+    const Outcome r = runJob(R"(<folder path="empty" filter="*.png"/>)");
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(JobRunNotes, AFileNameThatIsNotUtf8IsSkippedWithANote) {
+    writeFilled("in/ok.png", Qt::red, "PNG");
+    const QByteArray bad = QFile::encodeName(path("in")) + "/bad\xff.png";
+    // Qt cannot name such a file; the system call can.
+    ASSERT_EQ(std::rename(QFile::encodeName(path("in/ok.png")).constData(), bad.constData()), 0);
+    writeFilled("in/ok.png", Qt::red, "PNG");
+    const Outcome r = runJob(R"(<folder path="in" filter="*.png" outputformat="bmp"/>)");
+    EXPECT_EQ(r.out, saved("in/ok.bmp"));
+    EXPECT_TRUE(r.err.contains("skipped a file whose name is not valid UTF-8"))
+        << r.err.toStdString();
+    EXPECT_EQ(r.status, 1);
+}
+
+TEST_F(JobRunNotes, CommentsNeverHideEntriesAndUnknownValuesAreNoted) {
+    writeFilled("in/a.png", Qt::red, "PNG");
+    const Outcome r = runJob(R"(<batch><!-- c --><?pi x?><image path="in" name="a.png"
+        outputformat="webp" rotate="45" outputfolder="out"/></batch>)");
+    EXPECT_EQ(r.out, saved("out/a.png"));
+    EXPECT_TRUE(r.err.contains(R"(image "in/a.png": outputformat "webp" is not bmp, jpg, gif, )"
+                               R"(png or tif; the format follows the file name)"))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(R"(rotate "45" is not 0, 90, 180 or 270)"));
+    EXPECT_EQ(r.status, 0) << "values read as defaults are no failure";
+}
+
+TEST_F(JobRunNotes, FailedRowsSayWhy) {
+    writeText("in/broken.png", QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(40, '\0'));
+    writeFilled("in/a.png", Qt::red, "PNG");
+    QDir().mkpath(path("out/a.gif")); // a folder where the file should go
+    const Outcome r = runJob(R"(<image path="in" name="broken.png" width="5" height="5"
+        outputformat="jpg"/><image path="in" name="a.png" outputformat="gif" outputfolder="out"/>)");
+    EXPECT_EQ(r.out, unable("in/broken.jpg") + unable("out/a.gif"));
+    EXPECT_TRUE(r.err.contains("pixovia: in/broken.png: cannot read the picture"))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("pixovia: in/a.png: the target is a folder"));
+    EXPECT_EQ(r.status, 1);
+}
+
+TEST_F(JobRunNotes, ControlCharactersInNamesCannotForgeLines) {
+    const QString name = "a\nThe file has been saved to x successfully.\t.png";
+    writeFilled("in/" + name, Qt::red, "PNG");
+    const Outcome r = runJob(R"(<folder path="in" filter="*.png" outputformat="bmp"/>)");
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.count('\n'), 1) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("a\\nthe file has been saved to x successfully.\\t.bmp"))
+        << r.out.toStdString();
+}
+
+TEST_F(JobRunNotes, AFileSizeLimitFailsTheRowsThatPassItAndTheRunGoesOn) {
+    writeFilled("in/a.png", Qt::red, "PNG");
+    QImage big(300, 300, QImage::Format_RGB32);
+    big.fill(Qt::blue);
+    ASSERT_TRUE(big.save(path("in/b.png"), "PNG"));
+    writeText("job.xml", R"(<job><folder path="in" filter="*.png" outputformat="bmp"/></job>)");
+    const Outcome r =
+        run({"-c", QString("ulimit -f 100; exec '%1' job.xml").arg(PIXOVIA_BINARY)}, {}, "/bin/sh");
+    EXPECT_EQ(r.status, 1) << "not ended by the signal: " << r.err.toStdString();
+    EXPECT_EQ(r.out, saved("in/a.bmp") + unable("in/b.bmp"));
+    EXPECT_TRUE(r.err.contains("file-size limit")) << r.err.toStdString();
+}
+
+TEST_F(JobRunNotes, SubfoldersThatAreLinksAreNotWalked) {
+    writeFilled("tree/a.png", Qt::red, "PNG");
+    writeFilled("outside/b.png", Qt::red, "PNG");
+    ASSERT_TRUE(QFile::link(path("outside"), path("tree/link")));
+    // A deep tree is walked whole.
+    QString deep = "tree";
+    for (int i = 0; i < 200; ++i)
+        deep += "/d";
+    writeFilled(deep + "/c.png", Qt::red, "PNG");
+    const Outcome r = runJob(
+        R"(<folder path="tree" filter="*.png" includesubfolders="1" outputformat="gif" outputfolder="out"/>)");
+    EXPECT_EQ(r.out, saved("out/c.gif") + saved("out/a.gif"));
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+}
+
+} // namespace

@@ -1,0 +1,39 @@
+// Helpers of the dialog tests: finding controls by their accessible names, as a screen reader
+// does, and a prompt that records messages instead of showing them.
+#pragma once
+
+#include "jobs/userprompt.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QWidget>
+
+namespace pix::test {
+
+template <class T> T* control(QWidget* root, const QString& name) {
+    for (T* w : root->findChildren<T*>()) {
+        if (w->accessibleName() == name)
+            return w;
+    }
+    return nullptr;
+}
+
+// The control that has the keyboard focus; an edit inside a spin box counts as the spin box.
+inline QWidget* focused() {
+    QWidget* w = QApplication::focusWidget();
+    if (w && w->parentWidget() && w->focusProxy() == nullptr &&
+        w->parentWidget()->focusProxy() == w)
+        return w->parentWidget();
+    return w;
+}
+
+class RecordingPrompt : public UserPrompt {
+public:
+    QStringList messages;
+    Answer askYesNo(const QString&, MessageIcon, QObject*) override { return Answer::No; }
+    void showMessage(const QString& text, const QString& caption, MessageIcon) override {
+        messages << caption + QStringLiteral(": ") + text;
+    }
+};
+
+} // namespace pix::test

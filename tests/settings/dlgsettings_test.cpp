@@ -1,0 +1,301 @@
+// The "Settings" dialog as a person uses it: texts, states, keyboard, folder picker, OK.
+#include "jobs/applysettings.h"
+#include "settings/dialogtesting.h"
+#include "settings/dlgsettings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace pix {
+namespace {
+
+using test::control;
+
+JobItem picture(int width, int height) {
+    JobItem item;
+    item.source.fileName = "Photo.JPG";
+    item.source.folder = "/pictures";
+    item.source.width = width;
+    item.source.height = height;
+    item.output.folder = "/pictures";
+    item.output.width = width;
+    item.output.height = height;
+    return item;
+}
+
+class SettingsDialog : public ::testing::Test {
+protected:
+    JobItem item = picture(800, 600);
+    test::RecordingPrompt prompt;
+    std::unique_ptr<CDlgSettings> dlg;
+
+    void open() {
+        dlg = std::make_unique<CDlgSettings>(&item, nullptr, &prompt);
+        dlg->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    }
+    template <class T> T* get(const QString& name) {
+        T* w = control<T>(dlg.get(), name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+    QLineEdit* editIn(const QString& name) { return get<QWidget>(name)->findChild<QLineEdit*>(); }
+    void typeInto(const QString& name, const QString& text) {
+        QWidget* w = get<QWidget>(name);
+        w->setFocus();
+        QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), text);
+    }
+    // A mnemonic; buttons click a moment after it, as they show themselves pressed.
+    void alt(Qt::Key key) {
+        QTest::keyClick(dlg.get(), key, Qt::AltModifier);
+        QTest::qWait(150);
+    }
+};
+
+TEST_F(SettingsDialog, OpensWithItsTextsAndStates) {
+    open();
+    EXPECT_EQ(dlg->windowTitle(), "Settings");
+    QStringList labels;
+    for (QLabel* l : dlg->findChildren<QLabel*>())
+        labels << l->text().remove(u'&');
+    for (const char* text : {"Format:", "Image quality:", "(0 - 100)",
+                             "Folder:", "Width:", "Height:", "pixels", "Prefix:", "Number From:"})
+        EXPECT_TRUE(labels.contains(text)) << text;
+    EXPECT_EQ(labels.count("pixels"), 2);
+    QStringList groups;
+    for (QGroupBox* g : dlg->findChildren<QGroupBox*>())
+        groups << g->title().remove(u'&');
+    EXPECT_EQ(groups, QStringList({"Output to", "Resize", "Rotate", "Rename"}));
+
+    auto* format = get<QComboBox>("Format");
+    QStringList entries;
+    for (int i = 0; i < format->count(); ++i)
+        entries << format->itemText(i);
+    EXPECT_EQ(entries, QStringList({"Remain Original", "Bitmap", "GIF", "JPG", "PNG", "TIFF"}));
+    EXPECT_EQ(format->currentIndex(), 0);
+    EXPECT_FALSE(get<QWidget>("Image quality")->isVisible());
+    EXPECT_EQ(editIn("Folder") ? editIn("Folder")->text() : get<QLineEdit>("Folder")->text(),
+              "/pictures");
+    EXPECT_FALSE(get<QGroupBox>("Resize")->isChecked());
+    EXPECT_FALSE(get<QWidget>("Width")->isEnabled());
+    EXPECT_EQ(editIn("Width")->text(), "800");
+    EXPECT_EQ(editIn("Height")->text(), "600");
+    EXPECT_TRUE(get<QCheckBox>("Constrain Proportions")->isChecked());
+    EXPECT_FALSE(get<QCheckBox>("Constrain Proportions")->isEnabled());
+    for (const char* name : {"90 degree", "180 degree", "270 degree"}) {
+        EXPECT_FALSE(get<QRadioButton>(name)->isEnabled()) << name;
+        EXPECT_FALSE(get<QRadioButton>(name)->isChecked()) << name;
+    }
+    EXPECT_FALSE(get<QCheckBox>("Mirror")->isEnabled());
+    EXPECT_FALSE(get<QLineEdit>("Prefix")->isEnabled());
+    EXPECT_FALSE(get<QWidget>("Number From")->isEnabled());
+    EXPECT_EQ(get<QPushButton>("...")->text(), "...");
+    EXPECT_EQ(get<QPushButton>("...")->accessibleDescription(), "Please select a folder");
+    EXPECT_EQ(get<QPushButton>("OK")->text(), "OK");
+    EXPECT_EQ(get<QPushButton>("Cancel")->text(), "Cancel");
+}
+
+TEST_F(SettingsDialog, EveryControlIsNamedAndReachedByTab) {
+    open();
+    alt(Qt::Key_R); // "Resize"
+    alt(Qt::Key_T); // "Rotate"
+    alt(Qt::Key_E); // "Rename"
+    ASSERT_TRUE(get<QGroupBox>("Resize")->isChecked()) << "mnemonics toggle the groups";
+    ASSERT_TRUE(get<QGroupBox>("Rotate")->isChecked());
+    ASSERT_TRUE(get<QGroupBox>("Rename")->isChecked());
+    alt(Qt::Key_F);
+    EXPECT_EQ(test::focused(), get<QWidget>("Format"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // to "Bitmap"
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // to "JPG"
+    ASSERT_TRUE(get<QWidget>("Image quality")->isVisible()) << "JPG shows the quality";
+
+    QStringList visited;
+    for (int i = 0; i < 30; ++i) {
+        QWidget* w = test::focused();
+        ASSERT_NE(w, nullptr);
+        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->metaObject()->className();
+        if (visited.contains(w->accessibleName()))
+            break;
+        visited << w->accessibleName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(visited, QStringList({"Format", "Image quality", "Folder", "...", "Resize", "Width",
+                                    "Height", "Constrain Proportions", "Rotate", "90 degree",
+                                    "180 degree", "270 degree", "Mirror", "Rename", "Prefix",
+                                    "Number From", "OK", "Cancel"}));
+}
+
+TEST_F(SettingsDialog, TypingAndArrowsKeepProportions) {
+    open();
+    alt(Qt::Key_R);
+    typeInto("Width", "400");
+    EXPECT_EQ(editIn("Height")->text(), "300");
+    QTest::keyClicks(QApplication::focusWidget(), "x-,");
+    EXPECT_EQ(editIn("Width")->text(), "400") << "digits only";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    EXPECT_EQ(editIn("Width")->text(), "1") << "an emptied side shows 1";
+    EXPECT_EQ(editIn("Height")->text(), "1");
+    typeInto("Width", "400"); // each character scales from the one before: 4, 40, 400
+    EXPECT_EQ(editIn("Height")->text(), "400");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(editIn("Width")->text(), "400") << "leaving the field keeps its text";
+    EXPECT_EQ(test::focused(), get<QWidget>("Height"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(editIn("Height")->text(), "401");
+    EXPECT_EQ(editIn("Width")->text(), "401");
+    alt(Qt::Key_W);
+    EXPECT_EQ(test::focused(), get<QWidget>("Width"));
+}
+
+TEST_F(SettingsDialog, RotationButtonsCheckOneAtATime) {
+    open();
+    alt(Qt::Key_T);
+    alt(Qt::Key_9);
+    EXPECT_TRUE(get<QRadioButton>("90 degree")->isChecked());
+    EXPECT_EQ(editIn("Width")->text(), "600") << "the shown size previews the quarter turn";
+    alt(Qt::Key_8);
+    EXPECT_FALSE(get<QRadioButton>("90 degree")->isChecked());
+    EXPECT_TRUE(get<QRadioButton>("180 degree")->isChecked());
+    QTest::mouseClick(get<QRadioButton>("180 degree"), Qt::LeftButton);
+    EXPECT_FALSE(get<QRadioButton>("180 degree")->isChecked()) << "a click clears it again";
+}
+
+TEST_F(SettingsDialog, EnterIsOkAndEscapeIsCancel) {
+    item.output.rotate = 90;
+    item.output.width = 600;
+    item.output.height = 800;
+    open();
+    get<QLineEdit>("Folder")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->results().rotate, 90) << "an untouched angle survives";
+
+    open();
+    alt(Qt::Key_R);
+    alt(Qt::Key_W);
+    ASSERT_EQ(test::focused(), get<QWidget>("Width"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter); // in a spin box too
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(dlg->results().width, 600);
+    EXPECT_EQ(dlg->results().resizeRequested, 1);
+
+    open();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+}
+
+TEST_F(SettingsDialog, FolderPicker) {
+    QTemporaryDir existing;
+    item.output.folder = existing.path();
+    open();
+    QStringList calls;
+    QString answer;
+    dlg->setFolderPicker([&](QWidget* owner, const QString& title, const QString& start) {
+        calls << title << start;
+        EXPECT_EQ(owner, dlg.get());
+        return answer;
+    });
+    auto* browse = get<QPushButton>("...");
+    QTest::mouseClick(browse, Qt::LeftButton);
+    EXPECT_EQ(calls, QStringList({"Please select a folder", existing.path()}));
+    EXPECT_EQ(get<QLineEdit>("Folder")->text(), existing.path()) << "Cancel changes nothing";
+
+    answer = existing.path() + "/chosen";
+    browse->setFocus();
+    QTest::keyClick(browse, Qt::Key_Space);
+    EXPECT_EQ(get<QLineEdit>("Folder")->text(), answer);
+
+    calls.clear();
+    QTest::mouseClick(browse, Qt::LeftButton);
+    EXPECT_EQ(calls.value(1), QDir::homePath()) << "a missing folder starts at home";
+}
+
+TEST_F(SettingsDialog, AnOverlongFolderIsKeptWholeAndRefused) {
+    open();
+    const QString deep = "/" + QString(300, u'd');
+    dlg->setFolderPicker([&](QWidget*, const QString&, const QString&) { return deep; });
+    QTest::mouseClick(get<QPushButton>("..."), Qt::LeftButton);
+    EXPECT_EQ(get<QLineEdit>("Folder")->text(), deep) << "never cut short";
+    QTest::mouseClick(get<QPushButton>("OK"), Qt::LeftButton);
+    EXPECT_EQ(prompt.messages, QStringList({"Pixovia: Please enter no more than 255 characters."}));
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_EQ(test::focused(), get<QLineEdit>("Folder"));
+    typeInto("Folder", "/out");
+    QTest::mouseClick(get<QPushButton>("OK"), Qt::LeftButton);
+    EXPECT_FALSE(dlg->isVisible());
+
+    open();
+    alt(Qt::Key_E);
+    typeInto("Prefix", QString(60, u'p') + "/x");
+    EXPECT_EQ(get<QLineEdit>("Prefix")->text(), QString(50, u'p'));
+}
+
+// Open on an item, change every group, OK, and write the result into three selected items
+// with consecutive numbers, as the job list does.
+TEST_F(SettingsDialog, RoundTripIntoThreeItems) {
+    open();
+    alt(Qt::Key_F);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End); // "TIFF"
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);  // "PNG"
+    typeInto("Folder", "/out");
+    alt(Qt::Key_R);
+    typeInto("Width", "400");
+    alt(Qt::Key_T);
+    alt(Qt::Key_7); // "270 degree": a quarter turn clockwise
+    alt(Qt::Key_M);
+    alt(Qt::Key_E);
+    typeInto("Prefix", "Trip");
+    typeInto("Number From", "5");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(dlg->result(), QDialog::Accepted);
+
+    const SettingsResult& r = dlg->results();
+    std::vector<JobItem> items{picture(800, 600), picture(640, 480), picture(300, 200)};
+    std::int32_t number = r.numberFrom;
+    for (JobItem& each : items)
+        ApplySettings(each, r, number++);
+    const char* remarks[] = {"trip005.png, 400x300, Rotate 90, Mirror",
+                             "trip006.png, 400x300, Rotate 90, Mirror",
+                             "trip007.png, 400x300, Rotate 90, Mirror"};
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(items[i].remarks, remarks[i]);
+        EXPECT_EQ(items[i].output.folder, "/out");
+        EXPECT_EQ(items[i].output.formatCode, kFormatPng);
+        EXPECT_EQ(items[i].output.width, 400);
+        EXPECT_EQ(items[i].output.height, 300);
+        EXPECT_EQ(items[i].output.rotate, 90);
+        EXPECT_EQ(items[i].output.mirror, 1);
+        EXPECT_EQ(items[i].output.prefix, "Trip");
+        EXPECT_EQ(items[i].output.startNumber, 5 + static_cast<int>(i));
+        EXPECT_EQ(items[i].output.quality, 80);
+    }
+
+    // Opened again on the first item, the dialog shows what was written.
+    item = items[0];
+    open();
+    EXPECT_EQ(get<QComboBox>("Format")->currentText(), "PNG");
+    EXPECT_TRUE(get<QGroupBox>("Resize")->isChecked());
+    EXPECT_EQ(editIn("Width")->text(), "400");
+    EXPECT_TRUE(get<QRadioButton>("270 degree")->isChecked());
+    EXPECT_TRUE(get<QCheckBox>("Mirror")->isChecked());
+    EXPECT_EQ(get<QLineEdit>("Prefix")->text(), "Trip");
+    EXPECT_EQ(editIn("Number From")->text(), "5");
+}
+
+} // namespace
+} // namespace pix

@@ -1,0 +1,330 @@
+// The rules of the "Settings" dialog, through its model: proportions, opening state, rotation
+// buttons and the OK rule.
+#include "settings/proportion.h"
+#include "settings/settingsmodel.h"
+#include "settings/spinfield.h"
+
+#include <gtest/gtest.h>
+
+namespace pix {
+namespace {
+
+JobItem picture(int width, int height) {
+    JobItem item;
+    item.source.fileName = "photo.jpg";
+    item.source.folder = "/pictures";
+    item.source.width = width;
+    item.source.height = height;
+    item.output.folder = "/pictures";
+    item.output.width = width;
+    item.output.height = height;
+    return item;
+}
+
+// A model opened on the item with "Resize" ticked, as a person would before typing a size.
+SettingsModel resizing(const JobItem& item) {
+    SettingsModel m;
+    m.open(&item, "/documents");
+    m.setResize(true);
+    return m;
+}
+
+TEST(Proportion, WorkedValuesAndRounding) {
+    EXPECT_EQ(ScaleOtherSide(800, 600, 600), 450);
+    EXPECT_EQ(ScaleOtherSide(800, 1000, 600), 750);
+    EXPECT_EQ(ScaleOtherSide(3, 2, 7), 5);          // 4.67 rounds up
+    EXPECT_EQ(ScaleOtherSide(1000, 333, 500), 167); // the single-precision ratio lands above .5
+    EXPECT_EQ(ScaleOtherSide(2, 1, 3), 1);          // an exact half does not round up
+    EXPECT_EQ(ScaleOtherSide(1000, 1, 1), 1) << "never below 1";
+    EXPECT_EQ(ScaleOtherSide(0, 5, 7), 7) << "no ratio from a side of 0";
+    EXPECT_EQ(ScaleOtherSide(1, 65535, 65535), 65535LL * 65535) << "no overflow";
+}
+
+TEST(SpinFieldTest, ReadsAsAtoiAndWrapsAtTheEnds) {
+    EXPECT_EQ(ReadLeadingNumber("12ab"), 12);
+    EXPECT_EQ(ReadLeadingNumber(""), 0);
+    EXPECT_EQ(ReadLeadingNumber("ab"), 0);
+    EXPECT_GT(ReadLeadingNumber(QString(40, u'9')), 65535) << "saturates instead of overflowing";
+    SpinField number(0, 9999);
+    number.setPosition(9999);
+    number.step(1);
+    EXPECT_EQ(number.text(), "0");
+    number.step(-1);
+    EXPECT_EQ(number.text(), "9999");
+    number.setPosition(3);
+    number.setText("");
+    EXPECT_EQ(number.position(), 3) << "an empty edit reads as the last position";
+    number.setText("123456");
+    EXPECT_EQ(number.position(), 9999);
+}
+
+TEST(SettingsRules, WidthTypedKeepsProportions) {
+    SettingsModel m = resizing(picture(800, 600));
+    m.editWidth("400");
+    EXPECT_EQ(m.height().text(), "300");
+
+    SettingsModel typed = resizing(picture(800, 600));
+    const char* steps[][2] = {{"4", "3"}, {"40", "30"}, {"400", "300"}};
+    for (const auto& [width, height] : steps) {
+        typed.editWidth(width);
+        EXPECT_EQ(typed.height().text(), height) << "width " << width;
+    }
+}
+
+TEST(SettingsRules, HeightPastedOrTypedEndsDifferently) {
+    SettingsModel pasted = resizing(picture(400, 300));
+    pasted.editHeight("1200");
+    EXPECT_EQ(pasted.width().text(), "1600");
+
+    SettingsModel typed = resizing(picture(400, 300));
+    for (const char* h : {"1", "12", "120", "1200"})
+        typed.editHeight(h);
+    EXPECT_EQ(typed.width().text(), "1200");
+
+    SettingsModel arrow = resizing(picture(400, 300));
+    arrow.stepHeight(1);
+    EXPECT_EQ(arrow.height().text(), "301");
+    EXPECT_EQ(arrow.width().text(), "401");
+}
+
+TEST(SettingsRules, WithoutConstrainTheOtherSideStays) {
+    SettingsModel m = resizing(picture(800, 600));
+    m.setConstrain(false);
+    m.editWidth("123");
+    EXPECT_EQ(m.height().text(), "600");
+    m.editHeight("50");
+    EXPECT_EQ(m.width().text(), "123");
+}
+
+TEST(SettingsRules, HostileSizesStayWithinRange) {
+    SettingsModel empty = resizing(picture(800, 600));
+    empty.editWidth("");
+    EXPECT_EQ(empty.width().text(), "1");
+    EXPECT_EQ(empty.height().text(), "1") << "600 scaled by 1/800";
+
+    SettingsModel zero = resizing(picture(800, 600));
+    zero.setConstrain(false);
+    zero.editHeight("0");
+    EXPECT_EQ(zero.height().text(), "1");
+
+    SettingsModel letters = resizing(picture(800, 600));
+    letters.editWidth("12ab");
+    EXPECT_EQ(letters.height().text(), "9");
+
+    SettingsModel huge = resizing(picture(800, 600));
+    huge.editWidth("70000");
+    EXPECT_EQ(huge.width().text(), "65535") << "beyond the range shows the range's end";
+    EXPECT_EQ(huge.height().text(), "49151");
+    huge.editWidth(QString(30, u'9'));
+    EXPECT_EQ(huge.width().text(), "65535");
+    huge.stepWidth(1);
+    EXPECT_EQ(huge.width().text(), "1") << "the arrow wraps around";
+
+    SettingsModel one = resizing(picture(800, 600));
+    one.editWidth("1");
+    EXPECT_EQ(one.height().text(), "1");
+    one.editWidth("2");
+    EXPECT_EQ(one.height().text(), "2");
+}
+
+TEST(SettingsRules, AnItemWithoutMeasuredSizeNeverDividesByZero) {
+    JobItem fromJob = picture(0, 0);
+    fromJob.output.width = 640;
+    fromJob.output.height = 480;
+    SettingsModel m;
+    m.open(&fromJob, "/documents");
+    EXPECT_TRUE(m.resize()) << "its size is not its measured one";
+    m.editWidth("320");
+    EXPECT_EQ(m.height().text(), "240");
+    m.setResize(false);
+    const SettingsResult r = m.accept().result;
+    EXPECT_EQ(r.width, 640) << "no own size to go back to: the item's size stays";
+    EXPECT_EQ(r.height, 480);
+    EXPECT_EQ(r.resizeRequested, 0);
+
+    JobItem unsized = picture(0, 0);
+    SettingsModel fallback;
+    fallback.open(&unsized, "/documents");
+    EXPECT_EQ(fallback.width().text(), "800");
+    EXPECT_EQ(fallback.height().text(), "600");
+    fallback.editHeight("300");
+    EXPECT_EQ(fallback.width().text(), "400");
+}
+
+TEST(SettingsOpening, SizeGroup) {
+    SettingsModel own;
+    own.open(std::make_unique<JobItem>(picture(1024, 768)).get(), "/documents");
+    EXPECT_FALSE(own.resize());
+    EXPECT_TRUE(own.constrain());
+    EXPECT_EQ(own.width().text(), "1024");
+    EXPECT_EQ(own.height().text(), "768");
+
+    JobItem turned = picture(1024, 768);
+    turned.output.width = 768;
+    turned.output.height = 1024;
+    turned.output.rotate = 90;
+    SettingsModel m;
+    m.open(&turned, "/documents");
+    EXPECT_FALSE(m.resize());
+    turned.output.rotate = 0;
+    m.open(&turned, "/documents");
+    EXPECT_TRUE(m.resize());
+    EXPECT_TRUE(m.constrain());
+}
+
+TEST(SettingsOpening, EveryAngleAndMirror) {
+    struct Case {
+        int rotate, mirror;
+        bool rotateChecked;
+        RotationButton button;
+    } cases[] = {
+        {0, 0, false, RotationButton::None},    {0, 1, true, RotationButton::None},
+        {90, 0, true, RotationButton::Deg270},  {90, 1, true, RotationButton::Deg270},
+        {180, 0, true, RotationButton::Deg180}, {180, 1, true, RotationButton::Deg180},
+        {270, 0, true, RotationButton::Deg90},  {270, 1, true, RotationButton::Deg90},
+        {45, 0, true, RotationButton::None},
+    };
+    for (const Case& c : cases) {
+        JobItem item = picture(640, 480);
+        item.output.rotate = c.rotate;
+        item.output.mirror = c.mirror;
+        SettingsModel m;
+        m.open(&item, "/documents");
+        EXPECT_EQ(m.rotate(), c.rotateChecked) << c.rotate << "/" << c.mirror;
+        EXPECT_EQ(m.checkedButton(), c.button) << c.rotate;
+        EXPECT_EQ(m.mirror(), c.mirror == 1) << c.rotate;
+        const SettingsResult r = m.accept().result;
+        EXPECT_EQ(r.rotate, c.rotate == 45 ? 0 : c.rotate) << "the angle survives the dialog";
+        EXPECT_EQ(r.mirror, c.mirror);
+    }
+}
+
+TEST(SettingsOpening, EveryFormatAndItsQuality) {
+    const struct {
+        int code;
+        int index;
+    } cases[] = {{99, 0}, {0, 1}, {2, 2}, {1, 3}, {3, 4}, {5, 5}, {4, 0}, {-7, 0}};
+    for (const auto& c : cases) {
+        JobItem item = picture(640, 480);
+        item.output.formatCode = c.code;
+        item.output.quality = 60;
+        SettingsModel m;
+        m.open(&item, "/documents");
+        EXPECT_EQ(m.formatIndex(), c.index) << c.code;
+        EXPECT_EQ(m.qualityShown(), c.code == kFormatJpg) << c.code;
+        const SettingsResult r = m.accept().result;
+        EXPECT_EQ(r.formatCode, formatChoices()[static_cast<std::size_t>(c.index)].code);
+        EXPECT_EQ(r.quality, c.code == kFormatJpg ? 60 : 80) << c.code;
+    }
+    EXPECT_EQ(QString(formatChoices()[0].label), "Remain Original");
+    EXPECT_EQ(QString(formatChoices()[5].label), "TIFF");
+}
+
+TEST(SettingsOpening, FolderAndRename) {
+    JobItem item = picture(640, 480);
+    item.output.folder.clear();
+    item.output.startNumber = 3;
+    SettingsModel m;
+    m.open(&item, "/home/me/Documents");
+    EXPECT_EQ(m.folder(), "/home/me/Documents");
+    EXPECT_TRUE(m.rename());
+    EXPECT_EQ(m.number().text(), "3");
+    EXPECT_EQ(m.prefix(), "");
+
+    SettingsModel none;
+    none.open(nullptr, "/home/me/Documents");
+    EXPECT_FALSE(none.rename());
+    EXPECT_EQ(none.folder(), "/home/me/Documents");
+    EXPECT_EQ(none.quality().text(), "80");
+    const SettingsResult r = none.accept().result;
+    EXPECT_EQ(r.formatCode, kFormatRemainOriginal);
+    EXPECT_EQ(r.resizeRequested, 0);
+}
+
+TEST(SettingsRules, RotationButtonsPreviewTheSizeOnlyWithoutResize) {
+    SettingsModel m;
+    m.open(std::make_unique<JobItem>(picture(640, 480)).get(), "/documents");
+    m.setRotate(true);
+    m.clickRotationButton(RotationButton::Deg90);
+    EXPECT_EQ(m.checkedButton(), RotationButton::Deg90);
+    EXPECT_EQ(m.width().text(), "480");
+    m.clickRotationButton(RotationButton::Deg90);
+    EXPECT_EQ(m.checkedButton(), RotationButton::None);
+    EXPECT_EQ(m.width().text(), "640");
+
+    m.clickRotationButton(RotationButton::Deg180);
+    EXPECT_EQ(m.width().text(), "640");
+    m.clickRotationButton(RotationButton::Deg180);
+    EXPECT_EQ(m.width().text(), "480") << "cleared 180 shows the size exchanged";
+    m.clickRotationButton(RotationButton::Deg270);
+    EXPECT_EQ(m.checkedButton(), RotationButton::Deg270);
+    EXPECT_EQ(m.width().text(), "640");
+
+    SettingsModel sized = resizing(picture(640, 480));
+    sized.clickRotationButton(RotationButton::Deg90);
+    EXPECT_EQ(sized.width().text(), "640") << "with Resize the typed size stays";
+}
+
+TEST(SettingsOk, WhatIsRefusedAndWhy) {
+    SettingsModel m;
+    m.open(std::make_unique<JobItem>(picture(640, 480)).get(), "/documents");
+    m.editFolder(QString(256, u'f'));
+    SettingsOutcome o = m.accept();
+    EXPECT_EQ(o.refused, SettingsOutcome::Field::Folder);
+    EXPECT_EQ(o.message, "Please enter no more than 255 characters.");
+    m.editFolder(QString(255, u'f'));
+    EXPECT_EQ(m.accept().refused, SettingsOutcome::Field::None);
+
+    m.setRename(true);
+    m.editPrefix(QString(51, u'p'));
+    o = m.accept();
+    EXPECT_EQ(o.refused, SettingsOutcome::Field::Prefix);
+    EXPECT_EQ(o.message, "Please enter no more than 50 characters.");
+    m.setRename(false);
+    o = m.accept();
+    EXPECT_EQ(o.refused, SettingsOutcome::Field::None) << "a cleared Rename drops the prefix";
+    EXPECT_EQ(o.result.prefix, "");
+    EXPECT_EQ(o.result.numberFrom, 0);
+
+    EXPECT_FALSE(SettingsModel::prefixAllowed("a/b"));
+    EXPECT_FALSE(SettingsModel::prefixAllowed(QString(51, u'p')));
+    EXPECT_TRUE(SettingsModel::folderAllowed(QString(255, u'f')));
+    EXPECT_FALSE(SettingsModel::digitsAllowed("12a"));
+    EXPECT_TRUE(SettingsModel::digitsAllowed(""));
+}
+
+TEST(SettingsOk, WhatOkHandsBack) {
+    SettingsModel m;
+    m.open(std::make_unique<JobItem>(picture(640, 480)).get(), "/documents");
+    m.setRotate(true);
+    m.clickRotationButton(RotationButton::Deg90);
+    SettingsResult r = m.accept().result;
+    EXPECT_EQ(r.rotate, 270);
+    EXPECT_EQ(r.width, 640) << "the shown size differs from the picture's: its own size";
+    EXPECT_EQ(r.height, 480);
+    EXPECT_EQ(r.resizeRequested, 1);
+
+    m.chooseFormat(3);
+    m.editQuality("150");
+    m.setRename(true);
+    m.editPrefix("Trip");
+    m.editNumber("7");
+    m.setResize(true);
+    m.editWidth("320");
+    m.setMirror(true);
+    m.setRotate(false);
+    r = m.accept().result;
+    EXPECT_EQ(r.formatCode, kFormatJpg);
+    EXPECT_EQ(r.quality, 100);
+    EXPECT_EQ(r.prefix, "Trip");
+    EXPECT_EQ(r.numberFrom, 7);
+    EXPECT_EQ(r.width, 320);
+    EXPECT_EQ(r.height, 240);
+    EXPECT_EQ(r.resizeRequested, 1);
+    EXPECT_EQ(r.rotate, 0) << "Rotate cleared: no angle";
+    EXPECT_EQ(r.mirror, 1) << "Mirror counts while Rotate is cleared";
+    EXPECT_EQ(r.outputFolder, "/pictures");
+}
+
+} // namespace
+} // namespace pix
