@@ -4,6 +4,8 @@
 #include "app/droppedfiles.h"
 #include "browser/formatting.h"
 #include "platform/localepictures.h"
+#include "settings/dlgoptions.h"
+#include "settings/dlgsettings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -77,7 +79,7 @@ JobListCommands::Hooks CMainFrame::jobListHooks() {
         CDlgSettings dialog(item, right_->jobList(), prompt_);
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
-        return dialog.result();
+        return dialog.results();
     };
     hooks.start = [this] { startRun(); };
     hooks.stop = [this] { run_->stop(); };

@@ -10,6 +10,7 @@
 #include "app/outputbar.h"
 #include "app/replacequestion.h"
 #include "app/rightview.h"
+#include "shell/tabdockwnd.h"
 
 #include <QMainWindow>
 #include <map>

@@ -1,12 +1,9 @@
-// Stand-ins for the windows other parts of the program provide (the Folders tab, the image
-// browser and the two dialogs), with the interfaces the frame calls. They go when the real ones
-// are wired in.
+// A stand-in for the image browser, with the interface the frame calls. It goes when the real
+// one is wired in.
 #pragma once
 
 #include "jobs/applysettings.h"
 
-#include <QDialog>
-#include <QDockWidget>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -14,30 +11,10 @@
 #include <vector>
 
 class QAction;
-class QLineEdit;
 class QListWidget;
 class QMenu;
-class QTreeView;
-class QFileSystemModel;
 
 namespace pix {
-
-class UserPrompt;
-
-class CTabDockWnd : public QDockWidget {
-    Q_OBJECT
-public:
-    explicit CTabDockWnd(QWidget* parent = nullptr);
-    QString GetSelectedPath() const;
-    QTreeView* treeView() const { return tree_; }
-
-signals:
-    void folderChanged();
-
-private:
-    QFileSystemModel* model_;
-    QTreeView* tree_;
-};
 
 class CListImageView : public QWidget {
 public:
@@ -66,29 +43,6 @@ private:
     QString folder_;
     int fills_ = 0;
     AddFileHandler addFile_;
-};
-
-class CDlgSettings : public QDialog {
-public:
-    explicit CDlgSettings(const JobItem* jobItem, QWidget* parent = nullptr,
-                          UserPrompt* prompt = nullptr);
-    const SettingsResult& result() const { return result_; }
-
-private:
-    SettingsResult result_;
-};
-
-class CDlgOptions : public QDialog {
-public:
-    explicit CDlgOptions(const QStringList& filters, QWidget* parent = nullptr);
-    bool filtersChanged() const { return changed_; }
-    const QStringList& filterList() const { return result_; }
-    void accept() override;
-
-private:
-    QLineEdit* edit_;
-    QStringList result_;
-    bool changed_ = false;
 };
 
 } // namespace pix

@@ -22,7 +22,7 @@ CMainFrame& FrameTest::makeFrame() {
         opened.push_back(url);
         return true;
     });
-    frame->run().setOptions(BatchOptions{1, {}});
+    frame->run().setOptions(BatchOptions::withThreads(1));
     return *frame;
 }
 
