@@ -4,14 +4,15 @@
 #include "app/mainframe.h"
 #include "browser/formatting.h"
 #include "jobs/applysettings.h"
+#include "shell/childview.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QThread>
+#include <QTreeWidgetItem>
 #include <cstdio>
 
 namespace {
@@ -33,6 +34,30 @@ bool drawPicture(const QString& path, int width, int height, QColor sky, QColor 
     painter.drawPolygon(hills);
     painter.end();
     return image.save(path);
+}
+
+// Opens the Folders tree down to the folder and selects it, as a person clicking through would.
+void selectFolder(pix::CTabDockWnd& tab, const QString& folder) {
+    pix::CChildView* tree = tab.tree();
+    QTreeWidgetItem* item = tree->topLevelItem(0);
+    while (item) {
+        tree->expandItem(item);
+        QCoreApplication::processEvents();
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; i < item->childCount() && !next; ++i) {
+            const QString path = tree->ItemPath(item->child(i));
+            if (!path.isEmpty() && (folder == path || folder.startsWith(path + u'/')))
+                next = item->child(i);
+        }
+        if (!next)
+            break;
+        item = next;
+        if (tree->ItemPath(item) == folder) {
+            tree->setCurrentItem(item);
+            tree->scrollToItem(item);
+            return;
+        }
+    }
 }
 
 void settle(int milliseconds) {
@@ -57,7 +82,8 @@ int main(int argc, char** argv) {
     QGuiApplication::setWindowIcon(pix::applicationIcon());
     pix::SetFilterList({"*.bmp", "*.gif", "*.jpg", "*.png", "*.ico", "*.wmf"});
 
-    QTemporaryDir home;
+    // The screenshot script gives the program a fresh home folder.
+    const QDir home = QDir::home();
     const QString folder = home.filePath("Pictures/Holiday");
     QDir().mkpath(folder);
     struct Sample {
@@ -81,7 +107,7 @@ int main(int argc, char** argv) {
     pix::CMainFrame frame;
     frame.resize(1180, 740);
     frame.show();
-    frame.GetImageBrowser()->FillList(folder);
+    selectFolder(*frame.GetFoldersTab(), folder);
 
     // Three rows with their settings, as "Add to list" and "Settings" make them.
     pix::JobList& list = frame.jobList();
