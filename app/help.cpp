@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 
 namespace pix {
 
@@ -15,6 +16,18 @@ QStringList helpCandidates(const QString& programDir) {
     files << QStringLiteral(PIXOVIA_SOURCE_GUIDE);
 #endif
     return files;
+}
+
+bool desktopHandles(const QString& mimeType) {
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+    if (!query.waitForFinished(2000)) {
+        query.kill();
+        query.waitForFinished(500);
+        return false;
+    }
+    return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
 }
 
 bool ShowHelp(const QString& programDir, const std::function<bool(const QUrl&)>& open) {

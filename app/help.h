@@ -14,6 +14,9 @@ namespace pix {
 // beside it, the installed HTML guide, and the guide in the source tree it was built from.
 QStringList helpCandidates(const QString& programDir);
 
+// True when the desktop names a program for the MIME type (xdg-mime). Waits at most a moment.
+bool desktopHandles(const QString& mimeType);
+
 // Opens the first candidate that exists and that the opener accepts. False when none did.
 bool ShowHelp(const QString& programDir, const std::function<bool(const QUrl&)>& open);
 

@@ -64,6 +64,17 @@ void CMainFrame::addBrowserHandlers() {
         connect(action, &QAction::changed, this, &CMainFrame::updateCommandStates);
 }
 
+void CMainFrame::onHelpTopics() {
+    // xdg-open starts whatever it finds, even for a file nobody handles: the compiled help is
+    // offered to it only when the desktop names a program for it.
+    ShowHelp(QCoreApplication::applicationDirPath(), [this](const QUrl& url) {
+        if (url.fileName().endsWith(QLatin1String(".chm"), Qt::CaseInsensitive) &&
+            !desktopHandles(QStringLiteral("application/vnd.ms-htmlhelp")))
+            return false;
+        return openUrl_(url);
+    });
+}
+
 void CMainFrame::createActions() {
     for (const CommandInfo& info : commandTable()) {
         QAction* action = makeCommandAction(info.id, this);

@@ -9,7 +9,7 @@ packages=(
   libpugixml-dev libgif-dev libjpeg62-turbo-dev libtiff-dev libdeflate-dev libjemalloc-dev
   libgtest-dev
   clang libclang-rt-14-dev
-  xvfb xauth fonts-dejavu-core libqt6svg6 desktop-file-utils
+  xvfb xauth fonts-dejavu-core libqt6svg6 desktop-file-utils xdg-utils
   ccache clang-format
 )
 if [ "${1:-}" = "--bench" ]; then
