@@ -34,6 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pix::imaging::measureMemory(data, size, measured);
     pix::imaging::Picture picture;
     // A hint exercises the JPEG decoder's reduced scales and its turning while decoding too.
-    pix::imaging::decodeMemory(data, size, picture, {QSize(size % 64, size % 48), int(size % 8)});
+    // The size asked for is never empty, as in a conversion, which always knows its output size:
+    // a metafile is then drawn at that size, not at the frame it claims, which may lawfully be
+    // a gigabyte and would otherwise be reported against the memory limit.
+    const auto turn = pix::imaging::RotateFlipType(size % 8);
+    pix::imaging::decodeMemory(data, size, picture, {QSize(size % 64 + 1, size % 48 + 1), turn});
     return 0;
 }

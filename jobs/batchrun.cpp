@@ -87,16 +87,17 @@ Plan planTasks(const JobList& list) {
     return plan;
 }
 
-// The bytes a row's pictures take while it is prepared: the decoded source (from its header)
-// and the output picture, four bytes a pixel each. A file that cannot be measured needs
-// nothing: it fails at once.
+// The bytes a row's pictures take while it is prepared: the decode's peak as the headers tell
+// it (at the reduced scale the row decodes at) and the output picture, four bytes a pixel. A
+// file that cannot be measured needs nothing: it fails at once.
 qint64 memoryNeed(const Task& task) {
-    QSize source;
-    if (imaging::measureFile(task.sourcePath, source) != imaging::Status::Ok)
+    std::uint64_t decode = 0;
+    if (imaging::estimateDecodeMemoryOfFile(task.sourcePath, DecodeHintFor(task.item), decode) !=
+        imaging::Status::Ok)
         return 0;
     const qint64 output =
-        qint64(std::max(task.item.output.width, 0)) * std::max(task.item.output.height, 0);
-    return 4 * (qint64(source.width()) * source.height() + output);
+        qint64(std::max(task.item.output.width, 0)) * std::max(task.item.output.height, 0) * 4;
+    return qint64(std::min<std::uint64_t>(decode, std::uint64_t(1) << 50)) + output;
 }
 
 // A fixed set of worker threads preparing rows in row order. One worker per core decodes at a

@@ -29,11 +29,15 @@ void logLine(const ConversionContext& context, const QString& text,
 
 // The decoded picture only needs to be as large as the output before it is turned; the decoder
 // turns and mirrors it as it goes.
-imaging::DecodeHint hintFor(const JobItem& item) {
+} // namespace
+
+imaging::DecodeHint DecodeHintFor(const JobItem& item) {
     const QSize size = TurnedSize(QSize(item.output.width, item.output.height), item.output.rotate);
     return {size.isValid() ? size : QSize(),
             RotateFlipTypeFor(item.output.rotate, item.output.mirror)};
 }
+
+namespace {
 
 PreparedConversion failed(PreparedConversion::Stage stage, Status status) {
     PreparedConversion result;
@@ -118,7 +122,7 @@ PreparedConversion PrepareConversion(const JobItem& item, const QString& sourceP
     }
     imaging::Picture source;
     using Stage = PreparedConversion::Stage;
-    Status status = imaging::decodeFile(sourcePath, source, hintFor(item));
+    Status status = imaging::decodeFile(sourcePath, source, DecodeHintFor(item));
     if (status != Status::Ok)
         return failed(Stage::Decode, status);
     // The whole source stretched over a new picture of the output size.

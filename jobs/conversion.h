@@ -9,6 +9,7 @@
 #include "jobs/jobitem.h"
 #include "jobs/outputlog.h"
 #include "jobs/userprompt.h"
+#include "platform/imaging/decoder.h"
 #include "platform/imaging/status.h"
 #include "platform/imaging/transform.h"
 
@@ -74,6 +75,10 @@ QString ReplacesLaterSourceReason(const QString& path);
 
 // The rotate-flip type for an item's rotate and mirror settings.
 imaging::RotateFlipType RotateFlipTypeFor(std::int32_t rotate, std::int32_t mirror);
+
+// How the source is decoded for the item: no smaller than the output needs before the turn,
+// turned and mirrored as the item says.
+imaging::DecodeHint DecodeHintFor(const JobItem& item);
 
 PreparedConversion PrepareConversion(const JobItem& item, const QString& sourcePath);
 

@@ -280,9 +280,19 @@ void RleDecoder::drawAbsolute(int count, const unsigned char* bytes) {
     }
 }
 
+// A run stands for at most 255 pixels and takes two bytes (RLE24: four). Deltas and early ends
+// may skip any number of pixels, but a stream of a few bytes that claims a picture of more than
+// 16 million pixels is not believed: the picture would be cleared in full before a byte of it
+// is read.
+bool rleCanHoldPicture(const Header& h, std::size_t streamBytes) {
+    constexpr std::uint64_t kPixelsPerByte = 128, kAnyPicture = std::uint64_t(1) << 24;
+    const std::uint64_t pixels = std::uint64_t(h.width) * std::uint64_t(h.height);
+    return pixels <= kAnyPicture || pixels <= std::uint64_t(streamBytes) * kPixelsPerByte;
+}
+
 Status decodeRle(const unsigned char* data, std::size_t size, const Header& h, const Palette& pal,
                  Picture& out) {
-    if (h.pixelOffset >= size)
+    if (h.pixelOffset >= size || !rleCanHoldPicture(h, size - h.pixelOffset))
         return Status::CorruptData;
     const Status status = allocatePicture(h.width, h.height, false, out);
     if (status != Status::Ok)

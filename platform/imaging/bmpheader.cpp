@@ -149,13 +149,14 @@ bool makeChannel(std::uint32_t mask, int bitCount, Channel& c) {
     return true;
 }
 
-// Without explicit masks, 16 bits are 5-5-5 and 32 bits are 8-8-8 with the fourth byte as a
-// possible alpha (the decoder ignores it when it is zero throughout).
+// Without explicit masks, 16 bits are 5-5-5 and 32 bits are 8-8-8. The fourth byte of 32 bits
+// is unused whatever it holds: many writers leave values there, and only bit fields with an
+// alpha mask make a bitmap transparent.
 void defaultMasks(int bitCount, std::uint32_t masks[4]) {
     if (bitCount == 16) {
         masks[0] = 0x7C00, masks[1] = 0x03E0, masks[2] = 0x001F, masks[3] = 0;
     } else {
-        masks[0] = 0x00FF0000, masks[1] = 0x0000FF00, masks[2] = 0x000000FF, masks[3] = 0xFF000000;
+        masks[0] = 0x00FF0000, masks[1] = 0x0000FF00, masks[2] = 0x000000FF, masks[3] = 0;
     }
 }
 

@@ -1,89 +1,16 @@
 #include "platform/imaging/decoder.h"
 
-#include "platform/imaging/bmpdecoder.h"
-#include "platform/imaging/gifdecoder.h"
+#include "platform/imaging/codecs.h"
 #include "platform/imaging/guard.h"
-#include "platform/imaging/jpegcodec.h"
-#include "platform/imaging/qtdecoder.h"
-#include "platform/imaging/transform.h"
-#include "platform/wmf/wmfplayer.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QtEndian>
-#include <cstring>
 
 namespace pix::imaging {
 
-namespace {
-
-bool startsWith(const unsigned char* data, std::size_t size, const char* magic, std::size_t n) {
-    return size >= n && std::memcmp(data, magic, n) == 0;
-}
-
-bool looksLikeIco(const unsigned char* data, std::size_t size) {
-    // ICONDIR: reserved 0, type 1 (icon), at least one entry whose header fits.
-    return size >= 6 + 16 && qFromLittleEndian<quint16>(data) == 0 &&
-           qFromLittleEndian<quint16>(data + 2) == 1 && qFromLittleEndian<quint16>(data + 4) > 0;
-}
-
-Status fromWmf(wmf::WmfResult result) {
-    switch (result) {
-    case wmf::WmfResult::Ok:
-        return Status::Ok;
-    case wmf::WmfResult::NotWmf:
-        return Status::UnknownImageFormat;
-    case wmf::WmfResult::Malformed:
-        break;
-    }
-    return Status::CorruptData;
-}
-
-Status measureWmf(const unsigned char* data, std::size_t size, QSize& out) {
-    QSize pixels;
-    const Status status = fromWmf(wmf::measureWmf(data, size, pixels));
-    if (status != Status::Ok)
-        return status;
-    if (!sizeAllowed(pixels.width(), pixels.height()))
-        return Status::TooLarge;
-    out = pixels;
-    return Status::Ok;
-}
-
-Status decodeWmf(const unsigned char* data, std::size_t size, Picture& out) {
-    QSize pixels;
-    Status status = measureWmf(data, size, pixels);
-    if (status != Status::Ok)
-        return status;
-    Picture canvas;
-    status = allocatePicture(pixels.width(), pixels.height(), true, canvas);
-    if (status != Status::Ok)
-        return status;
-    canvas.image().fill(Qt::transparent);
-    status = fromWmf(wmf::renderWmf(data, size, canvas.image()));
-    if (status == Status::Ok)
-        out = std::move(canvas);
-    return status;
-}
-
-} // namespace
-
 ImageFormat detectFormat(const unsigned char* data, std::size_t size) {
-    if (startsWith(data, size, "BM", 2))
-        return ImageFormat::Bmp;
-    if (startsWith(data, size, "\xFF\xD8\xFF", 3))
-        return ImageFormat::Jpeg;
-    if (startsWith(data, size, "\x89PNG\r\n\x1A\n", 8))
-        return ImageFormat::Png;
-    if (startsWith(data, size, "GIF87a", 6) || startsWith(data, size, "GIF89a", 6))
-        return ImageFormat::Gif;
-    if (startsWith(data, size, "II*\0", 4) || startsWith(data, size, "MM\0*", 4))
-        return ImageFormat::Tiff;
-    if (wmf::isWmf(data, size))
-        return ImageFormat::Wmf;
-    if (looksLikeIco(data, size))
-        return ImageFormat::Ico;
-    return ImageFormat::Unknown;
+    const Codec* codec = codecForData(data, size);
+    return codec ? codec->format : ImageFormat::Unknown;
 }
 
 // Opens a regular file for reading. Anything else (a folder, a FIFO that would block, a device
@@ -128,78 +55,23 @@ Status readWholeFile(const QString& path, QByteArray& bytes) {
     return readBounded(file, kMaxFileBytes, bytes);
 }
 
-namespace {
-
-// Decodes the picture upright, unturned; JPEG is handled apart since it turns while decoding.
-Status decodeUpright(ImageFormat format, const unsigned char* data, std::size_t size,
-                     Picture& out) {
-    switch (format) {
-    case ImageFormat::Bmp:
-        return decodeBmp(data, size, out);
-    case ImageFormat::Gif:
-        return decodeGif(data, size, out);
-    case ImageFormat::Wmf:
-        return decodeWmf(data, size, out);
-    case ImageFormat::Png:
-        return decodeWithQt(data, size, ImageFormat::Png, out);
-    case ImageFormat::Tiff:
-        return decodeWithQt(data, size, ImageFormat::Tiff, out);
-    case ImageFormat::Ico:
-        return decodeWithQt(data, size, ImageFormat::Ico, out);
-    case ImageFormat::Jpeg:
-    case ImageFormat::Unknown:
-        break;
-    }
-    return Status::UnknownImageFormat;
-}
-
-Status measureAny(const unsigned char* data, std::size_t size, QSize& out) {
-    switch (detectFormat(data, size)) {
-    case ImageFormat::Bmp:
-        return measureBmp(data, size, out);
-    case ImageFormat::Gif:
-        return measureGif(data, size, out);
-    case ImageFormat::Jpeg:
-        return measureJpeg(data, size, out);
-    case ImageFormat::Wmf:
-        return measureWmf(data, size, out);
-    case ImageFormat::Png:
-        return measureWithQt(data, size, ImageFormat::Png, out);
-    case ImageFormat::Tiff:
-        return measureWithQt(data, size, ImageFormat::Tiff, out);
-    case ImageFormat::Ico:
-        return measureWithQt(data, size, ImageFormat::Ico, out);
-    case ImageFormat::Unknown:
-        break;
-    }
-    return Status::UnknownImageFormat;
-}
-
-} // namespace
-
 Status decodeMemory(const unsigned char* data, std::size_t size, Picture& out,
                     const DecodeHint& hint) {
-    if ((!data && size > 0) || hint.rotateFlip < RotateNoneFlipNone ||
-        hint.rotateFlip > Rotate270FlipX)
+    if ((!data && size > 0) || !isRotateFlipType(hint.rotateFlip))
         return Status::InvalidParameter;
     return guarded([&] {
-        const ImageFormat format = detectFormat(data, size);
-        if (format == ImageFormat::Jpeg)
-            return decodeJpeg(data, size, hint, out);
-        Picture picture;
-        Status status = decodeUpright(format, data, size, picture);
-        if (status == Status::Ok)
-            status = rotateFlip(picture, hint.rotateFlip);
-        if (status == Status::Ok)
-            out = std::move(picture);
-        return status;
+        const Codec* codec = codecForData(data, size);
+        return codec ? codec->decode(data, size, hint, out) : Status::UnknownImageFormat;
     });
 }
 
 Status measureMemory(const unsigned char* data, std::size_t size, QSize& out) {
     if (!data && size > 0)
         return Status::InvalidParameter;
-    return guarded([&] { return measureAny(data, size, out); });
+    return guarded([&] {
+        const Codec* codec = codecForData(data, size);
+        return codec ? codec->measure(data, size, out) : Status::UnknownImageFormat;
+    });
 }
 
 Status decodeFile(const QString& path, Picture& out, const DecodeHint& hint) {
@@ -211,9 +83,12 @@ Status decodeFile(const QString& path, Picture& out, const DecodeHint& hint) {
                         std::size_t(bytes.size()), out, hint);
 }
 
-Status measureFile(const QString& path, QSize& size) {
-    // Headers sit at the start of a file; a JPEG's frame header may follow large metadata
-    // segments. Measure from the first block and read the rest only when that was not enough.
+namespace {
+
+// Runs an operation that reads headers on the first block of the file, and on the whole file
+// only when that was not enough. Headers sit at the start of a file; a JPEG's frame header may
+// follow large metadata segments.
+template <typename Operation> Status onFileHead(const QString& path, Operation&& operation) {
     constexpr qint64 kHeadBytes = 256 * 1024;
     QFile file;
     Status opened = openPictureFile(path, file);
@@ -226,16 +101,31 @@ Status measureFile(const QString& path, QSize& size) {
     });
     if (opened != Status::Ok)
         return opened;
-    const Status status = measureMemory(reinterpret_cast<const unsigned char*>(head.constData()),
-                                        std::size_t(head.size()), size);
+    const Status status = operation(reinterpret_cast<const unsigned char*>(head.constData()),
+                                    std::size_t(head.size()));
     if (status != Status::CorruptData || file.atEnd())
         return status;
     QByteArray bytes;
     const Status read = readWholeFile(path, bytes);
     if (read != Status::Ok)
         return read;
-    return measureMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                         std::size_t(bytes.size()), size);
+    return operation(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                     std::size_t(bytes.size()));
+}
+
+} // namespace
+
+Status measureFile(const QString& path, QSize& size) {
+    return onFileHead(path, [&](const unsigned char* data, std::size_t n) {
+        return measureMemory(data, n, size);
+    });
+}
+
+Status estimateDecodeMemoryOfFile(const QString& path, const DecodeHint& hint,
+                                  std::uint64_t& bytes) {
+    return onFileHead(path, [&](const unsigned char* data, std::size_t n) {
+        return estimateDecodeMemory(data, n, hint, bytes);
+    });
 }
 
 } // namespace pix::imaging

@@ -3,11 +3,13 @@
 #pragma once
 
 #include "platform/imaging/picture.h"
+#include "platform/imaging/transform.h"
 
 #include <QByteArray>
 #include <QSize>
 #include <QString>
 #include <cstddef>
+#include <cstdint>
 
 namespace pix::imaging {
 
@@ -16,11 +18,11 @@ enum class ImageFormat { Unknown, Bmp, Gif, Jpeg, Png, Ico, Tiff, Wmf };
 // What the caller will do with the picture. A decoder may return a smaller picture than the
 // stored one (a JPEG decoded at a reduced DCT scale) but never one smaller than minSize in either
 // side, measured upright before the turn. An empty minSize asks for the full picture.
-// rotateFlip (a RotateFlipType) turns and flips the upright picture as part of decoding; the
-// JPEG decoder does it band by band as rows arrive, so the unturned picture is never stored.
+// rotateFlip turns and flips the upright picture as part of decoding; the JPEG decoder does it
+// band by band as rows arrive, so the unturned picture is never stored.
 struct DecodeHint {
     QSize minSize;
-    int rotateFlip = 0;
+    RotateFlipType rotateFlip = RotateNoneFlipNone;
 };
 
 ImageFormat detectFormat(const unsigned char* data, std::size_t size);
@@ -34,6 +36,16 @@ Status decodeMemory(const unsigned char* data, std::size_t size, Picture& out,
 // The upright pixel size of the picture, read from the header alone where the format allows.
 Status measureFile(const QString& path, QSize& size);
 Status measureMemory(const unsigned char* data, std::size_t size, QSize& sizeOut);
+
+// The memory a decode with the hint holds at its peak, in bytes, from the headers alone: the
+// picture at the size the decoder will give for the hint (a JPEG at its reduced scale, a
+// metafile at the size asked for), a progressive JPEG's coefficients, a reader's own copy
+// before conversion and the copy a quarter turn makes. For a batch run that admits pictures
+// by the memory they will need; an estimate on the safe side, not an exact count.
+Status estimateDecodeMemory(const unsigned char* data, std::size_t size, const DecodeHint& hint,
+                            std::uint64_t& bytes);
+Status estimateDecodeMemoryOfFile(const QString& path, const DecodeHint& hint,
+                                  std::uint64_t& bytes);
 
 // Reads a whole file; FileNotFound when it cannot be opened or read.
 Status readWholeFile(const QString& path, QByteArray& bytes);

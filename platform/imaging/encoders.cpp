@@ -1,33 +1,27 @@
 #include "platform/imaging/encoders.h"
 
-#include "platform/imaging/bmpencoder.h"
-#include "platform/imaging/gifencoder.h"
+#include "platform/imaging/codecs.h"
 #include "platform/imaging/guard.h"
-#include "platform/imaging/jpegcodec.h"
-#include "platform/imaging/pngencoder.h"
-#include "platform/imaging/tiffencoder.h"
 
 #include <QBuffer>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace pix::imaging {
 
-namespace {
-
-enum EncoderValue { kBmp = 1, kJpeg, kGif, kTiff, kPng };
-
-constexpr int kDefaultJpegQuality = 75;
-
-} // namespace
-
 const std::vector<EncoderInfo>& imageEncoders() {
-    static const std::vector<EncoderInfo> encoders = {
-        {{kBmp}, "image/bmp", "BMP", "*.BMP;*.DIB;*.RLE"},
-        {{kJpeg}, "image/jpeg", "JPEG", "*.JPG;*.JPEG;*.JPE;*.JFIF"},
-        {{kGif}, "image/gif", "GIF", "*.GIF"},
-        {{kTiff}, "image/tiff", "TIFF", "*.TIF;*.TIFF"},
-        {{kPng}, "image/png", "PNG", "*.PNG"},
-    };
+    static const std::vector<EncoderInfo> encoders = [] {
+        std::vector<EncoderInfo> list;
+        for (const Codec& codec : codecs()) {
+            const EncoderSpec& e = codec.encoder;
+            if (e.id != 0)
+                list.push_back({{e.id}, e.mimeType, e.description, e.extensions});
+        }
+        std::sort(list.begin(), list.end(), [](const EncoderInfo& a, const EncoderInfo& b) {
+            return a.id.value < b.id.value;
+        });
+        return list;
+    }();
     return encoders;
 }
 
@@ -41,30 +35,15 @@ EncoderId findEncoderByMimeType(const QString& mimeType) {
 
 namespace {
 
-Status encodeWith(Picture&& picture, QIODevice& device, EncoderId encoder,
-                  std::optional<int> quality) {
-    switch (encoder.value) {
-    case kBmp:
-        return encodeBmp(picture, device);
-    case kJpeg:
-        return encodeJpeg(picture, quality.value_or(kDefaultJpegQuality), device);
-    case kGif:
-        return encodeGif(picture, device);
-    case kTiff:
-        return encodeTiff(picture, device);
-    case kPng:
-        return encodePng(std::move(picture), device);
-    default:
-        return Status::UnknownEncoder;
-    }
-}
-
 // The checked, exception-safe entry of both public encoding calls.
 Status encodeChecked(Picture&& picture, QIODevice& device, EncoderId encoder,
                      std::optional<int> quality) {
     if (picture.isNull())
         return Status::InvalidParameter;
-    return guarded([&] { return encodeWith(std::move(picture), device, encoder, quality); });
+    const Codec* codec = codecForEncoder(encoder.value);
+    if (!codec)
+        return Status::UnknownEncoder;
+    return guarded([&] { return codec->encoder.encode(std::move(picture), device, quality); });
 }
 
 } // namespace
@@ -78,7 +57,7 @@ Status savePicture(const Picture& picture, const QString& path, EncoderId encode
                    std::optional<int> quality) {
     if (picture.isNull() || path.isEmpty())
         return Status::InvalidParameter;
-    if (encoder.isNull() || encoder.value > kPng)
+    if (!codecForEncoder(encoder.value))
         return Status::UnknownEncoder;
     // QSaveFile writes next to the target and renames over it only on commit; when it is
     // destroyed uncommitted, the temporary file is removed and the target stays as it was.

@@ -264,6 +264,21 @@ Status locateFirstFrame(ByteSource& source, GifHandle& gif, FirstFrame& frame, P
     return status;
 }
 
+// An LZW code is at least 3 bits long and stands for at most 4096 pixels (the size of the code
+// table), so data shorter than that bound cannot hold the frame its descriptor claims; such a
+// frame is refused before its canvas is allocated.
+// A logical screen beyond the frame is only transparent canvas, and real files have screens
+// of their frames' size; one of more than 16 million pixels is believed only when the data
+// could fill it too, so that a few bytes cannot claim a gigabyte canvas.
+bool dataCanHoldFrame(const ByteSource& source, const FirstFrame& frame, const Placement& place) {
+    constexpr std::uint64_t kMaxPixelsPerByte = 4096 * 8 / 3 + 1;
+    constexpr std::uint64_t kAnyCanvas = std::uint64_t(1) << 24;
+    const std::uint64_t left = source.size - std::min(source.pos, source.size);
+    const std::uint64_t canvas = std::uint64_t(place.canvasWidth) * place.canvasHeight;
+    return std::uint64_t(frame.width) * std::uint64_t(frame.height) <= left * kMaxPixelsPerByte &&
+           (canvas <= kAnyCanvas || canvas <= left * kMaxPixelsPerByte);
+}
+
 Status decodeFirstFrame(ByteSource& source, Picture& out) {
     GifHandle gif;
     FirstFrame frame;
@@ -271,6 +286,8 @@ Status decodeFirstFrame(ByteSource& source, Picture& out) {
     Status status = locateFirstFrame(source, gif, frame, place);
     if (status != Status::Ok)
         return status;
+    if (!dataCanHoldFrame(source, frame, place))
+        return Status::CorruptData;
     const bool withAlpha =
         frame.transparentIndex != NO_TRANSPARENT_COLOR || !coversCanvas(place, frame);
     Picture picture;

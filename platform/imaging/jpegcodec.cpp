@@ -6,6 +6,7 @@
 
 #include <jerror.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace pix::imaging {
@@ -26,27 +27,6 @@ void onProgress(j_common_ptr cinfo) {
 
 bool quarterTurn(int orientation) {
     return orientation >= 5;
-}
-
-int rotateFlipForOrientation(int orientation) {
-    switch (orientation) {
-    case 2:
-        return RotateNoneFlipX;
-    case 3:
-        return Rotate180FlipNone;
-    case 4:
-        return Rotate180FlipX;
-    case 5:
-        return Rotate90FlipX;
-    case 6:
-        return Rotate90FlipNone;
-    case 7:
-        return Rotate270FlipX;
-    case 8:
-        return Rotate270FlipNone;
-    default:
-        return RotateNoneFlipNone;
-    }
 }
 
 // The largest DCT reduction (1/8, 1/4, 1/2) whose result still covers minSize.
@@ -90,14 +70,29 @@ bool createDecompressor(DecodeState& s) {
     return true;
 }
 
+// Huffman coding spends at least one bit on every block of the first scan (its DC difference),
+// so a file shorter than that cannot hold the picture its frame header claims, and is refused
+// before the picture is allocated. Arithmetic coding can spend less, though not a whole block
+// for a thirty-second of a bit.
+bool dataCanHoldFrame(const jpeg_decompress_struct& cinfo, std::size_t size) {
+    std::uint64_t blocks = 0;
+    for (int i = 0; i < cinfo.num_components; ++i)
+        blocks +=
+            std::uint64_t(cinfo.comp_info[i].width_in_blocks) * cinfo.comp_info[i].height_in_blocks;
+    const std::uint64_t blocksPerByte = cinfo.arith_code ? 256 : 8;
+    return blocks <= std::uint64_t(size) * blocksPerByte;
+}
+
 // Reads the header and fixes the output size and colour space. Returns false on a fatal error.
+// wholeFile: the data is the whole file, so its size bounds the frame it can hold.
 bool startDecode(DecodeState& s, const unsigned char* data, std::size_t size, QSize minSize,
-                 int orientation) {
+                 int orientation, bool wholeFile = true) {
     if (setjmp(s.errors.jump))
         return false;
     jpeg_mem_src(&s.cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&s.cinfo, TRUE);
-    if (!sizeAllowed(s.cinfo.image_width, s.cinfo.image_height))
+    if (!sizeAllowed(s.cinfo.image_width, s.cinfo.image_height) ||
+        (wholeFile && !dataCanHoldFrame(s.cinfo, size)))
         return false;
     if (quarterTurn(orientation))
         minSize.transpose();
@@ -123,7 +118,7 @@ struct Band {
     std::vector<JSAMPROW> rows;
 };
 
-bool readPixels(DecodeState& s, QImage& image, int type, Band& band) {
+bool readPixels(DecodeState& s, QImage& image, RotateFlipType type, Band& band) {
     if (setjmp(s.errors.jump))
         return false;
     jpeg_start_decompress(&s.cinfo);
@@ -188,6 +183,32 @@ Status measureJpeg(const unsigned char* data, std::size_t size, QSize& size_out)
     return Status::Ok;
 }
 
+Status planJpegDecode(const unsigned char* data, std::size_t size, QSize minSize, JpegPlan& plan) {
+    const int orientation = jpegExifOrientation(data, size);
+    DecodeState s;
+    jpeg::install(*reinterpret_cast<jpeg_common_struct*>(&s.cinfo), s.errors);
+    if (!createDecompressor(s))
+        return Status::OutOfMemory;
+    const bool ok = startDecode(s, data, size, minSize, orientation, false);
+    JpegPlan result;
+    if (ok) {
+        const QSize output(int(s.cinfo.output_width), int(s.cinfo.output_height));
+        result.upright = quarterTurn(orientation) ? output.transposed() : output;
+        if (s.cinfo.progressive_mode || s.cinfo.buffered_image) {
+            for (int i = 0; i < s.cinfo.num_components; ++i)
+                result.coefficientBytes += std::uint64_t(s.cinfo.comp_info[i].width_in_blocks) *
+                                           s.cinfo.comp_info[i].height_in_blocks * DCTSIZE2 *
+                                           sizeof(JCOEF);
+        }
+    }
+    const bool allowed = sizeAllowed(s.cinfo.image_width, s.cinfo.image_height);
+    jpeg_destroy_decompress(&s.cinfo);
+    if (!ok)
+        return allowed || s.cinfo.image_width == 0 ? Status::CorruptData : Status::TooLarge;
+    plan = result;
+    return Status::Ok;
+}
+
 Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint& hint,
                   Picture& out) {
     const int orientation = jpegExifOrientation(data, size);
@@ -198,7 +219,8 @@ Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint&
     jpeg_progress_mgr progress{};
     progress.progress_monitor = onProgress;
 
-    const int type = composeRotateFlip(rotateFlipForOrientation(orientation), hint.rotateFlip);
+    const RotateFlipType type =
+        composeRotateFlip(rotateFlipForOrientation(orientation), hint.rotateFlip);
     Status status = Status::CorruptData;
     Picture picture;
     Band band;
@@ -224,6 +246,13 @@ Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint&
     } else {
         status = Status::TooLarge;
     }
+    if (status == Status::Ok && s.cinfo.scale_denom > 1) {
+        // The last column and row of a reduced picture may stand for part of a pixel only.
+        const double denom = s.cinfo.scale_denom;
+        const QRectF stored(0, 0, s.cinfo.image_width / denom, s.cinfo.image_height / denom);
+        const QSize output(int(s.cinfo.output_width), int(s.cinfo.output_height));
+        picture.setContent(rotatedArea(stored, output, type));
+    }
     jpeg_destroy_decompress(&s.cinfo);
     if (status == Status::Ok)
         out = std::move(picture);
@@ -241,8 +270,16 @@ void onMessage(j_common_ptr cinfo, int level) {
     if (level >= 0)
         return; // trace messages
     ++manager->warnings;
-    if (manager->base.msg_code == JWRN_JPEG_EOF)
+    // The data ended, or a marker came, before the scan had all its rows. libjpeg would fill
+    // the rest with grey and carry on; a picture with invented rows is refused, whether or not
+    // an end-of-image marker follows the cut, and at once rather than after filling the rows
+    // that are left.
+    const int code = manager->base.msg_code;
+    if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER) {
         manager->truncated = true;
+        if (cinfo->is_decompressor)
+            fail(cinfo);
+    }
 }
 
 } // namespace

@@ -17,6 +17,11 @@ Picture::Picture(QImage image) : image_(std::move(image)) {
     }
 }
 
+QRectF Picture::content() const {
+    const QRectF whole(0, 0, image_.width(), image_.height());
+    return content_.isEmpty() ? whole : content_.intersected(whole);
+}
+
 QImage Picture::toStraightArgb() const {
     if (image_.isNull())
         return {};

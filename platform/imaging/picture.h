@@ -4,6 +4,7 @@
 #include "platform/imaging/status.h"
 
 #include <QImage>
+#include <QRectF>
 #include <QtGlobal>
 #include <cstdint>
 
@@ -37,12 +38,20 @@ public:
     const QImage& image() const { return image_; }
     QImage& image() { return image_; }
 
+    // The part of the pixel grid the picture covers, in pixels: the whole image, except for a
+    // JPEG decoded at a reduced scale whose last column or row stands for only part of a pixel
+    // (401 pixels at 1/8 cover 50.125 of 51). Resampling takes this part, so the reduced
+    // picture lands where the full one would.
+    QRectF content() const;
+    void setContent(const QRectF& content) { content_ = content; }
+
     // The pixels with straight (not premultiplied) alpha, as encoders want them. For an opaque
     // picture the pixels are shared, not copied.
     QImage toStraightArgb() const;
 
 private:
     QImage image_;
+    QRectF content_; // empty: the whole image
 };
 
 // True when some pixel of a 32-bit image is not fully opaque.

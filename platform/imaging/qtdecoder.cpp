@@ -1,9 +1,10 @@
 #include "platform/imaging/qtdecoder.h"
 
+#include "platform/imaging/pngchunks.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QtEndian>
-#include <cstring>
 #include <mutex>
 
 namespace pix::imaging {
@@ -14,10 +15,6 @@ const char* qtFormatName(ImageFormat format) {
     switch (format) {
     case ImageFormat::Png:
         return "png";
-    case ImageFormat::Tiff:
-        return "tiff";
-    case ImageFormat::Ico:
-        return "ico";
     default:
         return "";
     }
@@ -30,40 +27,11 @@ void raiseQtAllocationLimit() {
     std::call_once(once, [] { QImageReader::setAllocationLimit(int((kMaxPixels * 8) >> 20)); });
 }
 
-// The icon directory entry with the most pixels, and among equals the deepest one. A width or
-// height byte of 0 stands for 256; PNG-compressed entries are at least that large.
-int largestIconEntry(const unsigned char* data, std::size_t size) {
-    const std::size_t count = qFromLittleEndian<quint16>(data + 4);
-    int best = -1;
-    long long bestArea = -1;
-    int bestDepth = -1;
-    for (std::size_t i = 0; i < count && 6 + 16 * (i + 1) <= size; ++i) {
-        const unsigned char* e = data + 6 + 16 * i;
-        const long long w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
-        const int depth = qFromLittleEndian<quint16>(e + 6);
-        if (w * h > bestArea || (w * h == bestArea && depth > bestDepth)) {
-            best = int(i);
-            bestArea = w * h;
-            bestDepth = depth;
-        }
-    }
-    return best;
-}
-
-// Every PNG chunk must lie within the file. libpng allocates a chunk's declared length before
-// reading it, so a few hundred hostile bytes could otherwise ask for gigabytes.
-bool pngChunksFit(const unsigned char* data, std::size_t size) {
-    constexpr std::size_t kSignature = 8, kChunkOverhead = 12; // length, type, checksum
-    std::size_t at = kSignature;
-    while (at + kChunkOverhead <= size) {
-        const std::size_t length = qFromBigEndian<quint32>(data + at);
-        if (length > size - at - kChunkOverhead)
-            return false;
-        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
-            return true;
-        at += kChunkOverhead + length;
-    }
-    return false; // no end chunk: truncated
+// The chunk checks that must pass before Qt's reader is given the data.
+bool framingFits(const unsigned char* data, std::size_t size, ImageFormat format, bool headerOnly) {
+    if (format == ImageFormat::Png)
+        return headerOnly ? pngHeaderChunksFit(data, size) : pngChunksFit(data, size);
+    return true;
 }
 
 struct Reader {
@@ -78,13 +46,8 @@ struct Reader {
         buffer.open(QIODevice::ReadOnly);
         reader.setDevice(&buffer);
         reader.setFormat(qtFormatName(format));
-        reader.setAutoTransform(true); // TIFF orientation tag: pictures are shown upright
+        reader.setAutoTransform(true); // an orientation in the metadata: shown upright
         reader.setDecideFormatFromContent(false);
-        if (format == ImageFormat::Ico) {
-            const int entry = largestIconEntry(data, size);
-            if (entry > 0)
-                reader.jumpToImage(entry);
-        }
     }
 
     QSize uprightSize() {
@@ -98,12 +61,14 @@ struct Reader {
 } // namespace
 
 Status decodeWithQt(const unsigned char* data, std::size_t size, ImageFormat format, Picture& out) {
-    if (format == ImageFormat::Png && !pngChunksFit(data, size))
+    if (!framingFits(data, size, format, false))
         return Status::CorruptData;
     Reader r(data, size, format);
     const QSize declared = r.uprightSize();
     if (declared.isValid() && !sizeAllowed(declared.width(), declared.height()))
         return Status::TooLarge;
+    if (format == ImageFormat::Png && !pngDataCanHoldImage(data, size))
+        return Status::CorruptData;
     QImage image;
     if (!r.reader.read(&image) || image.isNull()) {
         return r.reader.error() == QImageReader::UnsupportedFormatError ? Status::UnknownImageFormat
@@ -120,6 +85,8 @@ Status decodeWithQt(const unsigned char* data, std::size_t size, ImageFormat for
 
 Status measureWithQt(const unsigned char* data, std::size_t size, ImageFormat format,
                      QSize& size_out) {
+    if (!framingFits(data, size, format, true))
+        return Status::CorruptData;
     Reader r(data, size, format);
     const QSize upright = r.uprightSize();
     if (!upright.isValid() || upright.isEmpty())

@@ -1,4 +1,5 @@
-// Formats decoded through Qt's image readers (PNG, TIFF, ICO).
+// PNG through Qt's image reader, after checks of its framing that keep libpng from allocating
+// what the data cannot hold (for PNG files and PNG pictures inside icons).
 #pragma once
 
 #include "platform/imaging/decoder.h"

@@ -39,16 +39,26 @@ void normalise(const std::vector<double>& w, std::vector<std::int32_t>& out) {
     out.back() += kWeightOne - previous;
 }
 
+// The part of a source axis the output covers: from `from`, `length` source pixels, within the
+// `in` pixels of the image.
+struct Span {
+    int in;
+    double from, length;
+};
+
 // Area averaging: each output pixel is the mean of the source area it covers.
-void shrinkAxis(int in, int out, Axis& axis) {
-    const double scale = double(in) / out;
+void shrinkAxis(Span span, int out, Axis& axis) {
+    const double scale = span.length / out;
     std::vector<double> w;
     for (int i = 0; i < out; ++i) {
-        const double lo = i * scale, hi = (i + 1) * scale;
-        const int first = int(lo), last = std::min(in - 1, int(std::ceil(hi)) - 1);
+        const double lo = span.from + i * scale, hi = span.from + (i + 1) * scale;
+        const int first = std::clamp(int(lo), 0, span.in - 1);
+        const int last = std::clamp(int(std::ceil(hi)) - 1, first, span.in - 1);
         w.clear();
         for (int j = first; j <= last; ++j)
-            w.push_back(std::min<double>(hi, j + 1) - std::max<double>(lo, j));
+            w.push_back(std::max(0.0, std::min<double>(hi, j + 1) - std::max<double>(lo, j)));
+        if (std::all_of(w.begin(), w.end(), [](double v) { return v <= 0; }))
+            w.assign(w.size(), 1.0);
         axis.start.push_back(first);
         axis.count.push_back(int(w.size()));
         axis.offset.push_back(int(axis.weights.size()));
@@ -57,15 +67,16 @@ void shrinkAxis(int in, int out, Axis& axis) {
 }
 
 // Bilinear interpolation between the two nearest source pixels, pixel centres aligned.
-void growAxis(int in, int out, Axis& axis) {
-    const double scale = double(in) / out;
+void growAxis(Span span, int out, Axis& axis) {
+    const double scale = span.length / out;
     std::vector<double> w;
     for (int i = 0; i < out; ++i) {
-        const double pos = std::clamp((i + 0.5) * scale - 0.5, 0.0, double(in - 1));
-        const int first = std::min(int(pos), in - 1);
+        const double pos =
+            std::clamp(span.from + (i + 0.5) * scale - 0.5, 0.0, double(span.in - 1));
+        const int first = std::min(int(pos), span.in - 1);
         const double frac = pos - first;
         w.assign({1.0 - frac});
-        if (first + 1 < in && frac > 0)
+        if (first + 1 < span.in && frac > 0)
             w.push_back(frac);
         axis.start.push_back(first);
         axis.count.push_back(int(w.size()));
@@ -74,12 +85,12 @@ void growAxis(int in, int out, Axis& axis) {
     }
 }
 
-Axis makeAxis(int in, int out) {
+Axis makeAxis(Span span, int out) {
     Axis axis;
-    if (out < in)
-        shrinkAxis(in, out, axis);
+    if (out < span.length)
+        shrinkAxis(span, out, axis);
     else
-        growAxis(in, out, axis);
+        growAxis(span, out, axis);
     return axis;
 }
 
@@ -112,15 +123,19 @@ int toByte(std::int32_t v) {
 } // namespace
 
 QImage resampleImage(const QImage& source, int width, int height) {
-    if (source.isNull() || width <= 0 || height <= 0)
+    return resampleImage(source, QRectF(0, 0, source.width(), source.height()), width, height);
+}
+
+QImage resampleImage(const QImage& source, const QRectF& area, int width, int height) {
+    if (source.isNull() || width <= 0 || height <= 0 || area.isEmpty())
         return {};
-    if (source.width() == width && source.height() == height)
+    if (source.width() == width && source.height() == height && area == source.rect())
         return source;
     QImage target(width, height, source.format());
     if (target.isNull())
         return target;
-    const Axis ax = makeAxis(source.width(), width);
-    const Axis ay = makeAxis(source.height(), height);
+    const Axis ax = makeAxis({source.width(), area.x(), area.width()}, width);
+    const Axis ay = makeAxis({source.height(), area.y(), area.height()}, height);
 
     // Rows of the horizontal pass, computed once each and kept while output rows need them.
     const std::size_t rowValues = std::size_t(width) * 4;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRectF>
 
 namespace pix::imaging {
 
@@ -9,5 +10,9 @@ namespace pix::imaging {
 // image when the allocation fails. Colours are averaged premultiplied, so transparent pixels
 // leave no dark fringes.
 QImage resampleImage(const QImage& source, int width, int height);
+
+// The same, from the part `area` of the source's pixel grid (fractions of a pixel allowed)
+// instead of the whole.
+QImage resampleImage(const QImage& source, const QRectF& area, int width, int height);
 
 } // namespace pix::imaging

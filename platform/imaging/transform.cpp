@@ -11,7 +11,7 @@ namespace pix::imaging {
 
 namespace {
 
-bool isQuarterTurn(int type) {
+bool isQuarterTurn(RotateFlipType type) {
     return type % 2 == 1;
 }
 
@@ -21,7 +21,7 @@ struct Matrix {
     int a, b, c, d; // x' = a x + b y, y' = c x + d y
 };
 
-Matrix matrixOf(int type) {
+Matrix matrixOf(RotateFlipType type) {
     static constexpr Matrix kTurns[4] = {
         {1, 0, 0, 1}, {0, -1, 1, 0}, {-1, 0, 0, -1}, {0, 1, -1, 0}};
     Matrix m = kTurns[type % 4];
@@ -46,11 +46,12 @@ bool isBlank(const Picture& picture) {
 
 } // namespace
 
-int composeRotateFlip(int first, int second) {
+RotateFlipType composeRotateFlip(RotateFlipType first, RotateFlipType second) {
     const Matrix f = matrixOf(first), s = matrixOf(second);
     const Matrix m = {s.a * f.a + s.b * f.c, s.a * f.b + s.b * f.d, s.c * f.a + s.d * f.c,
                       s.c * f.b + s.d * f.d};
-    for (int type = RotateNoneFlipNone; type <= Rotate270FlipX; ++type) {
+    for (int value = RotateNoneFlipNone; value <= Rotate270FlipX; ++value) {
+        const auto type = RotateFlipType(value);
         const Matrix t = matrixOf(type);
         if (t.a == m.a && t.b == m.b && t.c == m.c && t.d == m.d)
             return type;
@@ -58,7 +59,28 @@ int composeRotateFlip(int first, int second) {
     return RotateNoneFlipNone; // not reached: the eight types form a group
 }
 
-QSize rotatedSize(int width, int height, int type) {
+RotateFlipType rotateFlipForOrientation(int orientation) {
+    switch (orientation) {
+    case 2:
+        return RotateNoneFlipX;
+    case 3:
+        return Rotate180FlipNone;
+    case 4:
+        return Rotate180FlipX;
+    case 5:
+        return Rotate90FlipX;
+    case 6:
+        return Rotate90FlipNone;
+    case 7:
+        return Rotate270FlipX;
+    case 8:
+        return Rotate270FlipNone;
+    default:
+        return RotateNoneFlipNone;
+    }
+}
+
+QSize rotatedSize(int width, int height, RotateFlipType type) {
     return isQuarterTurn(type) ? QSize(height, width) : QSize(width, height);
 }
 
@@ -70,7 +92,7 @@ struct RowPlacement {
     int x0, y0, dx, dy;
 };
 
-RowPlacement placeRow(int y, QSize sourceSize, int targetWidth, int type) {
+RowPlacement placeRow(int y, QSize sourceSize, int targetWidth, RotateFlipType type) {
     const int w = sourceSize.width(), h = sourceSize.height();
     RowPlacement p{};
     switch (type % 4) {
@@ -97,7 +119,7 @@ RowPlacement placeRow(int y, QSize sourceSize, int targetWidth, int type) {
 } // namespace
 
 void copyRowsRotated(const uchar* rows, qsizetype stride, int firstRow, int count, QSize sourceSize,
-                     int type, QImage& target) {
+                     RotateFlipType type, QImage& target) {
     const int w = sourceSize.width();
     const qsizetype pitch = target.bytesPerLine() / qsizetype(sizeof(QRgb));
     auto* base = reinterpret_cast<QRgb*>(target.bits());
@@ -128,13 +150,34 @@ void copyRowsRotated(const uchar* rows, qsizetype stride, int firstRow, int coun
     }
 }
 
-Status rotateFlip(Picture& picture, int type) {
-    if (type < RotateNoneFlipNone || type > Rotate270FlipX)
-        return Status::InvalidParameter;
-    if (picture.isNull())
-        return Status::InvalidParameter;
-    if (type == RotateNoneFlipNone)
-        return Status::Ok;
+QRectF rotatedArea(const QRectF& area, QSize size, RotateFlipType type) {
+    const double w = size.width(), h = size.height();
+    const auto map = [&](QPointF p) {
+        QPointF q;
+        switch (type % 4) {
+        case 0:
+            q = p;
+            break;
+        case 1:
+            q = QPointF(h - p.y(), p.x());
+            break;
+        case 2:
+            q = QPointF(w - p.x(), h - p.y());
+            break;
+        default:
+            q = QPointF(p.y(), w - p.x());
+            break;
+        }
+        if (type >= RotateNoneFlipX)
+            q.setX((isQuarterTurn(type) ? h : w) - q.x());
+        return q;
+    };
+    return QRectF(map(area.topLeft()), map(area.bottomRight())).normalized();
+}
+
+namespace {
+
+Status turnPixels(Picture& picture, RotateFlipType type) {
     QImage& image = picture.image();
     switch (type) {
     case Rotate180FlipNone:
@@ -161,6 +204,23 @@ Status rotateFlip(Picture& picture, int type) {
     return Status::Ok;
 }
 
+} // namespace
+
+Status rotateFlip(Picture& picture, RotateFlipType type) {
+    if (!isRotateFlipType(type))
+        return Status::InvalidParameter;
+    if (picture.isNull())
+        return Status::InvalidParameter;
+    if (type == RotateNoneFlipNone)
+        return Status::Ok;
+    const QSize size = picture.image().size();
+    const QRectF area = picture.content();
+    const Status status = turnPixels(picture, type);
+    if (status == Status::Ok && area != QRectF(QPointF(0, 0), size))
+        picture.setContent(rotatedArea(area, size, type));
+    return status;
+}
+
 Status createPicture(int width, int height, Picture& out) {
     Picture picture;
     const Status status = allocatePicture(width, height, true, picture);
@@ -178,7 +238,7 @@ Status resizePicture(const Picture& source, int width, int height, Picture& out)
         return Status::TooLarge;
     QImage scaled;
     const Status status = guarded([&] {
-        scaled = resampleImage(source.image(), width, height);
+        scaled = resampleImage(source.image(), source.content(), width, height);
         return scaled.isNull() ? Status::OutOfMemory : Status::Ok;
     });
     if (status == Status::Ok)

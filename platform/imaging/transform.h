@@ -7,8 +7,9 @@ namespace pix::imaging {
 
 // Rotate-flip types: 0 none, 1 90 degrees, 2 180, 3 270 (all clockwise), 4 mirror only,
 // 5 90 then mirror, 6 180 then mirror, 7 270 then mirror. The mirror flips about the vertical
-// axis after the turn. Quarter turns exchange width and height.
-enum RotateFlipType {
+// axis after the turn. Quarter turns exchange width and height. The type is int-sized so that a
+// value from outside the eight (a file, a cast) can be held and refused.
+enum RotateFlipType : int {
     RotateNoneFlipNone = 0,
     Rotate90FlipNone = 1,
     Rotate180FlipNone = 2,
@@ -19,20 +20,34 @@ enum RotateFlipType {
     Rotate270FlipX = 7,
 };
 
-Status rotateFlip(Picture& picture, int type);
+// True for the eight values above (a type read from a file or a caller may be anything).
+constexpr bool isRotateFlipType(int value) {
+    return value >= RotateNoneFlipNone && value <= Rotate270FlipX;
+}
+
+// InvalidParameter for a value outside the eight types.
+Status rotateFlip(Picture& picture, RotateFlipType type);
 
 // The one rotate-flip type that has the effect of `first` followed by `second`.
-int composeRotateFlip(int first, int second);
+RotateFlipType composeRotateFlip(RotateFlipType first, RotateFlipType second);
+
+// The rotate-flip type that makes a picture with this Exif or TIFF orientation (1 to 8) upright;
+// none for values outside that range.
+RotateFlipType rotateFlipForOrientation(int orientation);
+
+// Where the rotate-flip type moves a part of a picture of the given size (pixel coordinates,
+// fractions allowed).
+QRectF rotatedArea(const QRectF& area, QSize size, RotateFlipType type);
 
 // The size of a width x height picture after the rotate-flip type.
-QSize rotatedSize(int width, int height, int type);
+QSize rotatedSize(int width, int height, RotateFlipType type);
 
 // Copies `count` rows of a sourceWidth x sourceHeight picture, starting at source row `firstRow`
 // (rows `stride` bytes apart from `rows`), to where the rotate-flip type puts them in `target`,
 // which has the rotated size. Decoders use it to turn a picture band by band as it is decoded,
 // so that the upright picture is never held twice.
 void copyRowsRotated(const uchar* rows, qsizetype stride, int firstRow, int count, QSize sourceSize,
-                     int type, QImage& target);
+                     RotateFlipType type, QImage& target);
 
 // A new fully transparent 32-bit ARGB picture.
 Status createPicture(int width, int height, Picture& out);

@@ -1,5 +1,6 @@
 // The BMP decoder against the corpus in tests/data/bmp (each file beside its reference PNG), and
 // against truncated and hostile files.
+#include "imaging/memorywatch.h"
 #include "platform/imaging/bmpdecoder.h"
 
 #include <QDir>
@@ -195,15 +196,15 @@ TEST(BmpDecoder, HostileHeadersFail) {
     EXPECT_EQ(decode(QByteArray()), Status::UnknownImageFormat);
 }
 
-// A 4x2 RLE picture with a two-colour palette and the given stream.
-QByteArray rleFile(int compression, const QByteArray& stream) {
+// A width x height RLE picture with a two-colour palette and the given stream.
+QByteArray rleFile(int compression, const QByteArray& stream, int width = 4, int height = 2) {
     QByteArray b(14 + 40 + 8, '\0');
     b[0] = 'B';
     b[1] = 'M';
     put32(b, 10, 14 + 40 + 8);
     put32(b, 14, 40);
-    put32(b, 18, 4);
-    put32(b, 22, 2);
+    put32(b, 18, std::uint32_t(width));
+    put32(b, 22, std::uint32_t(height));
     put16(b, 26, 1);
     put16(b, 28, compression == 1 ? 8 : 4);
     put32(b, 30, compression);
@@ -239,6 +240,18 @@ TEST(BmpDecoder, RunLengthStreams) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(decode(rleFile(c.compression, c.stream)), c.expected) << c.what;
+}
+
+TEST(BmpDecoder, AFewRunLengthBytesCannotClaimAGigabytePicture) {
+    // 16384 x 16384 ended at once: lawful, but the picture would be cleared in full first.
+    const QByteArray huge = rleFile(1, QByteArray::fromHex("0001"), 16384, 16384);
+    const test::PeakGrowth growth;
+    EXPECT_EQ(decode(huge), Status::CorruptData);
+    EXPECT_LT(growth.megabytes(), 40);
+    // Up to 16 million pixels, an early end is believed as before.
+    Picture picture;
+    ASSERT_EQ(decode(rleFile(1, QByteArray::fromHex("0001"), 4000, 4000), picture), Status::Ok);
+    EXPECT_EQ(picture.image().pixel(3999, 3999), qRgb(0, 0, 0));
 }
 
 } // namespace

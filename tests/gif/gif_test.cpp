@@ -1,6 +1,7 @@
 // Decoding GIF files: ImageMagick-made files against ImageMagick's own decoding of frame 0,
 // hand-made files for odd layouts, and damaged files.
 #include "gif/gifbuilder.h"
+#include "imaging/memorywatch.h"
 #include "platform/imaging/gifdecoder.h"
 
 #include <QFile>
@@ -157,6 +158,32 @@ TEST(GifLayout, HugeScreenIsRefusedBeforeDecoding) {
     EXPECT_EQ(decode(bytes, picture), Status::TooLarge);
     EXPECT_EQ(measure(bytes, measured), Status::TooLarge);
     EXPECT_EQ(decode(QByteArray("not a gif at all"), picture), Status::UnknownImageFormat);
+}
+
+TEST(GifLayout, AFrameLargerThanItsDataCanHoldIsRefusedBeforeAllocating) {
+    // 16384 x 16384 transparent-capable pixels from a few bytes of LZW data: a gigabyte canvas
+    // that would be cleared before the first row fails.
+    const QByteArray bytes =
+        GifBuilder(16384, 16384, kRedGreen)
+            .frame(
+                {.width = 16384, .height = 16384, .indices = {0, 1, 0, 1}, .transparentIndex = 0})
+            .finish();
+    const test::PeakGrowth growth;
+    Picture picture;
+    EXPECT_EQ(decode(bytes, picture), Status::CorruptData);
+    EXPECT_LT(growth.megabytes(), 40);
+}
+
+TEST(GifLayout, AScreenLargerThanItsDataCanFillIsRefusedBeforeAllocating) {
+    const QByteArray huge = GifBuilder(16384, 16384, kRedGreen).frame({.indices = {0}}).finish();
+    const test::PeakGrowth growth;
+    Picture picture;
+    EXPECT_EQ(decode(huge, picture), Status::CorruptData);
+    EXPECT_LT(growth.megabytes(), 40);
+    // A screen of up to 16 million pixels around a small frame is believed.
+    ASSERT_EQ(decode(GifBuilder(4000, 4000, kRedGreen).frame({.indices = {0}}).finish(), picture),
+              Status::Ok);
+    EXPECT_EQ(picture.image().size(), QSize(4000, 4000));
 }
 
 // Cutting a file anywhere never crashes. A cut before the first frame's pixels are all present

@@ -39,21 +39,6 @@ QByteArray withExifOrientation(QByteArray jpeg, int orientation) {
     return jpeg;
 }
 
-std::uint32_t crc32(const QByteArray& data) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (const char ch : data) {
-        crc ^= std::uint8_t(ch);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void putBE32(QByteArray& b, int at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = char(v >> (24 - 8 * i));
-}
-
 TEST(Detect, RecognisesFormatsByContentNotByName) {
     QTemporaryDir dir;
     const QString misnamed = dir.filePath("really-a-png.jpg");
@@ -88,7 +73,7 @@ TEST(Jpeg, TurningWhileDecodingEqualsTurningTheUprightPicture) {
     for (const QByteArray& jpeg : {plain, withExifOrientation(plain, 6)}) {
         Picture upright;
         ASSERT_EQ(decodeBytes(jpeg, upright), Status::Ok);
-        for (int type = 0; type < 8; ++type) {
+        for (RotateFlipType type : test::kAllRotateFlipTypes) {
             SCOPED_TRACE(type);
             Picture expected = upright;
             ASSERT_EQ(rotateFlip(expected, type), Status::Ok);
@@ -126,8 +111,8 @@ TEST(Decoder, OtherFormatsAreTurnedAfterDecodingAndBadTypesRefused) {
     ASSERT_EQ(decodeBytes(png, picture, {QSize(), Rotate90FlipX}), Status::Ok);
     EXPECT_EQ(picture.image().size(), QSize(20, 40));
     EXPECT_EQ(picture.image().pixel(2, 2), test::kRed);
-    EXPECT_EQ(decodeBytes(png, picture, {QSize(), 8}), Status::InvalidParameter);
-    EXPECT_EQ(decodeBytes(png, picture, {QSize(), -1}), Status::InvalidParameter);
+    EXPECT_EQ(decodeBytes(png, picture, {QSize(), RotateFlipType(8)}), Status::InvalidParameter);
+    EXPECT_EQ(decodeBytes(png, picture, {QSize(), RotateFlipType(-1)}), Status::InvalidParameter);
 }
 
 TEST(Jpeg, ExifOrientationGivesTheUprightPictureAndSize) {
@@ -176,6 +161,40 @@ TEST(Jpeg, ReducedScaleNeverGoesBelowTheRequestedSize) {
     EXPECT_EQ(turned.image().size(), QSize(150, 200));
 }
 
+// The number of dark columns in row y, in fractions of a pixel: where a dark-to-light edge lies.
+double edgeColumn(const QImage& image, int y) {
+    double dark = 0;
+    for (int x = 0; x < image.width(); ++x)
+        dark += 1.0 - qGray(image.pixel(x, y)) / 255.0;
+    return dark;
+}
+
+TEST(Jpeg, AReducedPictureLandsWhereTheFullOneWouldWhenScaled) {
+    // 401 x 301: the reduced pictures' last column and row stand for part of a pixel. Black up
+    // to column 200, white after; the output edge belongs at 200 / 401 of its width.
+    QImage source(401, 301, QImage::Format_RGB32);
+    source.fill(Qt::white);
+    for (int y = 0; y < source.height(); ++y)
+        for (int x = 0; x < 200; ++x)
+            source.setPixel(x, y, qRgb(0, 0, 0));
+    const QByteArray jpeg = test::encodeToMemory(Picture(source), "image/jpeg", 100);
+    for (RotateFlipType type : {RotateNoneFlipNone, RotateNoneFlipX, Rotate180FlipNone}) {
+        for (const QSize hint : {QSize(51, 38), QSize(101, 76), QSize(201, 151)}) {
+            SCOPED_TRACE(testing::Message() << hint.width() << " type " << type);
+            Picture reduced;
+            ASSERT_EQ(decodeBytes(jpeg, reduced, {hint, type}), Status::Ok);
+            ASSERT_LT(reduced.width(), 401);
+            Picture output;
+            ASSERT_EQ(resizePicture(reduced, 100, 75, output), Status::Ok);
+            const double dark = edgeColumn(output.image(), 37);
+            EXPECT_NEAR(dark, 100 * 200 / 401.0, 0.2);
+            // Mirrored, the black part is on the right.
+            const bool onLeft = qGray(output.image().pixel(0, 37)) < 128;
+            EXPECT_EQ(onLeft, type == RotateNoneFlipNone);
+        }
+    }
+}
+
 TEST(Ico, DecodesTheLargestIcon) {
     Picture picture;
     ASSERT_EQ(decodeFile(QString(PIXOVIA_TEST_DATA) + "/ico/three-sizes.ico", picture), Status::Ok);
@@ -208,9 +227,9 @@ TEST(HostileInput, TruncatedFilesFailWithoutCrashing) {
 TEST(HostileInput, OversizedHeadersAreRefusedBeforeAllocating) {
     // PNG: a 100000 x 100000 header with a valid checksum.
     QByteArray png = test::encodeToMemory(test::quadrants(4, 4), "image/png");
-    putBE32(png, 16, 100000);
-    putBE32(png, 20, 100000);
-    putBE32(png, 29, crc32(png.mid(12, 17)));
+    test::putBE32(png, 16, 100000);
+    test::putBE32(png, 20, 100000);
+    test::putBE32(png, 29, test::crc32(png.mid(12, 17)));
     // JPEG: a 65500 x 65500 frame.
     QByteArray jpeg = test::encodeToMemory(test::quadrants(16, 16), "image/jpeg", 80);
     const int sof = int(jpeg.indexOf(QByteArray("\xFF\xC0", 2)));

@@ -75,4 +75,19 @@ int maxChannelDifference(const QImage& a, const QImage& b) {
     return worst;
 }
 
+std::uint32_t crc32(const QByteArray& data) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char ch : data) {
+        crc ^= std::uint8_t(ch);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void putBE32(QByteArray& bytes, int at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = char(value >> (24 - 8 * i));
+}
+
 } // namespace pix::imaging::test

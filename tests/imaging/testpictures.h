@@ -2,9 +2,11 @@
 #pragma once
 
 #include "platform/imaging/picture.h"
+#include "platform/imaging/transform.h"
 
 #include <QByteArray>
 #include <QColor>
+#include <cstdint>
 
 namespace pix::imaging::test {
 
@@ -30,6 +32,15 @@ QByteArray encodeToMemory(const Picture& picture, const char* mimeType, int qual
 
 // Largest difference of any channel between two pictures of the same size (straight alpha).
 int maxChannelDifference(const QImage& a, const QImage& b);
+
+// The CRC-32 of PNG chunks, and a big-endian 32-bit value written into bytes, for editing
+// PNG headers.
+std::uint32_t crc32(const QByteArray& data);
+void putBE32(QByteArray& bytes, int at, std::uint32_t value);
+
+constexpr RotateFlipType kAllRotateFlipTypes[] = {
+    RotateNoneFlipNone, Rotate90FlipNone, Rotate180FlipNone, Rotate270FlipNone,
+    RotateNoneFlipX,    Rotate90FlipX,    Rotate180FlipX,    Rotate270FlipX};
 
 constexpr QRgb kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kYellow = 0xFFFFFF00;
 

@@ -13,7 +13,7 @@ using test::kRed;
 using test::kYellow;
 
 struct RotateFlipCase {
-    int type;
+    RotateFlipType type;
     QSize size; // of a 40 x 20 source afterwards
     test::Quadrants expected;
 };
@@ -55,8 +55,8 @@ TEST(RotateFlip, FourQuarterTurnsGiveBackTheOriginalExactly) {
 
 TEST(RotateFlip, ComposedTypeEqualsTheTwoAppliedInTurn) {
     const Picture original = test::gradient(7, 4); // no symmetry: every type differs
-    for (int first = 0; first < 8; ++first) {
-        for (int second = 0; second < 8; ++second) {
+    for (RotateFlipType first : test::kAllRotateFlipTypes) {
+        for (RotateFlipType second : test::kAllRotateFlipTypes) {
             SCOPED_TRACE(testing::Message() << first << " then " << second);
             Picture stepwise = original;
             ASSERT_EQ(rotateFlip(stepwise, first), Status::Ok);
@@ -71,7 +71,7 @@ TEST(RotateFlip, ComposedTypeEqualsTheTwoAppliedInTurn) {
 TEST(RotateFlip, BandsCopiedOneAtATimeGiveTheWholeTurn) {
     const Picture original = test::gradient(45, 29);
     const QImage& source = original.image();
-    for (int type = 0; type < 8; ++type) {
+    for (RotateFlipType type : test::kAllRotateFlipTypes) {
         SCOPED_TRACE(type);
         Picture whole = original;
         ASSERT_EQ(rotateFlip(whole, type), Status::Ok);
@@ -89,10 +89,11 @@ TEST(RotateFlip, BandsCopiedOneAtATimeGiveTheWholeTurn) {
 
 TEST(RotateFlip, RefusesUnknownTypesAndNullPictures) {
     Picture picture = test::quadrants(4, 4);
-    EXPECT_EQ(rotateFlip(picture, 8), Status::InvalidParameter);
-    EXPECT_EQ(rotateFlip(picture, -1), Status::InvalidParameter);
+    // Values from outside (a file, a cast) may be anything.
+    EXPECT_EQ(rotateFlip(picture, RotateFlipType(8)), Status::InvalidParameter);
+    EXPECT_EQ(rotateFlip(picture, RotateFlipType(-1)), Status::InvalidParameter);
     Picture empty;
-    EXPECT_EQ(rotateFlip(empty, 1), Status::InvalidParameter);
+    EXPECT_EQ(rotateFlip(empty, Rotate90FlipNone), Status::InvalidParameter);
 }
 
 TEST(CreatePicture, IsTransparentAndRefusesAbsurdSizes) {

@@ -365,7 +365,11 @@ def build_v3_direct():
     direct_case('v3-24bit-topdown', info_header(40, 7, -5, 24), rows, bgr, 3, rows, top_down=True)
     direct_case('v3-32bit-xrgb', info_header(40, 7, 5, 32), rows, bgr, 4, rows)
     arows = rgba_rows(7, 5)
-    direct_case('v3-32bit-alpha-byte', info_header(40, 7, 5, 32), arows, bgra, 4, arows)
+    # The fourth byte of BI_RGB is unused, whatever it holds: only bit fields name an alpha.
+    opaque = [[px[:3] + (255,) for px in row] for row in arows]
+    direct_case('v3-32bit-alpha-byte', info_header(40, 7, 5, 32), arows, bgra, 4, opaque,
+                ref='computed', why='the fourth byte of BI_RGB is not alpha; ImageMagick reads it '
+                'as alpha')
     swapped = (0x000000FF, 0x0000FF00, 0x00FF0000, 0)
     direct_case('v3-32bit-bitfields', info_header(40, 7, 5, 32, 3), rows, field_encoder(swapped),
                 4, rows, extra=masks_after(*swapped[:3]))
@@ -402,9 +406,9 @@ def build_later_headers():
                 why='an alpha mask with zero alpha everywhere is shown opaque; ImageMagick shows '
                 'nothing')
     direct_case('v5-32bit-rgb', info_header(124, 7, 5, 32, masks=argb), rows, bgr, 4, rows)
-    direct_case('v5-32bit-rgb-alpha-byte', info_header(124, 7, 5, 32), arows, bgra, 4, arows,
-                ref='computed', why='ImageMagick uses the fourth byte as alpha after a '
-                '40-byte header only')
+    opaque = [[px[:3] + (255,) for px in row] for row in arows]
+    direct_case('v5-32bit-rgb-alpha-byte', info_header(124, 7, 5, 32), arows, bgra, 4, opaque,
+                ref='computed', why='the fourth byte of BI_RGB is not alpha')
     # Raw 10-bit values, most of them between two 8-bit levels, with a full 2-bit alpha.
     m1010 = (0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000)
     raw = [[((x * 151 + y * 37) % 1024, (x * 59 + y * 211 + 300) % 1024,

@@ -1,0 +1,53 @@
+// The thumbnail cache shared with file managers, after the freedesktop.org Thumbnail Managing
+// Standard: "normal" thumbnails (at most 128 pixels a side) as PNG files named by the MD5 of the
+// file's URI, holding the URI and the file's modification time; failures recorded under
+// fail/pixovia-1.0/ so that a broken picture is not decoded again until it changes.
+//
+// Every operation may be called from any thread. A cache that cannot be read or written only
+// costs time: lookups miss and stores fail quietly.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+
+namespace pix {
+
+class ThumbnailCache {
+public:
+    static constexpr int kNormalSize = 128;
+
+    /// The cache in root (the folder that holds normal/ and fail/); an empty root means the
+    /// user's: $XDG_CACHE_HOME/thumbnails, or ~/.cache/thumbnails.
+    explicit ThumbnailCache(const QString& root = QString());
+
+    const QString& root() const { return root_; }
+
+    /// "file:///..." of an absolute path, percent-encoded, and the cache's file name for it.
+    static QByteArray fileUri(const QString& path);
+    static QString cacheName(const QString& path);
+
+    /// The normal thumbnail of the file if one is cached for this modification time (seconds);
+    /// a null image when there is none, it is stale, or it is not a normal-size thumbnail.
+    QImage lookup(const QString& path, std::int64_t modified) const;
+
+    /// Stores a normal thumbnail (scaled down here if larger). True when written.
+    bool store(const QString& path, std::int64_t modified, const QImage& thumbnail,
+               QSize original = QSize()) const;
+
+    /// Failures: a file that could not be thumbnailed at this modification time.
+    bool recordFailure(const QString& path, std::int64_t modified) const;
+    bool hasFailure(const QString& path, std::int64_t modified) const;
+
+    /// True for files inside the cache itself, which are never thumbnailed.
+    bool contains(const QString& path) const;
+
+private:
+    bool write(const QString& folder, const QString& path, std::int64_t modified, QImage image,
+               QSize original) const;
+    QImage read(const QString& file, const QString& path, std::int64_t modified) const;
+
+    QString root_;
+};
+
+} // namespace pix

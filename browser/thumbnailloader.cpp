@@ -1,0 +1,131 @@
+// The thumbnail workers: one shared queue, a few threads, results posted to the owner's thread.
+#include "browser/thumbnailloader.h"
+
+#include "browser/thumbnailcache.h"
+
+#include <QHash>
+#include <QThread>
+#include <algorithm>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
+namespace pix {
+
+namespace {
+
+// Thumbnails are background work: their threads yield to the user-interface thread, so that the
+// window answers at once even while every core is decoding.
+void lowerThreadPriority() {
+#ifdef Q_OS_LINUX
+    // On Linux the nice value belongs to the thread.
+    static thread_local bool lowered = false;
+    if (!lowered) {
+        lowered = true;
+        setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 8);
+    }
+#endif
+}
+
+} // namespace
+
+ThumbnailLoader::ThumbnailLoader(std::shared_ptr<const ThumbnailCache> cache, int workers,
+                                 QObject* parent)
+    : QObject(parent), cache_(std::move(cache)),
+      workers_(workers > 0 ? workers : std::clamp(QThread::idealThreadCount(), 1, 4)) {
+    pool_.setMaxThreadCount(workers_);
+    // Workers idle between folders; let their threads end after a while.
+    pool_.setExpiryTimeout(10000);
+}
+
+ThumbnailLoader::~ThumbnailLoader() {
+    cancel();
+    pool_.waitForDone();
+    // Results still posted are destroyed with this object, on this thread: take the lock the
+    // workers posted them under, so that their last writes are visibly ordered before.
+    std::lock_guard<std::mutex> lock(mutex_);
+}
+
+void ThumbnailLoader::start(std::vector<Request> requests) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++generation_;
+    queue_.assign(std::make_move_iterator(requests.begin()),
+                  std::make_move_iterator(requests.end()));
+    launchWorkers();
+}
+
+void ThumbnailLoader::launchWorkers() {
+    const int wanted = std::min<int>(workers_, int(queue_.size()));
+    for (; running_ < wanted; ++running_)
+        pool_.start([this] { work(); });
+}
+
+void ThumbnailLoader::prioritize(const std::vector<int>& ids) {
+    QHash<int, int> rank;
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        rank.insert(ids[i], int(i));
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto front = std::stable_partition(queue_.begin(), queue_.end(),
+                                             [&](const Request& r) { return rank.contains(r.id); });
+    std::stable_sort(queue_.begin(), front, [&](const Request& a, const Request& b) {
+        return rank.value(a.id) < rank.value(b.id);
+    });
+}
+
+void ThumbnailLoader::cancel() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++generation_;
+    queue_.clear();
+}
+
+int ThumbnailLoader::pending() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return int(queue_.size()) + inFlight_;
+}
+
+bool ThumbnailLoader::waitForWorkers(int msecs) {
+    return pool_.waitForDone(msecs);
+}
+
+void ThumbnailLoader::work() {
+    lowerThreadPriority();
+    for (;;) {
+        Request request;
+        quint64 generation = 0;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (queue_.empty()) {
+                --running_;
+                return;
+            }
+            request = std::move(queue_.front());
+            queue_.pop_front();
+            generation = generation_;
+            ++inFlight_;
+        }
+        const ThumbnailResult result = makeBrowserThumbnail(request.path, cache_.get());
+        std::lock_guard<std::mutex> lock(mutex_);
+        --inFlight_;
+        if (generation != generation_)
+            continue;
+        // Posted under the lock, so a cancel on the owner's thread either comes before (and the
+        // result is dropped here) or after (and the check below drops it).
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, id = request.id, result] {
+                bool current = false;
+                {
+                    std::lock_guard<std::mutex> relock(mutex_);
+                    current = generation == generation_;
+                }
+                if (current && delivery_)
+                    delivery_(id, result);
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+} // namespace pix

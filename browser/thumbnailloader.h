@@ -1,0 +1,70 @@
+// Makes thumbnails on a few worker threads and hands each one to the user-interface thread.
+//
+// Requests wait in one queue that the caller can reorder (the visible rows first); only as many
+// pictures are decoded at once as there are workers, so memory stays bounded whatever the
+// folder holds. Every batch of requests carries a generation: starting a new batch or
+// cancelling drops what is still queued, and results of an older generation are never handed
+// on.
+#pragma once
+
+#include "browser/thumbnailmaker.h"
+
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace pix {
+
+class ThumbnailCache;
+
+class ThumbnailLoader : public QObject {
+public:
+    struct Request {
+        int id = -1; // the caller's key, e.g. a record index
+        QString path;
+    };
+    // Called on the thread that owns the loader, once per finished request of the current
+    // generation.
+    using Delivery = std::function<void(int id, const ThumbnailResult& result)>;
+
+    /// cache may be null (no shared cache). workers <= 0 picks one per core, at most four.
+    explicit ThumbnailLoader(std::shared_ptr<const ThumbnailCache> cache, int workers = 0,
+                             QObject* parent = nullptr);
+    ~ThumbnailLoader() override; // cancels and waits for the pictures being decoded
+
+    void setDelivery(Delivery delivery) { delivery_ = std::move(delivery); }
+
+    /// Replaces whatever is queued by these requests, in this order.
+    void start(std::vector<Request> requests);
+    /// Moves the queued requests with these ids to the front, in the order given.
+    void prioritize(const std::vector<int>& ids);
+    /// Drops the queued requests; results of pictures already being decoded are not delivered.
+    void cancel();
+
+    /// Requests queued or being decoded.
+    int pending() const;
+    /// Waits until no worker runs (results may still wait in the event queue).
+    bool waitForWorkers(int msecs = -1);
+
+private:
+    void work();
+    void launchWorkers(); // with mutex_ held
+
+    std::shared_ptr<const ThumbnailCache> cache_;
+    Delivery delivery_;
+    int workers_;
+    QThreadPool pool_;
+
+    mutable std::mutex mutex_;
+    std::deque<Request> queue_;
+    quint64 generation_ = 0;
+    int running_ = 0;  // workers started and not yet ended
+    int inFlight_ = 0; // requests being decoded
+};
+
+} // namespace pix

@@ -1,0 +1,33 @@
+// Making one picture's thumbnail for the image browser: from the shared cache when it holds a
+// fresh one, otherwise by decoding at a reduced scale, storing the result for next time.
+#pragma once
+
+#include "browser/imagelistmodel.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace pix {
+
+class ThumbnailCache;
+
+struct ThumbnailResult {
+    QImage cell; // kThumbnailWidth x kThumbnailHeight, null unless state is Ready
+    ThumbnailState state = ThumbnailState::Unavailable;
+};
+
+/// Pictures with more pixels than this are not decoded for a thumbnail, unless their decoder
+/// can read them at a reduced scale (JPEG): their row keeps the placeholder. This bounds the
+/// memory each thumbnail worker may take.
+inline constexpr std::int64_t kThumbnailPixelBudget = std::int64_t(1) << 26;
+
+/// The picture filling a cell of the given size: scaled so that it covers the cell, its
+/// proportions kept, and cut to the cell around its centre.
+QImage fillCell(const QImage& picture, QSize cell);
+
+/// The thumbnail of one file. cache may be null. A picture that cannot be decoded is Broken
+/// (and recorded as a failure in the cache); one that is too large to decode is Unavailable.
+ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* cache);
+
+} // namespace pix

@@ -1,0 +1,232 @@
+// The image browser: filling, thumbnails and the commands.
+#include "browser/view/listimageview.h"
+
+#include "browser/formatting.h"
+#include "browser/imagelisting.h"
+#include "browser/thumbnailcache.h"
+#include "browser/thumbnailloader.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMenu>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QTreeView>
+#include <algorithm>
+#include <set>
+
+namespace pix {
+
+CListImageView::CListImageView(QWidget* parent, std::shared_ptr<const ThumbnailCache> cache,
+                               int workers)
+    : QWidget(parent), model_(new ImageListModel(this)),
+      cancelListing_(std::make_shared<std::atomic<bool>>(false)) {
+    if (!cache)
+        cache = std::make_shared<ThumbnailCache>();
+    loader_ = std::make_unique<ThumbnailLoader>(std::move(cache), workers);
+    loader_->setDelivery([this](int id, const ThumbnailResult& result) {
+        model_->setThumbnail(id, result.cell, result.state);
+    });
+    listingPool_.setMaxThreadCount(1);
+    openUrl_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    createViews();
+    createActions();
+}
+
+CListImageView::~CListImageView() {
+    cancelListing_->store(true);
+    listingPool_.clear();
+    listingPool_.waitForDone();
+    loader_.reset();
+}
+
+QAbstractItemView* CListImageView::currentView() const {
+    if (model_->viewMode() == ImageListModel::ReportView)
+        return report_;
+    return thumbnails_;
+}
+
+void CListImageView::FillList(const QString& folder) {
+    folder_ = folder;
+    FillList();
+}
+
+void CListImageView::FillList() {
+    ++generation_;
+    cancelListing_->store(true);
+    cancelListing_ = std::make_shared<std::atomic<bool>>(false);
+    loader_->cancel();
+    model_->clear();
+    // The rows stand in listing order after a fill, so no column shows a sort mark.
+    report_->header()->setSortIndicatorShown(false);
+    updateActions();
+    listing_ = !folder_.isEmpty();
+    if (!listing_) {
+        unsetCursor();
+        return;
+    }
+    // The window stays usable while the folder is read; the cursor says it is busy.
+    setCursor(Qt::BusyCursor);
+
+    const quint64 generation = generation_;
+    const QString folder = folder_;
+    const QStringList patterns = FilterList();
+    const bool details = model_->viewMode() == ImageListModel::ReportView;
+    const std::shared_ptr<std::atomic<bool>> cancel = cancelListing_;
+    listingPool_.start([this, generation, folder, patterns, details, cancel] {
+        std::vector<ImageInfo> pictures = ListPictures(folder, patterns, details, cancel.get());
+        if (cancel->load())
+            return;
+        // Posted to this widget: the destructor waits for this task, so this is still alive,
+        // and a posted call dies with the widget.
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, pictures = std::move(pictures)]() mutable {
+                showListing(generation, std::move(pictures));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CListImageView::showListing(quint64 generation, std::vector<ImageInfo> pictures) {
+    if (generation != generation_)
+        return;
+    listing_ = false;
+    unsetCursor();
+    model_->append(std::move(pictures));
+    updateActions();
+    if (model_->viewMode() == ImageListModel::ThumbnailView)
+        requestThumbnails();
+    else
+        widenColumns();
+}
+
+void CListImageView::widenColumns() {
+    // The columns start at their usual widths; one too narrow for its title or for the texts
+    // of this folder (long dates, type names) grows to show them, up to a limit.
+    constexpr int kWidest = 260;
+    QHeaderView* header = report_->header();
+    for (int column = 0; column + 1 < kBrowserColumnCount; ++column) {
+        const int wanted = std::min(
+            kWidest,
+            std::max(header->sectionSizeHint(column),
+                     static_cast<const QAbstractItemView*>(report_)->sizeHintForColumn(column)));
+        if (header->sectionSize(column) < wanted)
+            header->resizeSection(column, wanted);
+    }
+}
+
+void CListImageView::requestThumbnails() {
+    std::vector<ThumbnailLoader::Request> requests;
+    requests.reserve(std::size_t(model_->recordCount()));
+    for (int row = 0; row < model_->rowCount(); ++row)
+        requests.push_back({model_->recordOfRow(row), model_->filePath(row)});
+    loader_->start(std::move(requests));
+    prioritizeVisible();
+}
+
+std::vector<int> CListImageView::visibleRows() const {
+    std::set<int> rows;
+    QWidget* viewport = thumbnails_->viewport();
+    const QSize grid = thumbnails_->gridSize().isValid() ? thumbnails_->gridSize() : QSize(32, 32);
+    // Sample the viewport cell by cell: cheap whatever the number of rows.
+    for (int y = grid.height() / 2; y < viewport->height() + grid.height() / 2;
+         y += grid.height() / 2) {
+        for (int x = grid.width() / 2; x < viewport->width() + grid.width() / 2;
+             x += grid.width() / 2) {
+            const QModelIndex index = thumbnails_->indexAt(
+                QPoint(std::min(x, viewport->width() - 1), std::min(y, viewport->height() - 1)));
+            if (index.isValid())
+                rows.insert(index.row());
+        }
+    }
+    return std::vector<int>(rows.begin(), rows.end());
+}
+
+void CListImageView::prioritizeVisible() {
+    if (model_->viewMode() != ImageListModel::ThumbnailView || model_->rowCount() == 0)
+        return;
+    std::vector<int> ids;
+    for (int row : visibleRows())
+        ids.push_back(model_->recordOfRow(row));
+    loader_->prioritize(ids);
+}
+
+bool CListImageView::isBusy() const {
+    return listing_ || loader_->pending() > 0;
+}
+
+void CListImageView::ToggleView() {
+    const bool toReport = model_->viewMode() == ImageListModel::ThumbnailView;
+    model_->setViewMode(toReport ? ImageListModel::ReportView : ImageListModel::ThumbnailView);
+    stack_->setCurrentWidget(currentView());
+    FillList();
+    currentView()->verticalScrollBar()->setValue(0);
+    currentView()->horizontalScrollBar()->setValue(0);
+}
+
+std::vector<int> CListImageView::selectedRows() const {
+    std::set<int> rows;
+    for (const QModelIndex& index : selection_->selectedIndexes())
+        rows.insert(index.row());
+    return std::vector<int>(rows.begin(), rows.end());
+}
+
+void CListImageView::AddSelectedToJobList() {
+    if (!addFile_)
+        return;
+    for (int row : selectedRows()) {
+        const ImageInfo* info = model_->recordAt(row);
+        if (info == nullptr)
+            continue;
+        const QString name = model_->rowName(row);
+        addFile_(info, &name);
+    }
+}
+
+void CListImageView::ViewSelected() {
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty() || model_->recordAt(rows.front()) == nullptr)
+        return;
+    if (openUrl_)
+        openUrl_(QUrl::fromLocalFile(model_->filePath(rows.front())));
+}
+
+void CListImageView::SelectAll() {
+    if (model_->rowCount() == 0)
+        return;
+    const QItemSelection all(model_->index(0, 0),
+                             model_->index(model_->rowCount() - 1, kBrowserColumnCount - 1));
+    selection_->select(all, QItemSelectionModel::Select);
+}
+
+void CListImageView::onHeaderClicked(int column) {
+    model_->SortByColumn(column);
+    QHeaderView* header = report_->header();
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(column,
+                             SortDirection() < 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+bool CListImageView::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == thumbnails_ || watched == report_) && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_A && key->modifiers() == Qt::ControlModifier) {
+            SelectAll();
+            return true;
+        }
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            AddSelectedToJobList();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace pix

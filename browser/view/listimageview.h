@@ -1,0 +1,128 @@
+// The image browser: the pictures of one folder as thumbnails or in five columns, from which the
+// user adds pictures to the job list or opens one in the desktop's viewer.
+//
+// The rows come from a listing on a worker thread (file names and header sizes only) and show
+// at once; thumbnails are made by a few workers, visible rows first, and appear as they come.
+// Every fill starts a new generation: a folder change, a refresh or a view switch drops what is
+// pending, and nothing of an older fill ever reaches the new rows.
+#pragma once
+
+#include "browser/imagelistmodel.h"
+
+#include <QString>
+#include <QThreadPool>
+#include <QUrl>
+#include <QWidget>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QAbstractItemView;
+class QItemSelectionModel;
+class QListView;
+class QMenu;
+class QStackedWidget;
+class QTimer;
+class QTreeView;
+
+namespace pix {
+
+class ThumbnailCache;
+class ThumbnailLoader;
+
+// Command ids of the browser's commands.
+inline constexpr int kCmdAddToList = 32781;
+inline constexpr int kCmdView = 32775;
+inline constexpr int kCmdSelectAll = 32776;
+
+class CListImageView : public QWidget {
+public:
+    // The job list's AddFile, which the main window connects.
+    using AddFileHandler = std::function<bool(const ImageInfo* info, const QString* fileName)>;
+    using UrlOpener = std::function<void(const QUrl& url)>;
+
+    /// cache: the shared thumbnail cache; null uses the user's. workers <= 0: one per core.
+    explicit CListImageView(QWidget* parent = nullptr,
+                            std::shared_ptr<const ThumbnailCache> cache = nullptr, int workers = 0);
+    ~CListImageView() override;
+
+    /// The folder whose pictures the list shows ("" for none), then FillList().
+    void FillList(const QString& folder);
+    /// Rebuilds the list from the current folder and FilterList().
+    void FillList();
+    /// Switches between the thumbnail view and the report view and fills again.
+    void ToggleView();
+
+    void AddSelectedToJobList();
+    void ViewSelected();
+    void SelectAll();
+
+    void setAddFileHandler(AddFileHandler handler) { addFile_ = std::move(handler); }
+    /// How "View" opens a file; the desktop's viewer (QDesktopServices) unless replaced.
+    void setUrlOpener(UrlOpener opener) { openUrl_ = std::move(opener); }
+
+    const QString& folder() const { return folder_; }
+    int viewMode() const { return model_->viewMode(); }
+    ImageListModel* model() const { return model_; }
+    QAbstractItemView* currentView() const;
+    QListView* thumbnailView() const { return thumbnails_; }
+    QTreeView* reportView() const { return report_; }
+    QItemSelectionModel* selectionModel() const { return selection_; }
+
+    /// Selected rows in display order.
+    std::vector<int> selectedRows() const;
+    /// Rows whose cells show in the thumbnail view's viewport, in display order.
+    std::vector<int> visibleRows() const;
+
+    /// The commands, with their states kept up to date (for menus and toolbars).
+    QAction* addToListAction() const { return addAction_; }
+    QAction* viewAction() const { return viewAction_; }
+    QAction* selectAllAction() const { return selectAllAction_; }
+    /// The context menu with its entries enabled as the current rows and selection allow.
+    std::unique_ptr<QMenu> makeContextMenu();
+
+    /// True while the listing runs or thumbnails are pending.
+    bool isBusy() const;
+    /// The number of fills so far; each fill is one generation.
+    quint64 generation() const { return generation_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createViews();
+    void createActions();
+    void configureThumbnailView();
+    void configureReportView();
+    void showListing(quint64 generation, std::vector<ImageInfo> pictures);
+    void requestThumbnails();
+    void widenColumns();
+    void prioritizeVisible();
+    void updateActions();
+    void showContextMenu();
+    void onHeaderClicked(int column);
+
+    ImageListModel* model_;
+    QStackedWidget* stack_ = nullptr;
+    QListView* thumbnails_ = nullptr;
+    QTreeView* report_ = nullptr;
+    QItemSelectionModel* selection_ = nullptr;
+    QAction* addAction_ = nullptr;
+    QAction* viewAction_ = nullptr;
+    QAction* selectAllAction_ = nullptr;
+    QTimer* visibleTimer_ = nullptr;
+
+    QString folder_;
+    quint64 generation_ = 0;
+    bool listing_ = false;
+    std::shared_ptr<std::atomic<bool>> cancelListing_;
+    QThreadPool listingPool_;
+    std::unique_ptr<ThumbnailLoader> loader_;
+
+    AddFileHandler addFile_;
+    UrlOpener openUrl_;
+};
+
+} // namespace pix

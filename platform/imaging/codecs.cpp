@@ -1,0 +1,152 @@
+#include "platform/imaging/codecs.h"
+
+#include "platform/imaging/bmpdecoder.h"
+#include "platform/imaging/bmpencoder.h"
+#include "platform/imaging/gifdecoder.h"
+#include "platform/imaging/gifencoder.h"
+#include "platform/imaging/icodecoder.h"
+#include "platform/imaging/jpegcodec.h"
+#include "platform/imaging/pngchunks.h"
+#include "platform/imaging/pngencoder.h"
+#include "platform/imaging/qtdecoder.h"
+#include "platform/imaging/tiffdecoder.h"
+#include "platform/imaging/tiffencoder.h"
+#include "platform/imaging/wmfdecoder.h"
+
+#include <QtEndian>
+#include <algorithm>
+#include <cstring>
+
+namespace pix::imaging {
+
+namespace {
+
+using UprightDecoder = Status (*)(const unsigned char*, std::size_t, Picture&);
+
+bool startsWith(const unsigned char* data, std::size_t size, const char* magic, std::size_t n) {
+    return size >= n && std::memcmp(data, magic, n) == 0;
+}
+
+bool isBmp(const unsigned char* data, std::size_t size) {
+    return startsWith(data, size, "BM", 2);
+}
+
+bool isJpeg(const unsigned char* data, std::size_t size) {
+    return startsWith(data, size, "\xFF\xD8\xFF", 3);
+}
+
+bool isGif(const unsigned char* data, std::size_t size) {
+    return startsWith(data, size, "GIF87a", 6) || startsWith(data, size, "GIF89a", 6);
+}
+
+// Decoders that give the upright picture; the turn follows as a step of its own.
+template <UprightDecoder decodeUpright>
+Status decodeThenTurn(const unsigned char* data, std::size_t size, const DecodeHint& hint,
+                      Picture& out) {
+    Picture picture;
+    Status status = decodeUpright(data, size, picture);
+    if (status == Status::Ok)
+        status = rotateFlip(picture, hint.rotateFlip);
+    if (status == Status::Ok)
+        out = std::move(picture);
+    return status;
+}
+
+Status decodeWmfTurned(const unsigned char* data, std::size_t size, const DecodeHint& hint,
+                       Picture& out) {
+    Picture picture;
+    Status status = decodeWmf(data, size, hint.minSize, picture);
+    if (status == Status::Ok)
+        status = rotateFlip(picture, hint.rotateFlip);
+    if (status == Status::Ok)
+        out = std::move(picture);
+    return status;
+}
+
+template <ImageFormat format>
+Status decodeQt(const unsigned char* data, std::size_t size, Picture& out) {
+    return decodeWithQt(data, size, format, out);
+}
+
+template <ImageFormat format>
+Status measureQt(const unsigned char* data, std::size_t size, QSize& out) {
+    return measureWithQt(data, size, format, out);
+}
+
+// The encoder identifiers are the order of the encoder list, as callers have always seen it.
+enum EncoderValue { kBmp = 1, kJpeg, kGif, kTiff, kPng };
+
+constexpr int kDefaultJpegQuality = 75;
+
+Status writeBmp(Picture&& picture, QIODevice& device, std::optional<int>) {
+    return encodeBmp(picture, device);
+}
+
+Status writeJpeg(Picture&& picture, QIODevice& device, std::optional<int> quality) {
+    return encodeJpeg(picture, quality.value_or(kDefaultJpegQuality), device);
+}
+
+Status writeGif(Picture&& picture, QIODevice& device, std::optional<int>) {
+    return encodeGif(picture, device);
+}
+
+Status writeTiff(Picture&& picture, QIODevice& device, std::optional<int>) {
+    return encodeTiff(picture, device);
+}
+
+Status writePng(Picture&& picture, QIODevice& device, std::optional<int>) {
+    return encodePng(std::move(picture), device);
+}
+
+} // namespace
+
+const std::vector<Codec>& codecs() {
+    static const std::vector<Codec> table = {
+        {ImageFormat::Bmp,
+         isBmp,
+         decodeThenTurn<decodeBmp>,
+         measureBmp,
+         {kBmp, "image/bmp", "BMP", "*.BMP;*.DIB;*.RLE", writeBmp}},
+        {ImageFormat::Jpeg,
+         isJpeg,
+         decodeJpeg,
+         measureJpeg,
+         {kJpeg, "image/jpeg", "JPEG", "*.JPG;*.JPEG;*.JPE;*.JFIF", writeJpeg}},
+        {ImageFormat::Png,
+         isPngData,
+         decodeThenTurn<decodeQt<ImageFormat::Png>>,
+         measureQt<ImageFormat::Png>,
+         {kPng, "image/png", "PNG", "*.PNG", writePng}},
+        {ImageFormat::Gif,
+         isGif,
+         decodeThenTurn<decodeGif>,
+         measureGif,
+         {kGif, "image/gif", "GIF", "*.GIF", writeGif}},
+        {ImageFormat::Tiff,
+         isTiffData,
+         decodeThenTurn<decodeTiff>,
+         measureTiff,
+         {kTiff, "image/tiff", "TIFF", "*.TIF;*.TIFF", writeTiff}},
+        {ImageFormat::Wmf, isWmfData, decodeWmfTurned, measureWmf, {}},
+        {ImageFormat::Ico, isIcoData, decodeThenTurn<decodeIco>, measureIco, {}},
+    };
+    return table;
+}
+
+const Codec* codecForData(const unsigned char* data, std::size_t size) {
+    const std::vector<Codec>& all = codecs();
+    const auto it = std::find_if(all.begin(), all.end(),
+                                 [&](const Codec& codec) { return codec.detect(data, size); });
+    return it == all.end() ? nullptr : &*it;
+}
+
+const Codec* codecForEncoder(int encoderId) {
+    if (encoderId == 0)
+        return nullptr;
+    const std::vector<Codec>& all = codecs();
+    const auto it = std::find_if(all.begin(), all.end(),
+                                 [&](const Codec& codec) { return codec.encoder.id == encoderId; });
+    return it == all.end() ? nullptr : &*it;
+}
+
+} // namespace pix::imaging

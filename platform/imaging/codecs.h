@@ -1,0 +1,43 @@
+// The one registration of the formats the imaging service knows: how each is recognised,
+// decoded and measured, and, for the formats it writes, its encoder.
+#pragma once
+
+#include "platform/imaging/decoder.h"
+
+#include <QIODevice>
+#include <optional>
+#include <vector>
+
+namespace pix::imaging {
+
+struct EncoderSpec {
+    int id = 0; // 0: the service does not write this format
+    const char* mimeType = "";
+    const char* description = "";
+    const char* extensions = "";
+    // quality is the caller's value or none; formats without a quality ignore it.
+    Status (*encode)(Picture&& picture, QIODevice& device, std::optional<int> quality) = nullptr;
+};
+
+struct Codec {
+    ImageFormat format = ImageFormat::Unknown;
+    // True when the data starts the way files of this format do.
+    bool (*detect)(const unsigned char* data, std::size_t size) = nullptr;
+    // Decodes the first picture, upright and then turned as the hint asks.
+    Status (*decode)(const unsigned char* data, std::size_t size, const DecodeHint& hint,
+                     Picture& out) = nullptr;
+    // The upright size from the header where the format allows.
+    Status (*measure)(const unsigned char* data, std::size_t size, QSize& out) = nullptr;
+    EncoderSpec encoder;
+};
+
+// Every codec, in the order detection tries them.
+const std::vector<Codec>& codecs();
+
+// The codec whose detection recognises the data; null when none does.
+const Codec* codecForData(const unsigned char* data, std::size_t size);
+
+// The codec that writes with that encoder identifier; null when none does.
+const Codec* codecForEncoder(int encoderId);
+
+} // namespace pix::imaging

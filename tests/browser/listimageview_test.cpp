@@ -1,0 +1,259 @@
+// The image browser's window: the asynchronous fill, the commands, keys and menus.
+#include "browser/view/listimageview.h"
+
+#include "browser/browserfixture.h"
+#include "browser/formatting.h"
+#include "browser/thumbnailcache.h"
+#include "jobs/jobfixture.h"
+#include "jobs/joblist.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QListView>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+namespace pix {
+namespace {
+
+class ViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetFilterList({"*.jpg", "*.png"});
+        SetSortDirection(-1);
+        cache = std::make_shared<ThumbnailCache>(dir.filePath("cache"));
+        view = std::make_unique<CListImageView>(nullptr, cache, 2);
+        view->resize(600, 400);
+        view->show();
+    }
+    void TearDown() override { SetFilterList({}); }
+
+    QString folder(const QString& name) {
+        QDir(dir.path()).mkpath(name);
+        return dir.filePath(name);
+    }
+    void fillAndWait(const QString& path) {
+        view->FillList(path);
+        ASSERT_TRUE(test::waitUntil([&] { return !view->isBusy(); }));
+        QCoreApplication::processEvents(); // results posted by the last worker
+    }
+    QStringList rowNames() const {
+        QStringList out;
+        for (int row = 0; row < view->model()->rowCount(); ++row)
+            out << view->model()->rowName(row);
+        return out;
+    }
+    void select(std::initializer_list<int> rows) {
+        for (int row : rows)
+            view->selectionModel()->select(view->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<ThumbnailCache> cache;
+    std::unique_ptr<CListImageView> view;
+};
+
+TEST_F(ViewTest, FillShowsRowsThenThumbnails) {
+    const QString a = folder("a");
+    ASSERT_TRUE(test::writePicture(a + "/one.jpg", 640, 480, Qt::red));
+    ASSERT_TRUE(test::writePicture(a + "/two.png", 30, 20, Qt::red));
+    ASSERT_TRUE(test::writeText(a + "/three.jpg", "text"));
+    fillAndWait(a);
+    EXPECT_EQ(rowNames(), (QStringList{"one.jpg", "two.png"}));
+    EXPECT_EQ(view->model()->rowText(0), "one.jpg\n(640x480)");
+    for (int record = 0; record < 2; ++record) {
+        ASSERT_EQ(view->model()->thumbnailState(record), ThumbnailState::Ready);
+        EXPECT_EQ(view->model()->thumbnail(record).size(), QSize(96, 70));
+    }
+    EXPECT_TRUE(
+        QFileInfo::exists(cache->root() + "/normal/" + ThumbnailCache::cacheName(a + "/one.jpg")));
+    view->FillList(QString());
+    EXPECT_EQ(view->model()->rowCount(), 0);
+    EXPECT_FALSE(view->isBusy());
+}
+
+TEST_F(ViewTest, FolderChangeWhilePendingShowsOnlyTheNewFolder) {
+    const QString many = folder("many"), few = folder("few");
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(test::writePicture(many + QStringLiteral("/m%1.png").arg(i, 2, 10, QChar('0')),
+                                       600, 450, Qt::red));
+    for (const char* name : {"f1.png", "f2.png", "f3.png"})
+        ASSERT_TRUE(test::writePicture(few + "/" + name, 300, 200, Qt::blue));
+
+    view->FillList(many);
+    // Let the listing land and the workers start on the many red pictures.
+    ASSERT_TRUE(test::waitUntil([&] { return view->model()->rowCount() == 40; }));
+    view->FillList(few);
+    ASSERT_TRUE(test::waitUntil([&] { return !view->isBusy(); }));
+    QTest::qWait(50); // anything still posted by a worker of the old fill
+    EXPECT_EQ(rowNames(), (QStringList{"f1.png", "f2.png", "f3.png"}));
+    for (int record = 0; record < 3; ++record) {
+        ASSERT_EQ(view->model()->thumbnailState(record), ThumbnailState::Ready);
+        EXPECT_TRUE(test::near(view->model()->thumbnail(record).pixel(48, 35), Qt::blue));
+    }
+}
+
+TEST_F(ViewTest, BrokenFilesNeitherCrashNorHang) {
+    const QString a = folder("a");
+    ASSERT_TRUE(test::writePicture(a + "/good.jpg", 800, 600));
+    QFile whole(a + "/good.jpg");
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(test::writeText(a + "/cut.jpg", whole.read(700)));
+    ASSERT_TRUE(QFile::copy(PIXOVIA_TEST_DATA "/browser/bomb-16000x16000.png", a + "/bomb.png"));
+    ASSERT_TRUE(test::writePicture(a + "/vanishing.png", 50, 50));
+
+    // The window keeps answering: a 5 ms timer is never late by much.
+    QTimer ticker;
+    QElapsedTimer sinceTick;
+    qint64 worstGap = 0;
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { worstGap = std::max(worstGap, sinceTick.restart()); });
+    sinceTick.start();
+    ticker.start(5);
+
+    view->FillList(a);
+    ASSERT_TRUE(test::waitUntil([&] { return view->model()->rowCount() == 4; }));
+    QFile::remove(a + "/vanishing.png"); // gone after listing, perhaps before its thumbnail
+    ASSERT_TRUE(test::waitUntil([&] { return !view->isBusy(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rowNames(), (QStringList{"cut.jpg", "good.jpg", "bomb.png", "vanishing.png"}));
+    EXPECT_EQ(view->model()->thumbnailState(0), ThumbnailState::Broken);
+    EXPECT_EQ(view->model()->thumbnailState(1), ThumbnailState::Ready);
+    EXPECT_EQ(view->model()->thumbnailState(2), ThumbnailState::Unavailable);
+    EXPECT_NE(view->model()->thumbnailState(3), ThumbnailState::Pending);
+    EXPECT_FALSE(view->model()->data(view->model()->index(0, 0), Qt::DecorationRole).isNull());
+    EXPECT_LT(worstGap, 1000);
+}
+
+TEST_F(ViewTest, AddToListReachesTheJobList) {
+    const QString a = folder("a");
+    ASSERT_TRUE(test::writePicture(a + "/a.jpg", 10, 20));
+    ASSERT_TRUE(test::writePicture(a + "/b.jpg", 30, 40));
+    ASSERT_TRUE(test::writePicture(a + "/c.png", 50, 60));
+    ASSERT_TRUE(test::writePicture(a + "/d.png", 70, 80));
+    test::ScriptedPrompt prompt;
+    JobList jobs(&prompt);
+    view->setAddFileHandler(
+        [&](const ImageInfo* info, const QString* name) { return jobs.AddFile(info, name); });
+    fillAndWait(a);
+
+    view->AddSelectedToJobList(); // nothing selected: nothing happens
+    EXPECT_EQ(jobs.rowCount(), 0);
+    select({0, 1, 3});
+    view->AddSelectedToJobList();
+    ASSERT_EQ(jobs.rowCount(), 3);
+    const int widths[] = {10, 30, 70};
+    const char* names[] = {"a.jpg", "b.jpg", "d.png"};
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(jobs.rowName(row), names[row]);
+        EXPECT_EQ(jobs.itemAt(row)->source.folder, a);
+        EXPECT_EQ(jobs.itemAt(row)->source.width, widths[row]);
+        EXPECT_EQ(jobs.itemAt(row)->source.height, widths[row] + 10);
+    }
+    EXPECT_TRUE(prompt.questions.isEmpty());
+
+    // Again, by the Enter key: each file is already listed, so each one asks.
+    prompt.answers = {Answer::Yes, Answer::No, Answer::Yes};
+    QTest::keyClick(view->thumbnailView(), Qt::Key_Return);
+    EXPECT_EQ(prompt.questions.size(), 3);
+    EXPECT_EQ(prompt.questions.front(),
+              "The file is already in the list.\nWould you like to add the file?");
+    EXPECT_EQ(jobs.rowCount(), 5);
+}
+
+TEST_F(ViewTest, DoubleClickAddsAndViewOpensTheFirstSelected) {
+    const QString a = folder("a");
+    ASSERT_TRUE(test::writePicture(a + "/a.jpg", 10, 20));
+    ASSERT_TRUE(test::writePicture(a + "/b.jpg", 10, 20));
+    QStringList added;
+    view->setAddFileHandler([&](const ImageInfo*, const QString* name) {
+        added << *name;
+        return true;
+    });
+    QList<QUrl> opened;
+    view->setUrlOpener([&](const QUrl& url) { opened << url; });
+    fillAndWait(a);
+
+    view->ViewSelected();
+    EXPECT_TRUE(opened.isEmpty());
+    const QRect cell = view->thumbnailView()->visualRect(view->model()->index(1, 0));
+    // A double click is a press, a release, then the second press.
+    QTest::mouseClick(view->thumbnailView()->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(view->thumbnailView()->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(added, QStringList{"b.jpg"});
+    select({0});
+    view->viewAction()->trigger();
+    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(a + "/a.jpg")});
+}
+
+TEST_F(ViewTest, ContextMenuAndSelectAll) {
+    auto states = [&] {
+        std::unique_ptr<QMenu> menu = view->makeContextMenu();
+        QStringList out;
+        for (QAction* action : menu->actions())
+            out << (action->isSeparator() ? QStringLiteral("-")
+                                          : action->text() + (action->isEnabled() ? "" : " (off)"));
+        return out;
+    };
+    EXPECT_EQ(states(),
+              (QStringList{"Add to list (off)", "-", "View (off)", "-", "Select All (off)"}));
+    const QString a = folder("a");
+    ASSERT_TRUE(test::writePicture(a + "/a.jpg", 10, 20));
+    ASSERT_TRUE(test::writePicture(a + "/b.jpg", 10, 20));
+    fillAndWait(a);
+    EXPECT_EQ(states(), (QStringList{"Add to list (off)", "-", "View (off)", "-", "Select All"}));
+    QTest::keyClick(view->thumbnailView(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(view->selectedRows(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(states(), (QStringList{"Add to list", "-", "View", "-", "Select All"}));
+    EXPECT_EQ(view->addToListAction()->data().toInt(), 32781);
+    EXPECT_EQ(view->viewAction()->data().toInt(), 32775);
+    EXPECT_EQ(view->selectAllAction()->data().toInt(), 32776);
+    EXPECT_FALSE(view->addToListAction()->icon().isNull());
+}
+
+TEST_F(ViewTest, ReportViewColumnsAndSortingByHeader) {
+    const QString a = folder("a");
+    ASSERT_TRUE(test::writePicture(a + "/big.png", 300, 100));
+    ASSERT_TRUE(test::writePicture(a + "/Small.jpg", 20, 20));
+    ASSERT_TRUE(test::writePicture(a + "/mid.jpg", 200, 200));
+    fillAndWait(a);
+    view->ToggleView();
+    ASSERT_TRUE(test::waitUntil([&] { return !view->isBusy(); }));
+    EXPECT_EQ(view->viewMode(), 0);
+    EXPECT_EQ(view->currentView(), view->reportView());
+    ASSERT_EQ(rowNames(), (QStringList{"mid.jpg", "Small.jpg", "big.png"}));
+    EXPECT_EQ(view->model()->columnText(2, kBrowserDimension), "300x100");
+    EXPECT_FALSE(view->model()->recordAt(0)->typeName.isEmpty());
+    EXPECT_EQ(view->model()->thumbnailState(0), ThumbnailState::Pending); // none in this view
+
+    QHeaderView* header = view->reportView()->header();
+    auto click = [&](int column) {
+        const int x = header->sectionViewportPosition(column) + 5;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    };
+    click(kBrowserDimension); // 400, 40, 400: ties keep their order
+    EXPECT_EQ(rowNames(), (QStringList{"Small.jpg", "mid.jpg", "big.png"}));
+    EXPECT_EQ(header->sortIndicatorSection(), kBrowserDimension);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    click(kBrowserDimension);
+    EXPECT_EQ(rowNames(), (QStringList{"mid.jpg", "big.png", "Small.jpg"}));
+    click(kBrowserName);
+    EXPECT_EQ(rowNames(), (QStringList{"big.png", "mid.jpg", "Small.jpg"}));
+
+    view->ToggleView();
+    ASSERT_TRUE(test::waitUntil([&] { return !view->isBusy(); }));
+    EXPECT_EQ(view->viewMode(), 1);
+    EXPECT_EQ(view->model()->rowText(0), "mid.jpg\n(200x200)");
+}
+
+} // namespace
+} // namespace pix

@@ -1,0 +1,186 @@
+// The shared thumbnail cache and the making of one browser thumbnail.
+#include "browser/thumbnailcache.h"
+
+#include "browser/browserfixture.h"
+#include "browser/thumbnailmaker.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QTemporaryDir>
+
+namespace pix {
+namespace {
+
+class CacheTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString root() const { return dir.filePath("thumbnails"); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    std::int64_t mtime(const QString& file) const {
+        return QFileInfo(file).lastModified().toSecsSinceEpoch();
+    }
+    QImage image(int w, int h, QColor colour) {
+        QImage out(w, h, QImage::Format_RGB32);
+        out.fill(colour);
+        return out;
+    }
+};
+
+TEST(ThumbnailCacheNames, UriAndNameFollowTheStandard) {
+    EXPECT_EQ(ThumbnailCache::fileUri("/home/jens/photos/me.png"),
+              "file:///home/jens/photos/me.png");
+    EXPECT_EQ(ThumbnailCache::cacheName("/home/jens/photos/me.png"),
+              "c6ee772d9e49320e97ec29a7eb5b1697.png");
+    EXPECT_EQ(ThumbnailCache::fileUri("/tmp/a b/\u00e9t\u00e9.jpg"),
+              "file:///tmp/a%20b/%C3%A9t%C3%A9.jpg");
+}
+
+TEST(ThumbnailCacheNames, RootFromXdgCacheHome) {
+    const QByteArray saved = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", "/somewhere/cache");
+    EXPECT_EQ(ThumbnailCache().root(), "/somewhere/cache/thumbnails");
+    qputenv("XDG_CACHE_HOME", "relative/ignored");
+    EXPECT_EQ(ThumbnailCache().root(), QDir::homePath() + "/.cache/thumbnails");
+    qputenv("XDG_CACHE_HOME", saved);
+}
+
+TEST_F(CacheTest, FreshEntryIsFoundStaleOrForeignIsIgnored) {
+    const ThumbnailCache cache(root());
+    const QString file = path("a.png");
+    ASSERT_TRUE(test::writePicture(file, 400, 300));
+    EXPECT_TRUE(cache.lookup(file, mtime(file)).isNull());
+    ASSERT_TRUE(cache.store(file, mtime(file), image(256, 192, Qt::green), QSize(400, 300)));
+
+    const QImage found = cache.lookup(file, mtime(file));
+    ASSERT_FALSE(found.isNull());
+    EXPECT_EQ(found.size(), QSize(128, 96)); // scaled down to the normal size
+    QFile stored(root() + "/normal/" + ThumbnailCache::cacheName(file));
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    const QByteArray bytes = stored.readAll();
+    EXPECT_TRUE(bytes.contains(QByteArray("Thumb::MTime", 13) + QByteArray::number(mtime(file))));
+    EXPECT_TRUE(bytes.contains(QByteArray("Thumb::Image::Width\0"
+                                          "400",
+                                          23)));
+    EXPECT_TRUE(cache.lookup(file, mtime(file) + 1).isNull()); // the file changed
+    EXPECT_TRUE(cache.lookup(path("other.png"), mtime(file)).isNull());
+
+    // A large thumbnail put in normal/ by some other program is not used.
+    QImage large = image(256, 192, Qt::blue);
+    large.setText("Thumb::URI", QString::fromUtf8(ThumbnailCache::fileUri(file)));
+    large.setText("Thumb::MTime", QString::number(mtime(file)));
+    ASSERT_TRUE(large.save(root() + "/normal/" + ThumbnailCache::cacheName(file), "PNG"));
+    EXPECT_TRUE(cache.lookup(file, mtime(file)).isNull());
+
+    // A corrupt entry is a miss.
+    ASSERT_TRUE(test::writeText(root() + "/normal/" + ThumbnailCache::cacheName(file), "junk"));
+    EXPECT_TRUE(cache.lookup(file, mtime(file)).isNull());
+}
+
+TEST_F(CacheTest, WrittenOwnerOnlyAndWithoutLeftovers) {
+    const ThumbnailCache cache(root());
+    const QString picture = path("a.png");
+    ASSERT_TRUE(test::writePicture(picture, 40, 30));
+    ASSERT_TRUE(cache.store(picture, mtime(picture), image(40, 30, Qt::green)));
+    ASSERT_TRUE(cache.store(picture, mtime(picture), image(40, 30, Qt::green))); // replaces
+    const QString stored = root() + "/normal/" + ThumbnailCache::cacheName(picture);
+    // Owner only: no bit for the group or others.
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+    const QFileDevice::Permissions file = QFile::permissions(stored);
+    EXPECT_TRUE(file.testFlags(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_FALSE(file & (others | QFileDevice::ExeOwner));
+    const QFileDevice::Permissions folder = QFile::permissions(root() + "/normal");
+    EXPECT_TRUE(
+        folder.testFlags(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    EXPECT_FALSE(folder & others);
+    EXPECT_EQ(QDir(root() + "/normal").entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST_F(CacheTest, FailuresAreRecordedPerModificationTime) {
+    const ThumbnailCache cache(root());
+    const QString file = path("broken.jpg");
+    ASSERT_TRUE(test::writeText(file, "no picture"));
+    EXPECT_FALSE(cache.hasFailure(file, 5));
+    ASSERT_TRUE(cache.recordFailure(file, 5));
+    EXPECT_TRUE(cache.hasFailure(file, 5));
+    EXPECT_FALSE(cache.hasFailure(file, 6));
+    EXPECT_TRUE(QFileInfo::exists(root() + "/fail/pixovia-1.0/" + ThumbnailCache::cacheName(file)));
+}
+
+TEST_F(CacheTest, UnwritableCacheOnlyCostsSpeed) {
+    // A cache under a plain file can never be made, whoever runs the test.
+    ASSERT_TRUE(test::writeText(path("plain"), "x"));
+    const ThumbnailCache cache(path("plain") + "/thumbnails");
+    const QString file = path("a.png");
+    ASSERT_TRUE(test::writePicture(file, 400, 300, Qt::blue));
+    EXPECT_FALSE(cache.store(file, mtime(file), image(40, 30, Qt::green)));
+    EXPECT_FALSE(cache.recordFailure(file, mtime(file)));
+    const ThumbnailResult result = makeBrowserThumbnail(file, &cache);
+    EXPECT_EQ(result.state, ThumbnailState::Ready);
+    EXPECT_TRUE(test::near(result.cell.pixel(48, 35), Qt::blue));
+}
+
+TEST_F(CacheTest, ThumbnailFillsTheCellKeepingProportions) {
+    const QString wide = path("wide.png"), tall = path("tall.jpg");
+    ASSERT_TRUE(test::writeHalves(wide, 640, 480, Qt::red, Qt::blue));
+    ASSERT_TRUE(test::writePicture(tall, 480, 640, Qt::green));
+    for (const QString& file : {wide, tall}) {
+        const ThumbnailResult result = makeBrowserThumbnail(file, nullptr);
+        ASSERT_EQ(result.state, ThumbnailState::Ready) << file.toStdString();
+        EXPECT_EQ(result.cell.size(), QSize(96, 70));
+    }
+    const QImage cell = makeBrowserThumbnail(wide, nullptr).cell;
+    EXPECT_TRUE(test::near(cell.pixel(0, 0), Qt::red));
+    EXPECT_TRUE(test::near(cell.pixel(95, 69), Qt::blue));
+    EXPECT_TRUE(test::near(makeBrowserThumbnail(tall, nullptr).cell.pixel(48, 35), Qt::green));
+}
+
+TEST_F(CacheTest, FreshCacheIsUsedAndAChangedFileIsDecodedAgain) {
+    const ThumbnailCache cache(root());
+    const QString file = path("a.png");
+    ASSERT_TRUE(test::writePicture(file, 400, 300, Qt::red));
+    // The first thumbnail is stored for the file managers too.
+    ASSERT_EQ(makeBrowserThumbnail(file, &cache).state, ThumbnailState::Ready);
+    const QImage stored = cache.lookup(file, mtime(file));
+    ASSERT_EQ(stored.size(), QSize(128, 96));
+    EXPECT_TRUE(test::near(stored.pixel(10, 10), Qt::red));
+
+    ASSERT_TRUE(cache.store(file, mtime(file), image(128, 96, Qt::green)));
+    EXPECT_TRUE(test::near(makeBrowserThumbnail(file, &cache).cell.pixel(48, 35), Qt::green));
+
+    ASSERT_TRUE(test::setModified(file, QDateTime::currentDateTime().addSecs(-3600)));
+    EXPECT_TRUE(test::near(makeBrowserThumbnail(file, &cache).cell.pixel(48, 35), Qt::red));
+}
+
+TEST_F(CacheTest, BrokenMissingAndHugePictures) {
+    const ThumbnailCache cache(root());
+    // A JPEG cut after its headers: measured, but its pixels cannot be decoded.
+    const QString whole = path("whole.jpg"), cut = path("cut.jpg");
+    ASSERT_TRUE(test::writePicture(whole, 800, 600));
+    QFile in(whole);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(test::writeText(cut, in.read(700)));
+    const ThumbnailResult broken = makeBrowserThumbnail(cut, &cache);
+    EXPECT_EQ(broken.state, ThumbnailState::Broken);
+    EXPECT_TRUE(broken.cell.isNull());
+    EXPECT_TRUE(cache.hasFailure(cut, mtime(cut)));
+    EXPECT_EQ(makeBrowserThumbnail(cut, &cache).state, ThumbnailState::Broken);
+
+    EXPECT_EQ(makeBrowserThumbnail(path("gone.png"), &cache).state, ThumbnailState::Broken);
+
+    // 16000 x 16000 pixels in 31 KB: refused before any pixel is decoded.
+    QElapsedTimer timer;
+    timer.start();
+    const QString bomb = PIXOVIA_TEST_DATA "/browser/bomb-16000x16000.png";
+    EXPECT_EQ(makeBrowserThumbnail(bomb, nullptr).state, ThumbnailState::Unavailable);
+    EXPECT_LT(timer.elapsed(), 5000);
+}
+
+} // namespace
+} // namespace pix
