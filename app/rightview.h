@@ -1,8 +1,8 @@
 // The main window's client: the image browser above the job list, in two rows of a splitter.
 #pragma once
 
-#include "app/placeholders.h"
 #include "app/vantrelview.h"
+#include "browser/view/listimageview.h"
 
 #include <QWidget>
 

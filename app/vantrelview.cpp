@@ -36,7 +36,8 @@ CVantrelView::CVantrelView(JobList& list, JobListCommands::Hooks hooks, QWidget*
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setSectionsClickable(true);
     header->setHighlightSections(false);
-    header->setStretchLastSection(false);
+    // "Remarks" takes the width the other columns leave, so the whole remark shows.
+    header->setStretchLastSection(true);
     for (int column = 0; column < kColumnCount; ++column)
         header->resizeSection(column, kColumnWidths[column]);
     connect(header, &QHeaderView::sectionClicked, this, &CVantrelView::sortByColumn);

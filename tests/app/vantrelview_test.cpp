@@ -29,9 +29,11 @@ TEST_F(JobListView, SevenColumnsWithTheirTitlesAndWidthsGridAndWholeRows) {
         titles << view().model()->headerData(column, Qt::Horizontal).toString();
     EXPECT_EQ(titles, QStringList({"Name", "Type", "Dimension", "Size", "Output Folder",
                                    "Date Modified", "Remarks"}));
-    const int widths[] = {100, 105, 80, 80, 120, 115, 100};
-    for (int column = 0; column < 7; ++column)
+    const int widths[] = {100, 105, 80, 80, 120, 115};
+    for (int column = 0; column < kColumnRemarks; ++column)
         EXPECT_EQ(view().horizontalHeader()->sectionSize(column), widths[column]);
+    // "Remarks" fills the rest of the width.
+    EXPECT_TRUE(view().horizontalHeader()->stretchLastSection());
     EXPECT_TRUE(view().showGrid());
     EXPECT_EQ(view().selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(view().selectionMode(), QAbstractItemView::ExtendedSelection);
