@@ -2,6 +2,7 @@
 // with the job list or the image browser as the active pane, in menus, toolbar and context menu.
 #include "app/commandactions.h"
 #include "app/framefixture.h"
+#include "browser/formatting.h"
 
 #include <QAction>
 #include <QMenu>
@@ -66,6 +67,29 @@ TEST_F(CommandStates, TheBrowserAsActivePaneTakesOnlyItsOwnCommands) {
     expectEnabled(states(), {ALWAYS}, "browser active");
     EXPECT_EQ(frame->router().route(C::Start), nullptr);
     EXPECT_NE(frame->router().route(C::Refresh), nullptr);
+}
+
+TEST_F(CommandStates, AddImageTakesTheBrowsersSelectionIntoTheJobList) {
+    for (const char* name : {"a.png", "b.png"})
+        ASSERT_TRUE(test::writeQuadrantsPng(dir.filePath(name), 12, 6));
+    CListImageView* browser = frame->GetImageBrowser();
+    SetFilterList({"*.png"});
+    QTest::qWait(50); // the Folders tab's first selection reaches the browser first
+    browser->FillList(dir.path());
+    for (int wait = 0; wait < 250 && (browser->isBusy() || browser->model()->rowCount() < 2);
+         ++wait)
+        QTest::qWait(20);
+    ASSERT_EQ(browser->model()->rowCount(), 2);
+    frame->show();
+    browser->currentView()->setFocus();
+    QCoreApplication::processEvents();
+    frame->activatePane(&frame->browserTarget()); // as the focus change does on a display
+    EXPECT_FALSE(states()[C::AddImage]);
+    browser->SelectAll();
+    EXPECT_TRUE(states()[C::AddImage]);
+    frame->action(C::AddImage)->trigger();
+    EXPECT_EQ(rowNames(), QStringList({"a.png", "b.png"}));
+    EXPECT_EQ(frame->jobList().itemAt(0)->source.width, 12);
 }
 
 TEST_F(CommandStates, ARunDisablesWhatChangesTheListAndEnablesStop) {
