@@ -3,10 +3,13 @@
 #include "app/droppedfiles.h"
 #include "app/framefixture.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 
 namespace pix {
 namespace {
@@ -150,6 +153,25 @@ TEST_F(SettingsOnRows, ADoubleClickSetsTheFirstSelectedRowAloneAndNeedsASelectio
     EXPECT_EQ(list().itemAt(1)->remarks, "Mirror");
     EXPECT_EQ(list().itemAt(1)->output.startNumber, 7);
     EXPECT_EQ(list().itemAt(2)->remarks, "");
+}
+
+TEST_F(JobListView, SettingsOpensTheDialogOverTheJobListAndOKAppliesIt) {
+    addRows({"a.png", "b.png"});
+    select({1});
+    frame->activatePane(&frame->jobListTarget());
+    QString title;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            title = dialog->windowTitle();
+            dialog->accept();
+        }
+    });
+    frame->action(CommandId::Settings)->trigger();
+    EXPECT_EQ(title, "Settings");
+    // OK with the item's own settings: the second row alone is applied to, with its number.
+    EXPECT_EQ(list().itemAt(1)->output.startNumber, 0);
+    EXPECT_EQ(list().itemAt(1)->output.folder, dir.path());
+    EXPECT_EQ(list().itemAt(1)->remarks, "");
 }
 
 TEST_F(JobListView, ViewOpensTheFirstSelectedPicture) {
