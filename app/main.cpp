@@ -1,6 +1,7 @@
 // Pixovia's entry point: the command line, start-up, the job run and shutdown.
 #include "app/commandline.h"
 #include "app/consoleprompt.h"
+#include "app/interactive.h"
 #include "app/jobrun.h"
 #include "app/messageboxprompt.h"
 #include "app/shardoption.h"
@@ -57,10 +58,8 @@ int main(int argc, char** argv) {
     // Other switches (Qt's own among them) do not change what is run.
     for (const QString& unknown : line.unknownSwitches)
         std::fprintf(stderr, "pixovia: ignoring option %s\n", unknown.toLocal8Bit().constData());
-    if (line.jobFile.isEmpty()) {
-        std::fputs(pix::kUsageText, stderr);
-        return 2;
-    }
+    if (line.jobFile.isEmpty())
+        return pix::RunInteractive(argc, argv);
 
     // Writing past a file-size limit fails that row like a full disk; the run goes on.
     pix::surviveFileSizeLimit();

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev
   dbus at-spi2-core python3-pyatspi python3-pil xclip xdotool
   clang libclang-rt-14-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core libqt6svg6 desktop-file-utils xdg-utils
   ccache clang-format
 )
 if [ "${1:-}" = "--bench" ]; then

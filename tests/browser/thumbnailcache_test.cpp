@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -174,12 +173,9 @@ TEST_F(CacheTest, BrokenMissingAndHugePictures) {
 
     EXPECT_EQ(makeBrowserThumbnail(path("gone.png"), &cache).state, ThumbnailState::Broken);
 
-    // 16000 x 16000 pixels in 31 KB: refused before any pixel is decoded.
-    QElapsedTimer timer;
-    timer.start();
+    // 16000 x 16000 pixels in 31 KB: refused by its size, before any pixel is decoded.
     const QString bomb = PIXOVIA_TEST_DATA "/browser/bomb-16000x16000.png";
     EXPECT_EQ(makeBrowserThumbnail(bomb, nullptr).state, ThumbnailState::Unavailable);
-    EXPECT_LT(timer.elapsed(), 5000);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -63,14 +62,14 @@ TEST(WildcardMatch, Table) {
     }
 }
 
+// A backtracking matcher would take longer than the age of the universe on these (about
+// 10^40 ways to place the stars); the matcher's linear backtracking answers at once. No clock
+// is read: a regression shows as a test that never ends, which ctest's timeout fails.
 TEST(WildcardMatch, HostilePatternFinishesQuickly) {
     const QString name = QString(100000, QLatin1Char('a'));
-    QElapsedTimer timer;
-    timer.start();
     EXPECT_FALSE(wildcardMatch(QStringLiteral("*a*a*a*a*a*a*a*a*a*a*b"), name));
     EXPECT_FALSE(wildcardMatch(QStringLiteral("*aaaaaaaaaaaaaaaaaaaab"), name));
     EXPECT_TRUE(wildcardMatch(QStringLiteral("*a*a*a*a*a*a*a*a*a*a*"), name));
-    EXPECT_LT(timer.elapsed(), 2000);
 }
 
 TEST(NameLess, CaseOnlyDecidesTies) {

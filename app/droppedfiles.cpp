@@ -1,0 +1,63 @@
+#include "app/droppedfiles.h"
+
+#include "platform/filesearch.h"
+#include "platform/imaging/decoder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace pix {
+
+namespace {
+
+bool measure(const QString& path, QSize& size) {
+    return imaging::measureFile(path, size) == imaging::Status::Ok;
+}
+
+void addFolder(const QString& folder, const QStringList& filters,
+               std::vector<DroppedPicture>& pictures) {
+    QStringList names;
+    for (const QString& pattern : filters)
+        names << listFolder(folder, pattern, Entry::Files);
+    std::sort(names.begin(), names.end(), nameLess);
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    const QDir dir(folder);
+    for (const QString& name : names) {
+        QSize size;
+        if (measure(dir.filePath(name), size))
+            pictures.push_back({folder, name, size});
+    }
+}
+
+} // namespace
+
+std::vector<DroppedPicture> picturesFromDrop(const QStringList& paths, const QStringList& filters) {
+    std::vector<DroppedPicture> pictures;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            addFolder(info.absoluteFilePath(), filters, pictures);
+        } else if (info.isFile()) {
+            QSize size;
+            if (measure(info.absoluteFilePath(), size))
+                pictures.push_back({info.absolutePath(), info.fileName(), size});
+        }
+    }
+    return pictures;
+}
+
+int addDropped(JobList& list, const QStringList& paths, const QStringList& filters) {
+    int added = 0;
+    for (const DroppedPicture& picture : picturesFromDrop(paths, filters)) {
+        ImageInfo info;
+        info.folder = picture.folder;
+        info.width = picture.size.width();
+        info.height = picture.size.height();
+        if (list.AddFile(&info, &picture.name))
+            ++added;
+    }
+    return added;
+}
+
+} // namespace pix

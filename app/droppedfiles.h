@@ -1,0 +1,27 @@
+// Files and folders dropped from a file manager onto the job list, added as "Add to list" adds
+// the browser's pictures.
+#pragma once
+
+#include "jobs/joblist.h"
+
+#include <QSize>
+#include <QStringList>
+#include <vector>
+
+namespace pix {
+
+struct DroppedPicture {
+    QString folder;
+    QString name;
+    QSize size; // upright pixel size
+};
+
+// A dropped file is taken when it is a picture the program can read; a dropped folder gives its
+// pictures (not those of its sub-folders) whose names match one of the filter's patterns, in
+// name order. Anything else is left out.
+std::vector<DroppedPicture> picturesFromDrop(const QStringList& paths, const QStringList& filters);
+
+// Adds them to the list through AddFile, which asks about duplicates. Answers the rows added.
+int addDropped(JobList& list, const QStringList& paths, const QStringList& filters);
+
+} // namespace pix

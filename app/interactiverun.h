@@ -1,0 +1,51 @@
+// "Start" in the window: one batch run at a time over the job list, with its own questions
+// (see RunPrompt) and its progress, never blocking the window. "Stop" ends it after the row
+// being written; the rows not reached stay in the list.
+#pragma once
+
+#include "app/runprompt.h"
+#include "jobs/batchrun.h"
+
+#include <QObject>
+#include <memory>
+
+namespace pix {
+
+class InteractiveRun : public QObject {
+    Q_OBJECT
+public:
+    // owner: the window the replace question belongs to. sink: where the result lines go.
+    InteractiveRun(JobList& list, ReplaceQuestion& question, OutputLineSink* sink,
+                   QObject* owner = nullptr, QObject* parent = nullptr);
+    ~InteractiveRun() override;
+
+    // Options of the runs to come (the tests use one worker).
+    void setOptions(BatchOptions options) { options_ = std::move(options); }
+
+    // Starts a run over the rows in their display order; false when one is going already.
+    bool start();
+    void stop();
+    bool isRunning() const { return run_ != nullptr; }
+
+    // The status bar's progress text, "3 of 10".
+    static QString progressText(int done, int total);
+
+signals:
+    void started(int total);
+    void progress(int done, int total);
+    // After the converted rows have left the list.
+    void finished();
+
+private:
+    void onFinished();
+
+    JobList& list_;
+    ReplaceQuestion& question_;
+    OutputLineSink* sink_;
+    QObject* owner_;
+    BatchOptions options_;
+    std::unique_ptr<RunPrompt> prompt_;
+    std::unique_ptr<BatchRun> run_;
+};
+
+} // namespace pix

@@ -1,0 +1,141 @@
+#include "app/vantrelview.h"
+
+#include "app/commandactions.h"
+#include "app/joblistheaders.h"
+
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+
+namespace pix {
+
+CVantrelView::CVantrelView(JobList& list, JobListCommands::Hooks hooks, QWidget* parent)
+    : QTableView(parent), list_(list) {
+    auto* shown = new JobListHeaders(this);
+    shown->setSourceModel(&list_);
+    setModel(shown);
+    commands_ = std::make_unique<JobListCommands>(list_, *selectionModel(), std::move(hooks));
+    setAccessibleName(QStringLiteral("Job list"));
+    setShowGrid(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false); // Tab moves on to the next part of the window
+    setWordWrap(false);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true); // drops arrive at the viewport
+    setDropIndicatorShown(false);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+
+    QHeaderView* header = horizontalHeader();
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setSectionsClickable(true);
+    header->setHighlightSections(false);
+    // "Remarks" takes the width the other columns leave, so the whole remark shows.
+    header->setStretchLastSection(true);
+    for (int column = 0; column < kColumnCount; ++column)
+        header->resizeSection(column, kColumnWidths[column]);
+    connect(header, &QHeaderView::sectionClicked, this, &CVantrelView::sortByColumn);
+}
+
+CVantrelView::~CVantrelView() = default;
+
+void CVantrelView::sortByColumn(int column) {
+    list_.SortByColumn(column);
+    QHeaderView* header = horizontalHeader();
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(list_.lastSortedColumn(),
+                             list_.sortAscending() ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+std::unique_ptr<QMenu> CVantrelView::makeContextMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    menu->setAccessibleName(QStringLiteral("Job list menu"));
+    const CommandTarget* pane = &commands_->target();
+    fillMenu(*menu, jobListContextMenu(), [this, pane](CommandId id) {
+        return router_ ? router_->isEnabled(id, pane) : pane->isEnabled(id);
+    });
+    return menu;
+}
+
+void CVantrelView::run(CommandId id) {
+    if (router_)
+        router_->execute(id, &commands_->target());
+    else
+        commands_->target().execute(id);
+}
+
+void CVantrelView::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu = makeContextMenu();
+    QPoint at = event->globalPos();
+    // From the keyboard's menu key: at the current row rather than at the mouse.
+    if (event->reason() == QContextMenuEvent::Keyboard && currentIndex().isValid())
+        at = viewport()->mapToGlobal(visualRect(currentIndex()).bottomLeft());
+    if (const QAction* chosen = menu->exec(at))
+        run(CommandId(chosen->data().toInt()));
+}
+
+void CVantrelView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        run(CommandId::Remove);
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        commands_->selectAll();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void CVantrelView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    commands_->editItemSettings();
+}
+
+bool CVantrelView::acceptsDrop(const QMimeData* data) const {
+    if (!dropHandler_ || commands_->isRunning() || !data || !data->hasUrls())
+        return false;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            return true;
+    }
+    return false;
+}
+
+void CVantrelView::dragEnterEvent(QDragEnterEvent* event) {
+    if (acceptsDrop(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CVantrelView::dragMoveEvent(QDragMoveEvent* event) {
+    if (acceptsDrop(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CVantrelView::dropEvent(QDropEvent* event) {
+    if (!acceptsDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    event->acceptProposedAction();
+    // Added once the drop has ended: adding may ask the duplicate question, which must not
+    // open while the file manager still holds the drag.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { dropHandler_(paths); }, Qt::QueuedConnection);
+}
+
+} // namespace pix

@@ -1,0 +1,59 @@
+// The job list's window: the seven columns of the job list, grid lines, whole rows selected
+// (several at once), a sort mark on the sorted column, the context menu, Delete, Ctrl+A, a
+// double click for Settings, and pictures and folders dropped from a file manager.
+#pragma once
+
+#include "app/joblistcommands.h"
+
+#include <QTableView>
+#include <functional>
+#include <memory>
+
+class QMenu;
+
+namespace pix {
+
+class CommandRouter;
+
+class CVantrelView : public QTableView {
+    Q_OBJECT
+public:
+    using DropHandler = std::function<void(const QStringList& paths)>;
+
+    CVantrelView(JobList& list, JobListCommands::Hooks hooks, QWidget* parent = nullptr);
+    ~CVantrelView() override;
+
+    JobList& list() const { return list_; }
+    JobListCommands& commands() const { return *commands_; }
+
+    // Menus built by the view ask this router which entries are enabled.
+    void setRouter(const CommandRouter* router) { router_ = router; }
+    // Called with the local paths of files and folders dropped on the list.
+    void setDropHandler(DropHandler handler) { dropHandler_ = std::move(handler); }
+
+    // Menu 141, its entries enabled as the list and its selection allow.
+    std::unique_ptr<QMenu> makeContextMenu();
+    // A column header clicked: sorts and shows the sort mark.
+    void sortByColumn(int column);
+
+    static constexpr int kColumnWidths[kColumnCount] = {100, 105, 80, 80, 120, 115, 100};
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    bool acceptsDrop(const QMimeData* data) const;
+    void run(CommandId id);
+
+    JobList& list_;
+    std::unique_ptr<JobListCommands> commands_;
+    const CommandRouter* router_ = nullptr;
+    DropHandler dropHandler_;
+};
+
+} // namespace pix

@@ -1,0 +1,103 @@
+// The window's layout and placement: saved at close, restored by the next window, and a
+// damaged or foreign saved value still giving a usable window on screen.
+#include "app/framefixture.h"
+#include "app/placement.h"
+#include "settings/settingstable.h"
+
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QSplitter>
+#include <QToolBar>
+
+namespace pix {
+namespace {
+
+class Layout : public test::FrameTest {};
+
+TEST_F(Layout, TheSplitterHoldsTheBrowserAboveTheJobList) {
+    QSplitter* splitter = frame->rightView()->splitter();
+    EXPECT_EQ(splitter->orientation(), Qt::Vertical);
+    EXPECT_EQ(splitter->widget(0), frame->GetImageBrowser());
+    EXPECT_EQ(splitter->widget(1), frame->jobListView());
+}
+
+TEST_F(Layout, ClosingSavesWhereTheDocksWereAndTheNextWindowRestoresIt) {
+    frame->ShowFrame();
+    frame->addDockWidget(Qt::RightDockWidgetArea, frame->outputBar());
+    frame->GetFoldersTab()->setFloating(true);
+    frame->GetFoldersTab()->move(40, 50);
+    frame->toolBar()->hide();
+    EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(SettingsStore().bytes(Setting::ControlBarState).isEmpty());
+    EXPECT_FALSE(SettingsStore().bytes(Setting::WindowPlacement).isEmpty());
+
+    makeFrame().ShowFrame();
+    EXPECT_EQ(frame->dockWidgetArea(frame->outputBar()), Qt::RightDockWidgetArea);
+    EXPECT_TRUE(frame->GetFoldersTab()->isFloating());
+    EXPECT_TRUE(frame->toolBar()->isHidden());
+    EXPECT_TRUE(frame->isVisible());
+}
+
+TEST_F(Layout, ADamagedSavedLayoutGivesTheFirstRunLayout) {
+    SettingsStore store;
+    store.setBytes(Setting::ControlBarState, QByteArray("\x00\x00\x01garbage", 10));
+    store.setBytes(Setting::WindowPlacement, QByteArray(300, '\xff'));
+    makeFrame().ShowFrame();
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->dockWidgetArea(frame->outputBar()), Qt::BottomDockWidgetArea);
+    EXPECT_EQ(frame->dockWidgetArea(frame->GetFoldersTab()), Qt::LeftDockWidgetArea);
+    EXPECT_FALSE(frame->toolBar()->isHidden());
+    EXPECT_GE(frame->width(), 400);
+    EXPECT_GE(frame->height(), 300);
+}
+
+TEST_F(Layout, AClosedDockComesBackFromTheViewMenu) {
+    frame->ShowFrame();
+    frame->outputBar()->close();
+    EXPECT_TRUE(frame->outputBar()->isHidden());
+    frame->outputBar()->toggleViewAction()->trigger();
+    EXPECT_FALSE(frame->outputBar()->isHidden());
+}
+
+TEST_F(Layout, ClosingDuringARunStopsItFirst) {
+    addRows({"a.png", "b.png", "c.png"});
+    for (int row = 0; row < 3; ++row)
+        frame->jobList().itemAt(row)->output.formatCode = kFormatJpg;
+    frame->ShowFrame();
+    frame->run().start();
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+    while (frame->run().isRunning())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_GE(frame->jobList().rowCount(), 1); // rows not reached stay
+}
+
+struct PlacementCase {
+    const char* what;
+    QRect saved;
+    QRect expected;
+};
+
+TEST(Placement, AWindowIsKeptReachableOnSomeScreen) {
+    const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    const QSize fallback(960, 680);
+    const PlacementCase cases[] = {
+        {"on the primary screen", {100, 100, 800, 600}, {100, 100, 800, 600}},
+        {"on the second screen", {2000, 50, 800, 600}, {2000, 50, 800, 600}},
+        {"partly off the right edge", {1700, 100, 800, 600}, {1120, 100, 800, 600}},
+        {"larger than its screen", {2000, 10, 3000, 2000}, {1920, 0, 1280, 1024}},
+        {"on a screen that is gone", {4000, 100, 800, 600}, {480, 200, 960, 680}},
+        {"title above every screen", {100, -500, 800, 600}, {480, 200, 960, 680}},
+        {"empty", {}, {480, 200, 960, 680}},
+    };
+    for (const PlacementCase& c : cases) {
+        EXPECT_EQ(placeOnScreens(c.saved, screens, fallback), c.expected) << c.what;
+    }
+    EXPECT_EQ(placeOnScreens({5, 5, 10, 10}, {}, fallback), QRect(5, 5, 10, 10));
+    EXPECT_EQ(placeOnScreens({}, {QRect(0, 0, 800, 600)}, fallback), QRect(0, 0, 800, 600));
+}
+
+} // namespace
+} // namespace pix
