@@ -359,18 +359,22 @@ def expect_popup():
 
 def menu_by_keyboard(window, title, entry):
     """Runs a menu bar command with the keyboard alone: Alt, the arrows to the menu, Down to
-    open it, the arrows to the entry, Return."""
+    open it (its first enabled entry becomes the current one), Down to the entry, Return. The
+    entries are counted once the menu is open: the window updates them as it opens."""
     bar = find(window, "menu bar")
     titles = [name_of(n) for n in children(bar) if role_of(n) == "menu item"]
     menu = find(bar, "menu item", title)
-    entries = [n for n in find_all(menu, "menu item") if n is not menu and is_enabled(n)]
-    target = next((n for n in entries if name_of(n) == entry), None)
-    if target is None:
-        raise Failure(f"{entry!r} is not enabled in the menu {title!r} "
-                      f"(it offers {[name_of(n) for n in entries]})")
     keys("Alt_L")
+    wait_until(lambda: any(is_focused(n) for n in children(bar)), "the menu bar to take the keys")
     keys(*["Right"] * titles.index(title))
     keys("Down")
+    popup_menu = find(menu, "popup menu", showing=True)
+    entries = [n for n in children(popup_menu) if role_of(n) == "menu item" and is_enabled(n)]
+    target = next((n for n in entries if name_of(n) == entry), None)
+    if target is None:
+        keys("Escape", "Escape")
+        raise Failure(f"{entry!r} is not enabled in the menu {title!r} "
+                      f"(it offers {[name_of(n) for n in entries]})")
     keys(*["Down"] * entries.index(target))
     keys("Return")
 

@@ -30,8 +30,9 @@ def tree_path(tree, folder):
     return ["/"] + folder.strip(os.sep).split(os.sep)
 
 
-def add_pictures(program, frame, names):
-    """Selects the named pictures in the browser and chooses "Add to list" from its menu."""
+def add_pictures(program, frame, names, command="context menu"):
+    """Selects the named pictures in the browser and adds them to the job list: with "Add to
+    list" from the browser's context menu, or with "Add image" from the Action menu."""
     browser = browser_of(frame)
     first = desk.item(browser, names[0])
     desk.click(first)
@@ -39,7 +40,10 @@ def add_pictures(program, frame, names):
         desk.press(desk.item(browser, name), "Toggle")
     desk.wait_until(lambda: all(desk.is_selected(desk.item(browser, n)) for n in names),
                     f"{names} selected")
-    desk.context_command(program, first, "Add to list")
+    if command == "context menu":
+        desk.context_command(program, first, "Add to list")
+    else:
+        desk.menu_command(frame, "Action", "Add image")
 
 
 def answer(program, button, expect=None):
