@@ -264,8 +264,7 @@ def grab_focus(node):
 KEYSYMS = {"BackSpace": 0xFF08, "Tab": 0xFF09, "Return": 0xFF0D, "Escape": 0xFF1B,
            "Home": 0xFF50, "Left": 0xFF51, "Up": 0xFF52, "Right": 0xFF53, "Down": 0xFF54,
            "Page_Up": 0xFF55, "Page_Down": 0xFF56, "End": 0xFF57, "Menu": 0xFF67,
-           "F6": 0xFFC3, "F10": 0xFFC7, "Delete": 0xFFFF, "space": 0x20,
-           "Alt_L": 0xFFE9}
+           "F6": 0xFFC3, "F10": 0xFFC7, "Delete": 0xFFFF, "space": 0x20}
 
 
 def keysym(name):
@@ -281,6 +280,21 @@ def keys(*names):
     for key in names:
         Atspi.generate_keyboard_event(keysym(key), None, Atspi.KeySynthType.SYM)
         time.sleep(0.05)
+    pump()
+
+
+# The left Alt key of the virtual X server's keyboard map.
+ALT_KEYCODE = 64
+
+
+def tap_alt():
+    """Alt pressed and released alone, which puts the menu bar under the keyboard. It is sent
+    as two events with a pause: a press and release sent as one key symbol reach the window so
+    that the menu bar gives the focus straight back."""
+    Atspi.generate_keyboard_event(ALT_KEYCODE, None, Atspi.KeySynthType.PRESS)
+    time.sleep(0.15)
+    Atspi.generate_keyboard_event(ALT_KEYCODE, None, Atspi.KeySynthType.RELEASE)
+    time.sleep(0.1)
     pump()
 
 
@@ -364,7 +378,7 @@ def menu_by_keyboard(window, title, entry):
     bar = find(window, "menu bar")
     titles = [name_of(n) for n in children(bar) if role_of(n) == "menu item"]
     menu = find(bar, "menu item", title)
-    keys("Alt_L")
+    tap_alt()
     wait_until(lambda: any(is_focused(n) for n in children(bar)), "the menu bar to take the keys")
     keys(*["Right"] * titles.index(title))
     keys("Down")

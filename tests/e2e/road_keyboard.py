@@ -44,9 +44,10 @@ def road():
         desk.keys("Down")
         desk.menu_by_keyboard(frame, "Action", "Settings")
         dialog = program.window(role="dialog", name="Settings")
-        combo = desk.control(dialog, "Format")
+        combo = desk.find(dialog, "combo box")
         desk.wait_until(lambda: desk.is_focused(combo), "the format list to have the focus")
         desk.type_text("P")
+        desk.wait_until(lambda: desk.name_of(combo) == "PNG", "PNG chosen")
         desk.keys("Return")
         desk.wait_until(lambda: not desk.is_showing(dialog), "the dialog to close")
         remarks = job_rows(frame)[0][-1]
