@@ -11,10 +11,26 @@ import traceback
 from tree import (WAIT, Atspi, Failure, GLib, children, describe, dump, is_showing, matches,
                   role_of, wait_until)
 
+HERE = os.path.dirname(os.path.abspath(__file__))
 WORK = os.environ.get("E2E_WORK", os.getcwd())
 PROGRAM = os.environ.get("PIXOVIA", "pixovia")
 
 _running = []
+
+
+def leak_options(options):
+    """The sanitizer's leak options with this folder's suppressions added to those given."""
+    combined = os.path.join(WORK, "lsan.supp")
+    parts = [p for p in options.split(":") if p and not p.startswith("suppressions=")]
+    given = [p.split("=", 1)[1] for p in options.split(":") if p.startswith("suppressions=")]
+    with open(combined, "w") as out:
+        for path in given + [os.path.join(HERE, "lsan.supp")]:
+            if os.path.exists(path):
+                with open(path) as f:
+                    out.write(f.read() + "\n")
+    return ":".join(parts + [f"suppressions={combined}"])
+
+
 _current = {"road": "?", "step": "start"}
 
 
@@ -58,6 +74,7 @@ class Program:
         self.stdout_path = os.path.join(WORK, f"{name}.out")
         self.stderr_path = os.path.join(WORK, f"{name}.err")
         env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+        env["LSAN_OPTIONS"] = leak_options(env.get("LSAN_OPTIONS", ""))
         with open(self.stdout_path, "w") as out, open(self.stderr_path, "w") as err:
             self.process = subprocess.Popen([PROGRAM, *args], stdout=out, stderr=err,
                                             stdin=subprocess.DEVNULL, cwd=cwd or WORK, env=env)
