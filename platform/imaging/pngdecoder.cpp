@@ -1,0 +1,70 @@
+#include "platform/imaging/pngdecoder.h"
+
+#include "platform/imaging/pngchunks.h"
+#include "platform/imaging/pngreader.h"
+
+#include <QList>
+
+namespace pix::imaging {
+
+namespace {
+
+// The picture the rows are read into, with its colour table.
+Status allocateRows(const png::Layout& layout, QImage& image) {
+    QImage rows(int(layout.width), int(layout.height), layout.format);
+    if (rows.isNull())
+        return Status::OutOfMemory;
+    // libpng writes rowBytes into every row; a row shorter than that would be overrun.
+    if (layout.rowBytes > std::size_t(rows.bytesPerLine()))
+        return Status::CorruptData;
+    if (layout.colourCount > 0)
+        rows.setColorTable(QList<QRgb>(layout.colours, layout.colours + layout.colourCount));
+    image = std::move(rows);
+    return Status::Ok;
+}
+
+} // namespace
+
+Status decodePng(const unsigned char* data, std::size_t size, Picture& out) {
+    if (!pngChunksFit(data, size))
+        return Status::CorruptData;
+    png::Reader reader(data, size);
+    if (!reader.valid())
+        return Status::OutOfMemory;
+    if (!reader.readInfo())
+        return Status::CorruptData;
+    if (!sizeAllowed(reader.width(), reader.height()))
+        return Status::TooLarge;
+    if (!pngDataCanHoldImage(data, size))
+        return Status::CorruptData;
+    png::Layout layout;
+    if (!reader.prepare(layout))
+        return Status::CorruptData;
+    QImage image;
+    const Status status = allocateRows(layout, image);
+    if (status != Status::Ok)
+        return status;
+    if (!reader.readPixels(image.bits(), std::size_t(image.bytesPerLine()), layout))
+        return Status::CorruptData;
+    Picture picture(std::move(image));
+    if (picture.isNull())
+        return Status::OutOfMemory;
+    out = std::move(picture);
+    return Status::Ok;
+}
+
+Status measurePng(const unsigned char* data, std::size_t size, QSize& out) {
+    if (!pngHeaderChunksFit(data, size))
+        return Status::CorruptData;
+    png::Reader reader(data, size);
+    if (!reader.valid())
+        return Status::OutOfMemory;
+    if (!reader.readInfo())
+        return Status::CorruptData;
+    if (!sizeAllowed(reader.width(), reader.height()))
+        return Status::TooLarge;
+    out = QSize(int(reader.width()), int(reader.height()));
+    return Status::Ok;
+}
+
+} // namespace pix::imaging
