@@ -23,6 +23,19 @@ Status allocateRows(const png::Layout& layout, QImage& image) {
     return Status::Ok;
 }
 
+// libpng warns about palette indices beyond the palette but leaves them in the rows; they are
+// shown as the first colour rather than looked up past the colour table.
+void clampPaletteIndices(const png::Layout& layout, QImage& image) {
+    if (layout.paletteIndexLimit >= 256)
+        return;
+    for (int y = 0; y < image.height(); ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = 0; x < image.width(); ++x)
+            if (row[x] >= layout.paletteIndexLimit)
+                row[x] = 0;
+    }
+}
+
 } // namespace
 
 Status decodePng(const unsigned char* data, std::size_t size, Picture& out) {
@@ -46,6 +59,7 @@ Status decodePng(const unsigned char* data, std::size_t size, Picture& out) {
         return status;
     if (!reader.readPixels(image.bits(), std::size_t(image.bytesPerLine()), layout))
         return Status::CorruptData;
+    clampPaletteIndices(layout, image);
     Picture picture(std::move(image));
     if (picture.isNull())
         return Status::OutOfMemory;

@@ -78,8 +78,13 @@ void paletteLayout(png_structp png, png_infop info, int depth, png_colorp palett
     if (depth != 1)
         png_set_packing(png);
     layout.format = depth == 1 ? QImage::Format_Mono : QImage::Format_Indexed8;
-    // A one-bit picture has two colours even when the palette has one; the missing one is 0.
+    if (depth != 1)
+        layout.paletteIndexLimit = count;
+    // A one-bit picture has two colours even when the palette has one; the other stays white,
+    // as in a new Mono picture.
     layout.colourCount = depth == 1 ? 2 : count;
+    layout.colours[0] = qRgb(0, 0, 0);
+    layout.colours[1] = qRgb(255, 255, 255);
     png_bytep alphas = nullptr;
     int alphaCount = 0;
     png_color_16p transparent = nullptr;

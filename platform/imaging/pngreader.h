@@ -19,6 +19,9 @@ struct Layout {
     QRgb colours[256] = {};
     int passes = 1;
     std::size_t rowBytes = 0;
+    // For a palette picture of 2 to 8 bits, the palette's size: an index beyond it in the rows
+    // stands for the first colour. Every other picture uses its whole colour table.
+    int paletteIndexLimit = 256;
 };
 
 class Reader {
