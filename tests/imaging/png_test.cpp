@@ -2,15 +2,13 @@
 // pixels Qt's reader gives, and a damaged file is refused with libpng's message kept as the
 // decode's detail instead of printed.
 #include "imaging/pngbuilder.h"
+#include "imaging/stderrcapture.h"
 #include "imaging/testpictures.h"
 #include "platform/imaging/decoder.h"
 
-#include <QTemporaryFile>
 #include <QtEndian>
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <png.h>
-#include <unistd.h>
 
 namespace pix::imaging {
 namespace {
@@ -23,23 +21,6 @@ Status decodeBytes(const QByteArray& bytes, Picture& out) {
 Status measureBytes(const QByteArray& bytes, QSize& size) {
     return measureMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
                          std::size_t(bytes.size()), size);
-}
-
-// What the operation wrote to the process's standard error, at the level of the descriptor, so
-// that a library's own fprintf is seen too.
-template <typename Operation> QByteArray stderrOf(Operation&& operation) {
-    QTemporaryFile capture;
-    if (!capture.open())
-        return "cannot capture";
-    std::fflush(stderr);
-    const int saved = dup(2);
-    dup2(capture.handle(), 2);
-    operation();
-    std::fflush(stderr);
-    dup2(saved, 2);
-    close(saved);
-    capture.seek(0);
-    return capture.readAll();
 }
 
 // A spec of the colour type and depth with random rows; palettes are full and random, and a
@@ -181,7 +162,7 @@ TEST(Png, DamagedImageDataIsRefusedQuietlyWithLibpngsMessageAsTheDetail) {
     const QByteArray damaged = pngWithDamagedImageData();
     Picture picture;
     Status status = Status::Ok;
-    const QByteArray printed = stderrOf([&] { status = decodeBytes(damaged, picture); });
+    const QByteArray printed = test::stderrOf([&] { status = decodeBytes(damaged, picture); });
     EXPECT_EQ(status, Status::CorruptData) << lastDecodeDetail().toStdString();
     EXPECT_TRUE(picture.isNull());
     EXPECT_TRUE(lastDecodeDetail().contains("IDAT")) << lastDecodeDetail().toStdString();
@@ -198,7 +179,7 @@ TEST(Png, ADamagedHeaderIsRefusedWhenMeasuredWithTheChunkNamed) {
     png[29] = char(png[29] ^ 1); // IHDR's checksum no longer matches
     QSize size;
     Status status = Status::Ok;
-    const QByteArray printed = stderrOf([&] { status = measureBytes(png, size); });
+    const QByteArray printed = test::stderrOf([&] { status = measureBytes(png, size); });
     EXPECT_EQ(status, Status::CorruptData);
     EXPECT_TRUE(lastDecodeDetail().contains("IHDR")) << lastDecodeDetail().toStdString();
     EXPECT_EQ(printed, QByteArray());
