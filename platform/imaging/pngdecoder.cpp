@@ -60,6 +60,9 @@ Status decodePng(const unsigned char* data, std::size_t size, Picture& out) {
     if (!reader.readPixels(image.bits(), std::size_t(image.bytesPerLine()), layout))
         return Status::CorruptData;
     clampPaletteIndices(layout, image);
+    // Premultiplied in place: the commonest PNG with alpha needs no second picture.
+    if (image.format() == QImage::Format_ARGB32)
+        image.convertTo(QImage::Format_ARGB32_Premultiplied);
     Picture picture(std::move(image));
     if (picture.isNull())
         return Status::OutOfMemory;
