@@ -99,8 +99,10 @@ void paletteLayout(png_structp png, png_infop info, int depth, png_colorp palett
 void deepLayout(png_structp png, png_infop info, int colourType, Layout& layout) {
     const bool hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     layout.format = QImage::Format_RGBA64;
+    // A transparent colour becomes alpha. (Qt's reader left this out for RGB and read three
+    // samples a pixel as four, scrambling the rows.)
     if (hasTrns)
-        png_set_expand(png); // the transparent colour becomes alpha
+        png_set_expand(png);
     else if (!(colourType & PNG_COLOR_MASK_ALPHA)) {
         png_set_filler(png, 0xFFFF, PNG_FILLER_AFTER);
         layout.format = QImage::Format_RGBX64;
