@@ -81,6 +81,9 @@ QString PreparedFailureReason(const JobItem& item, const PreparedConversion& pre
         return QStringLiteral("out of memory");
     switch (prepared.stage) {
     case Stage::Decode:
+        if (!prepared.detail.isEmpty())
+            return QStringLiteral("cannot read the picture: %1 (%2)")
+                .arg(statusWords(prepared.status), prepared.detail);
         return QStringLiteral("cannot read the picture: %1").arg(statusWords(prepared.status));
     case Stage::Resize:
         return QStringLiteral("cannot make a picture of %1 x %2: %3")
@@ -123,8 +126,12 @@ PreparedConversion PrepareConversion(const JobItem& item, const QString& sourceP
     imaging::Picture source;
     using Stage = PreparedConversion::Stage;
     Status status = imaging::decodeFile(sourcePath, source, DecodeHintFor(item));
-    if (status != Status::Ok)
-        return failed(Stage::Decode, status);
+    if (status != Status::Ok) {
+        PreparedConversion result = failed(Stage::Decode, status);
+        // Read on this thread, before anything else decodes here.
+        result.detail = imaging::lastDecodeDetail();
+        return result;
+    }
     // The whole source stretched over a new picture of the output size.
     imaging::Picture output;
     status = imaging::resizePicture(source, item.output.width, item.output.height, output);

@@ -38,6 +38,7 @@ struct PreparedConversion {
     Outcome outcome = Outcome::Failed;
     Stage stage = Stage::Decode;
     imaging::Status status = imaging::Status::Ok; // why it failed
+    QString detail; // what the decoding library said, when it said something
     QByteArray bytes;
 };
 

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-image-formats-plugins libgl-dev
-  libpugixml-dev libgif-dev libjpeg62-turbo-dev libtiff-dev libdeflate-dev libjemalloc-dev
+  libpugixml-dev libgif-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libdeflate-dev libjemalloc-dev
   libgtest-dev
   dbus at-spi2-core python3-pyatspi python3-pil xclip xdotool
   clang libclang-rt-14-dev

@@ -7,8 +7,8 @@
 #include "platform/imaging/icodecoder.h"
 #include "platform/imaging/jpegcodec.h"
 #include "platform/imaging/pngchunks.h"
+#include "platform/imaging/pngdecoder.h"
 #include "platform/imaging/pngencoder.h"
-#include "platform/imaging/qtdecoder.h"
 #include "platform/imaging/tiffdecoder.h"
 #include "platform/imaging/tiffencoder.h"
 #include "platform/imaging/wmfdecoder.h"
@@ -63,16 +63,6 @@ Status decodeWmfTurned(const unsigned char* data, std::size_t size, const Decode
     return status;
 }
 
-template <ImageFormat format>
-Status decodeQt(const unsigned char* data, std::size_t size, Picture& out) {
-    return decodeWithQt(data, size, format, out);
-}
-
-template <ImageFormat format>
-Status measureQt(const unsigned char* data, std::size_t size, QSize& out) {
-    return measureWithQt(data, size, format, out);
-}
-
 // The encoder identifiers are the order of the encoder list, as callers have always seen it.
 enum EncoderValue { kBmp = 1, kJpeg, kGif, kTiff, kPng };
 
@@ -114,8 +104,8 @@ const std::vector<Codec>& codecs() {
          {kJpeg, "image/jpeg", "JPEG", "*.JPG;*.JPEG;*.JPE;*.JFIF", writeJpeg}},
         {ImageFormat::Png,
          isPngData,
-         decodeThenTurn<decodeQt<ImageFormat::Png>>,
-         measureQt<ImageFormat::Png>,
+         decodeThenTurn<decodePng>,
+         measurePng,
          {kPng, "image/png", "PNG", "*.PNG", writePng}},
         {ImageFormat::Gif,
          isGif,

@@ -1,5 +1,6 @@
 // How much memory a decode will hold, from the headers alone.
 #include "platform/imaging/codecs.h"
+#include "platform/imaging/decodedetail.h"
 #include "platform/imaging/guard.h"
 #include "platform/imaging/jpegcodec.h"
 #include "platform/imaging/tifffile.h"
@@ -36,7 +37,7 @@ Status estimate(const Codec& codec, const unsigned char* data, std::size_t size,
     if (codec.format == ImageFormat::Wmf)
         upright = wmfRenderSize(upright, hint.minSize);
     if (codec.format == ImageFormat::Png || codec.format == ImageFormat::Ico)
-        perPixel += 8; // Qt's own picture first, 16 bits a channel at most
+        perPixel += 8; // the reader's own picture first, 16 bits a channel at most
     if (isQuarterTurn(hint.rotateFlip))
         perPixel += 4; // the turned copy
     bytes = pixelBytes(upright, perPixel);
@@ -50,6 +51,7 @@ Status estimate(const Codec& codec, const unsigned char* data, std::size_t size,
 
 Status estimateDecodeMemory(const unsigned char* data, std::size_t size, const DecodeHint& hint,
                             std::uint64_t& bytes) {
+    detail::clearDecodeDetail();
     if ((!data && size > 0) || !isRotateFlipType(hint.rotateFlip))
         return Status::InvalidParameter;
     return guarded([&] {

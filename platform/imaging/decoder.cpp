@@ -1,6 +1,7 @@
 #include "platform/imaging/decoder.h"
 
 #include "platform/imaging/codecs.h"
+#include "platform/imaging/decodedetail.h"
 #include "platform/imaging/guard.h"
 
 #include <QFile>
@@ -57,6 +58,7 @@ Status readWholeFile(const QString& path, QByteArray& bytes) {
 
 Status decodeMemory(const unsigned char* data, std::size_t size, Picture& out,
                     const DecodeHint& hint) {
+    detail::clearDecodeDetail();
     if ((!data && size > 0) || !isRotateFlipType(hint.rotateFlip))
         return Status::InvalidParameter;
     return guarded([&] {
@@ -66,6 +68,7 @@ Status decodeMemory(const unsigned char* data, std::size_t size, Picture& out,
 }
 
 Status measureMemory(const unsigned char* data, std::size_t size, QSize& out) {
+    detail::clearDecodeDetail();
     if (!data && size > 0)
         return Status::InvalidParameter;
     return guarded([&] {
@@ -75,6 +78,7 @@ Status measureMemory(const unsigned char* data, std::size_t size, QSize& out) {
 }
 
 Status decodeFile(const QString& path, Picture& out, const DecodeHint& hint) {
+    detail::clearDecodeDetail(); // a file that cannot be read leaves no older message behind
     QByteArray bytes;
     const Status status = readWholeFile(path, bytes);
     if (status != Status::Ok)
@@ -89,6 +93,7 @@ namespace {
 // only when that was not enough. Headers sit at the start of a file; a JPEG's frame header may
 // follow large metadata segments.
 template <typename Operation> Status onFileHead(const QString& path, Operation&& operation) {
+    detail::clearDecodeDetail();
     constexpr qint64 kHeadBytes = 256 * 1024;
     QFile file;
     Status opened = openPictureFile(path, file);

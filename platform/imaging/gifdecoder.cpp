@@ -14,6 +14,8 @@
 //   white).
 #include "platform/imaging/gifdecoder.h"
 
+#include "platform/imaging/decodedetail.h"
+
 #include <gif_lib.h>
 
 #include <algorithm>
@@ -57,7 +59,9 @@ struct GifCloser {
 };
 using GifHandle = std::unique_ptr<GifFileType, GifCloser>;
 
+// The status of a giflib error code; its text is kept as the decode's detail.
 Status statusOf(int gifError) {
+    detail::noteDecodeDetail(detail::Severity::Error, GifErrorString(gifError));
     switch (gifError) {
     case D_GIF_ERR_NOT_GIF_FILE:
         return Status::UnknownImageFormat;

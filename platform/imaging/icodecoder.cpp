@@ -1,7 +1,7 @@
 #include "platform/imaging/icodecoder.h"
 
 #include "platform/imaging/pngchunks.h"
-#include "platform/imaging/qtdecoder.h"
+#include "platform/imaging/pngdecoder.h"
 
 #include <QtEndian>
 #include <array>
@@ -162,7 +162,7 @@ Status decodeIco(const unsigned char* data, std::size_t size, Picture& out) {
     const unsigned char* p = data + entry.offset;
     const std::size_t left = size - entry.offset;
     if (isPngData(p, left))
-        return decodeWithQt(p, left, ImageFormat::Png, out);
+        return decodePng(p, left, out);
     return decodeDib(p, left, out);
 }
 
@@ -173,7 +173,7 @@ Status measureIco(const unsigned char* data, std::size_t size, QSize& out) {
     const unsigned char* p = data + entry.offset;
     const std::size_t left = size - entry.offset;
     if (isPngData(p, left))
-        return measureWithQt(p, left, ImageFormat::Png, out);
+        return measurePng(p, left, out);
     Dib dib;
     const Status status = readDib(p, left, dib);
     if (status == Status::Ok)

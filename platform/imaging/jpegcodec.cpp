@@ -1,5 +1,6 @@
 #include "platform/imaging/jpegcodec.h"
 
+#include "platform/imaging/decodedetail.h"
 #include "platform/imaging/guard.h"
 #include "platform/imaging/jpegerrors.h"
 #include "platform/imaging/transform.h"
@@ -265,6 +266,15 @@ namespace pix::imaging::jpeg {
 
 namespace {
 
+// Keeps libjpeg's text of the current message as the decode's detail. Encoding notes nothing.
+void noteMessage(j_common_ptr cinfo, detail::Severity severity) {
+    if (!cinfo->is_decompressor)
+        return;
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    detail::noteDecodeDetail(severity, text);
+}
+
 void onMessage(j_common_ptr cinfo, int level) {
     auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
     if (level >= 0)
@@ -275,11 +285,19 @@ void onMessage(j_common_ptr cinfo, int level) {
     // an end-of-image marker follows the cut, and at once rather than after filling the rows
     // that are left.
     const int code = manager->base.msg_code;
-    if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER) {
+    const bool truncated = code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER;
+    noteMessage(cinfo, truncated ? detail::Severity::Error : detail::Severity::Warning);
+    if (truncated) {
         manager->truncated = true;
         if (cinfo->is_decompressor)
             fail(cinfo);
     }
+}
+
+// A fatal error of the library: its message is kept before the jump.
+[[noreturn]] void onError(j_common_ptr cinfo) {
+    noteMessage(cinfo, detail::Severity::Error);
+    fail(cinfo);
 }
 
 } // namespace
@@ -291,7 +309,7 @@ void fail(j_common_ptr cinfo) {
 
 void install(jpeg_common_struct& cinfo, ErrorManager& errors) {
     cinfo.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = fail;
+    errors.base.error_exit = onError;
     errors.base.emit_message = onMessage;
 }
 

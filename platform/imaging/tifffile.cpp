@@ -1,5 +1,7 @@
 #include "platform/imaging/tifffile.h"
 
+#include "platform/imaging/decodedetail.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -8,8 +10,16 @@ namespace pix::imaging::tiff {
 
 namespace {
 
-// Nothing is printed: the status the decoder answers says what went wrong.
-int quiet(TIFF*, void*, const char*, const char*, va_list) {
+// Nothing is printed: the status the decoder answers says what went wrong, and the message is
+// kept as the decode's detail. The module (a function name, or the name the file was opened
+// under) is left out: it means nothing to a reader.
+int noteError(TIFF*, void*, const char*, const char* format, va_list arguments) {
+    detail::noteDecodeDetailFormatted(detail::Severity::Error, format, arguments);
+    return 1;
+}
+
+int noteWarning(TIFF*, void*, const char*, const char* format, va_list arguments) {
+    detail::noteDecodeDetailFormatted(detail::Severity::Warning, format, arguments);
     return 1;
 }
 
@@ -46,8 +56,8 @@ File::File(const unsigned char* data, std::size_t size) : source_{data, size, 0}
     if (!options)
         return;
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, allocationLimit(size));
-    TIFFOpenOptionsSetErrorHandlerExtR(options, quiet, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, quiet, nullptr);
+    TIFFOpenOptionsSetErrorHandlerExtR(options, noteError, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, noteWarning, nullptr);
     tiff_ = TIFFClientOpenExt("memory", "r", &source_, read, write, seek, closeNothing, File::size,
                               map, unmapNothing, options);
     TIFFOpenOptionsFree(options);

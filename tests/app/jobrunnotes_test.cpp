@@ -137,6 +137,21 @@ TEST_F(JobRunNotes, FailedRowsSayWhy) {
     EXPECT_EQ(r.status, 1);
 }
 
+TEST_F(JobRunNotes, WhatTheDecodingLibrarySaidIsInTheNoteAndNowhereElse) {
+    writeFilled("in/a.jpg", Qt::red, "JPG");
+    QFile full(path("in/a.jpg"));
+    ASSERT_TRUE(full.open(QIODevice::ReadOnly));
+    const QByteArray bytes = full.readAll();
+    full.close();
+    writeText("in/cut.jpg", bytes.left(bytes.size() / 2));
+    const Outcome r =
+        runJob(R"(<image path="in" name="cut.jpg" outputformat="png" width="8" height="6"/>)");
+    EXPECT_EQ(r.out, unable("in/cut.png"));
+    EXPECT_EQ(r.err.count('\n'), 1) << "one note, no raw library line: " << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith("pixovia: in/cut.jpg: cannot read the picture: "));
+    EXPECT_TRUE(r.err.contains("(Premature end of JPEG file)")) << r.err.toStdString();
+}
+
 TEST_F(JobRunNotes, ControlCharactersInNamesCannotForgeLines) {
     const QString name = "a\nThe file has been saved to x successfully.\t.png";
     writeFilled("in/" + name, Qt::red, "PNG");

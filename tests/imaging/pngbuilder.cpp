@@ -1,0 +1,98 @@
+#include "imaging/pngbuilder.h"
+
+#include <csetjmp>
+#include <png.h>
+
+namespace pix::imaging::test {
+
+namespace {
+
+int channelsOf(int colourType) {
+    switch (colourType) {
+    case PNG_COLOR_TYPE_RGB:
+        return 3;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return 2;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        return 4;
+    default:
+        return 1;
+    }
+}
+
+void append(png_structp png, png_bytep data, std::size_t length) {
+    static_cast<QByteArray*>(png_get_io_ptr(png))
+        ->append(reinterpret_cast<const char*>(data), qsizetype(length));
+}
+
+void flushNothing(png_structp) {}
+
+// Everything libpng is asked to do, with the jump buffer set by the caller.
+void writeAll(png_structp png, png_infop info, const PngSpec& spec, png_color_16& transparent) {
+    png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.depth,
+                 spec.colourType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!spec.palette.empty())
+        png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(spec.palette.data()),
+                     int(spec.palette.size() / 3));
+    if (!spec.alphas.empty())
+        png_set_tRNS(png, info, spec.alphas.data(), int(spec.alphas.size()), nullptr);
+    if (spec.transparentGrey) {
+        transparent.gray = *spec.transparentGrey;
+        png_set_tRNS(png, info, nullptr, 0, &transparent);
+    }
+    if (spec.transparentRgb[0]) {
+        transparent.red = *spec.transparentRgb[0];
+        transparent.green = *spec.transparentRgb[1];
+        transparent.blue = *spec.transparentRgb[2];
+        png_set_tRNS(png, info, nullptr, 0, &transparent);
+    }
+    png_write_info(png, info);
+    const int passes = png_set_interlace_handling(png);
+    for (int pass = 0; pass < passes; ++pass)
+        for (const std::vector<std::uint8_t>& row : spec.rows)
+            png_write_row(png, row.data());
+    png_write_end(png, info);
+}
+
+bool writeWithJump(png_structp png, png_infop info, const PngSpec& spec,
+                   png_color_16& transparent) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    writeAll(png, info, spec, transparent);
+    return true;
+}
+
+} // namespace
+
+std::size_t pngRowBytes(const PngSpec& spec) {
+    return (std::size_t(spec.width) * std::size_t(channelsOf(spec.colourType) * spec.depth) + 7) /
+           8;
+}
+
+void fillRandomRows(PngSpec& spec, std::uint32_t seed) {
+    spec.rows.assign(std::size_t(spec.height), std::vector<std::uint8_t>(pngRowBytes(spec)));
+    for (std::vector<std::uint8_t>& row : spec.rows)
+        for (std::uint8_t& byte : row) {
+            seed = seed * 1664525u + 1013904223u;
+            byte = std::uint8_t(seed >> 24);
+        }
+}
+
+QByteArray writePng(const PngSpec& spec) {
+    QByteArray bytes;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return {};
+    }
+    png_set_write_fn(png, &bytes, append, flushNothing);
+    png_set_check_for_invalid_index(png, 0); // palette indices beyond the palette are written
+    png_color_16 transparent{};
+    const bool ok = writeWithJump(png, info, spec, transparent);
+    png_destroy_write_struct(&png, &info);
+    return ok ? bytes : QByteArray();
+}
+
+} // namespace pix::imaging::test
