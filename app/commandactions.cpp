@@ -41,4 +41,16 @@ void fillMenu(QMenu& menu, CommandList entries, const std::function<bool(Command
     }
 }
 
+const QAction* ChooseFromMenu(QMenu& menu, const QPoint& at) {
+    const QAction* chosen = nullptr;
+    const QMetaObject::Connection picked =
+        QObject::connect(&menu, &QMenu::triggered, &menu, [&](QAction* action) {
+            chosen = action;
+            menu.close();
+        });
+    const QAction* clicked = menu.exec(at);
+    QObject::disconnect(picked);
+    return chosen ? chosen : clicked;
+}
+
 } // namespace pix

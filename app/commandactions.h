@@ -10,6 +10,7 @@
 class QAction;
 class QMenu;
 class QObject;
+class QPoint;
 class QWidget;
 
 namespace pix {
@@ -23,5 +24,9 @@ QAction* makeCommandAction(CommandId id, QObject* parent);
 // Adds the entries to the menu (new actions owned by it; None adds a separator), each enabled
 // as `enabled` answers.
 void fillMenu(QMenu& menu, CommandList entries, const std::function<bool(CommandId)>& enabled);
+
+// Shows the menu at a place and answers the entry chosen, or none. An entry triggered without
+// the pointer (an assistive technology's "Press") counts too and closes the menu.
+const QAction* ChooseFromMenu(QMenu& menu, const QPoint& at);
 
 } // namespace pix

@@ -53,7 +53,7 @@ void COutputListBox::runCommand(CommandId id) {
 
 void COutputListBox::contextMenuEvent(QContextMenuEvent* event) {
     const std::unique_ptr<QMenu> menu = makeContextMenu();
-    if (const QAction* chosen = menu->exec(event->globalPos()))
+    if (const QAction* chosen = ChooseFromMenu(*menu, event->globalPos()))
         runCommand(CommandId(chosen->data().toInt()));
 }
 

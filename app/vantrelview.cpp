@@ -76,7 +76,7 @@ void CVantrelView::contextMenuEvent(QContextMenuEvent* event) {
     // From the keyboard's menu key: at the current row rather than at the mouse.
     if (event->reason() == QContextMenuEvent::Keyboard && currentIndex().isValid())
         at = viewport()->mapToGlobal(visualRect(currentIndex()).bottomLeft());
-    if (const QAction* chosen = menu->exec(at))
+    if (const QAction* chosen = ChooseFromMenu(*menu, at))
         run(CommandId(chosen->data().toInt()));
 }
 

@@ -92,6 +92,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    std::unique_ptr<QMenu> contextMenu_; // made at the first opening
     void createViews();
     void createActions();
     void configureThumbnailView();

@@ -148,7 +148,13 @@ std::unique_ptr<QMenu> CListImageView::makeContextMenu() {
 }
 
 void CListImageView::showContextMenu() {
-    std::unique_ptr<QMenu> menu = makeContextMenu();
+    // One menu for the view's life: a menu made anew over the same actions shows assistive
+    // technologies only its separators from the second opening on.
+    if (!contextMenu_)
+        contextMenu_ = makeContextMenu();
+    else
+        updateActions();
+    QMenu* menu = contextMenu_.get();
     // At the mouse pointer; opened from the keyboard, at the current row instead.
     QPoint where = QCursor::pos();
     QAbstractItemView* view = currentView();
