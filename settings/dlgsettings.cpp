@@ -60,30 +60,45 @@ void CDlgSettings::connectControls() {
     connect(c.folder, &QLineEdit::textEdited, this, [&m](const QString& t) { m.editFolder(t); });
     connect(c.browse, &QPushButton::clicked, this, [this] { pickFolder(); });
 
-    connect(c.resize, &QGroupBox::clicked, this,
-            [this, &m](bool on) { change([&] { m.setResize(on); }); });
+    // Checkable controls follow `toggled`, not `clicked`: an assistive technology's Toggle
+    // changes the state without a click. The model decides; the state it shows afterwards
+    // toggles nothing further, as it then equals the model's.
+    connect(c.resize, &QGroupBox::toggled, this, [this, &m](bool on) {
+        if (on != m.resize())
+            change([&] { m.setResize(on); });
+    });
     c.width->setEditHandler([this, &m](const QString& t) { change([&] { m.editWidth(t); }); });
     c.width->setStepHandler([this, &m](int n) { change([&] { m.stepWidth(n); }); });
     c.height->setEditHandler([this, &m](const QString& t) { change([&] { m.editHeight(t); }); });
     c.height->setStepHandler([this, &m](int n) { change([&] { m.stepHeight(n); }); });
-    connect(c.constrain, &QCheckBox::clicked, this,
-            [this, &m](bool on) { change([&] { m.setConstrain(on); }); });
+    connect(c.constrain, &QCheckBox::toggled, this, [this, &m](bool on) {
+        if (on != m.constrain())
+            change([&] { m.setConstrain(on); });
+    });
 
-    connect(c.rotate, &QGroupBox::clicked, this,
-            [this, &m](bool on) { change([&] { m.setRotate(on); }); });
+    connect(c.rotate, &QGroupBox::toggled, this, [this, &m](bool on) {
+        if (on != m.rotate())
+            change([&] { m.setRotate(on); });
+    });
     const std::pair<QRadioButton*, RotationButton> buttons[] = {{c.deg90, RotationButton::Deg90},
                                                                 {c.deg180, RotationButton::Deg180},
                                                                 {c.deg270, RotationButton::Deg270}};
     for (const auto& [radio, button] : buttons) {
         const RotationButton which = button; // clang 14 cannot capture a structured binding
-        connect(radio, &QRadioButton::clicked, this,
-                [this, &m, which] { change([&] { m.clickRotationButton(which); }); });
+        connect(radio, &QRadioButton::toggled, this, [this, &m, which](bool on) {
+            if (on != (m.checkedButton() == which))
+                change([&] { m.clickRotationButton(which); });
+        });
     }
-    connect(c.mirror, &QCheckBox::clicked, this,
-            [this, &m](bool on) { change([&] { m.setMirror(on); }); });
+    connect(c.mirror, &QCheckBox::toggled, this, [this, &m](bool on) {
+        if (on != m.mirror())
+            change([&] { m.setMirror(on); });
+    });
 
-    connect(c.rename, &QGroupBox::clicked, this,
-            [this, &m](bool on) { change([&] { m.setRename(on); }); });
+    connect(c.rename, &QGroupBox::toggled, this, [this, &m](bool on) {
+        if (on != m.rename())
+            change([&] { m.setRename(on); });
+    });
     connect(c.prefix, &QLineEdit::textEdited, this, [&m](const QString& t) { m.editPrefix(t); });
     c.number->setEditHandler([this, &m](const QString& t) { change([&] { m.editNumber(t); }); });
     c.number->setStepHandler([this, &m](int n) { change([&] { m.stepNumber(n); }); });

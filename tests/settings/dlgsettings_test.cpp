@@ -174,6 +174,24 @@ TEST_F(SettingsDialog, RotationButtonsCheckOneAtATime) {
     EXPECT_FALSE(get<QRadioButton>("180 degree")->isChecked()) << "a click clears it again";
 }
 
+// A screen reader's Toggle sets a control's state without a click; the dialog follows it.
+TEST_F(SettingsDialog, ControlsToggledWithoutAClickReachTheRules) {
+    open();
+    get<QGroupBox>("Rotate")->setChecked(true);
+    get<QRadioButton>("90 degree")->setChecked(true);
+    EXPECT_EQ(editIn("Width")->text(), "600") << "the rules saw the button";
+    get<QRadioButton>("180 degree")->setChecked(true);
+    EXPECT_FALSE(get<QRadioButton>("90 degree")->isChecked()) << "one at a time";
+    get<QGroupBox>("Resize")->setChecked(true);
+    EXPECT_TRUE(editIn("Width")->isEnabled());
+    get<QCheckBox>("Mirror")->setChecked(true);
+    QTest::keyClick(editIn("Width"), Qt::Key_1); // a keystroke after the toggles keeps them
+    EXPECT_TRUE(get<QGroupBox>("Resize")->isChecked());
+    EXPECT_TRUE(get<QGroupBox>("Rotate")->isChecked());
+    EXPECT_TRUE(get<QRadioButton>("180 degree")->isChecked());
+    EXPECT_TRUE(get<QCheckBox>("Mirror")->isChecked());
+}
+
 TEST_F(SettingsDialog, EnterIsOkAndEscapeIsCancel) {
     item.output.rotate = 90;
     item.output.width = 600;
