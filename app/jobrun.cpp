@@ -23,7 +23,7 @@ void PrintingOutputLog::AddOutputLine(const QString& text, const std::optional<Q
 namespace {
 
 // Keeps only this shard's rows.
-void keepShard(JobList& list, const ShardSpec& shard) {
+void keepShard(JobList& list, const Shard& shard) {
     const std::vector<int> mine = ShardRows(list, shard.index, shard.count);
     std::vector<int> others;
     std::size_t next = 0;

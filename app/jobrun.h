@@ -14,8 +14,8 @@ public:
 };
 
 struct JobRunOptions {
-    std::optional<ShardSpec> shard; // none: the whole job
-    bool dryRun = false;            // print the rows (source, tab, output), convert nothing
+    std::optional<Shard> shard; // none: the whole job
+    bool dryRun = false;        // print the rows (source, tab, output), convert nothing
 };
 
 // Loads the job file into a new job list and converts its rows (this shard's, with a shard).

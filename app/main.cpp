@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     QString shardError;
-    const std::optional<pix::ShardSpec> shard =
+    const std::optional<pix::Shard> shard =
         pix::resolveShard(line, QProcessEnvironment::systemEnvironment(), shardError);
     if (!line.error.isEmpty() || !shardError.isEmpty()) {
         std::fprintf(stderr, "pixovia: %s\n",

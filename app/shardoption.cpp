@@ -18,19 +18,19 @@ std::optional<int> count(const QString& text) {
     return value <= kMaxShards ? std::optional<int>(value) : std::nullopt;
 }
 
-std::optional<ShardSpec> checked(std::optional<int> index, std::optional<int> total,
-                                 const QString& what, QString& error) {
+std::optional<Shard> checked(std::optional<int> index, std::optional<int> total,
+                             const QString& what, QString& error) {
     if (!index || !total || *total < 1 || *index >= *total) {
         error = QStringLiteral("%1: the shard must be K/N with 0 <= K < N <= %2")
                     .arg(what)
                     .arg(kMaxShards);
         return std::nullopt;
     }
-    return ShardSpec{*index, *total};
+    return Shard{*index, *total};
 }
 
-std::optional<ShardSpec> fromScheduler(const CommandLine& line, const QProcessEnvironment& env,
-                                       QString& error) {
+std::optional<Shard> fromScheduler(const CommandLine& line, const QProcessEnvironment& env,
+                                   QString& error) {
     if (env.contains(QStringLiteral("JOB_COMPLETION_INDEX"))) {
         const QString total = !line.shardCount.isEmpty()
                                   ? line.shardCount
@@ -66,8 +66,8 @@ std::optional<ShardSpec> fromScheduler(const CommandLine& line, const QProcessEn
 
 } // namespace
 
-std::optional<ShardSpec> resolveShard(const CommandLine& line, const QProcessEnvironment& env,
-                                      QString& error) {
+std::optional<Shard> resolveShard(const CommandLine& line, const QProcessEnvironment& env,
+                                  QString& error) {
     error.clear();
     if (line.shard.isEmpty()) {
         if (!line.shardCount.isEmpty())

@@ -10,7 +10,7 @@
 
 namespace pix::imaging {
 
-struct EncoderSpec {
+struct EncoderEntry {
     int id = 0; // 0: the service does not write this format
     const char* mimeType = "";
     const char* description = "";
@@ -28,7 +28,7 @@ struct Codec {
                      Picture& out) = nullptr;
     // The upright size from the header where the format allows.
     Status (*measure)(const unsigned char* data, std::size_t size, QSize& out) = nullptr;
-    EncoderSpec encoder;
+    EncoderEntry encoder;
 };
 
 // Every codec, in the order detection tries them.

@@ -13,7 +13,7 @@ const std::vector<EncoderInfo>& imageEncoders() {
     static const std::vector<EncoderInfo> encoders = [] {
         std::vector<EncoderInfo> list;
         for (const Codec& codec : codecs()) {
-            const EncoderSpec& e = codec.encoder;
+            const EncoderEntry& e = codec.encoder;
             if (e.id != 0)
                 list.push_back({{e.id}, e.mimeType, e.description, e.extensions});
         }

@@ -10,8 +10,8 @@
 namespace pix {
 namespace {
 
-std::optional<ShardSpec> resolve(const QStringList& args, const QStringList& environment,
-                                 QString& error) {
+std::optional<Shard> resolve(const QStringList& args, const QStringList& environment,
+                             QString& error) {
     QProcessEnvironment env;
     for (const QString& pair : environment)
         env.insert(pair.section('=', 0, 0), pair.section('=', 1));
@@ -54,15 +54,15 @@ TEST(ShardOption, ValuesFromTheCommandLineAndTheSchedulers) {
     };
     for (const auto& c : cases) {
         QString error;
-        const std::optional<ShardSpec> spec = resolve(c.args, c.env, error);
+        const std::optional<Shard> shape = resolve(c.args, c.env, error);
         const std::string what = (c.args + c.env).join(' ').toStdString();
         if (c.index < 0) {
-            EXPECT_FALSE(spec) << what;
+            EXPECT_FALSE(shape) << what;
             EXPECT_FALSE(error.isEmpty()) << what;
         } else {
             EXPECT_TRUE(error.isEmpty()) << what << ": " << error.toStdString();
-            EXPECT_EQ(spec ? spec->index : 0, c.index) << what;
-            EXPECT_EQ(spec ? spec->count : 1, c.count) << what;
+            EXPECT_EQ(shape ? shape->index : 0, c.index) << what;
+            EXPECT_EQ(shape ? shape->count : 1, c.count) << what;
         }
     }
     EXPECT_FALSE(parseCommandLine({"pixovia", "--shard"}).error.isEmpty());

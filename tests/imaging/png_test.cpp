@@ -23,17 +23,17 @@ Status measureBytes(const QByteArray& bytes, QSize& size) {
                          std::size_t(bytes.size()), size);
 }
 
-// A spec of the colour type and depth with random rows; palettes are full and random, and a
+// A shape of the colour type and depth with random rows; palettes are full and random, and a
 // transparent colour, when asked for, is one the rows use.
-test::PngSpec spec(int colourType, int depth, bool transparency, bool interlaced) {
-    test::PngSpec s;
+test::PngShape shape(int colourType, int depth, bool transparency, bool interlaced) {
+    test::PngShape s;
     s.colourType = colourType;
     s.depth = depth;
     s.interlaced = interlaced;
     test::fillRandomRows(s, std::uint32_t(colourType * 1000 + depth * 10 + interlaced));
     const std::vector<std::uint8_t>& first = s.rows[0];
     if (colourType == PNG_COLOR_TYPE_PALETTE) {
-        test::PngSpec colours;
+        test::PngShape colours;
         colours.width = 3 << depth;
         colours.height = 1;
         colours.colourType = PNG_COLOR_TYPE_GRAY;
@@ -78,7 +78,7 @@ TEST(Png, EveryKindDecodesToThePixelsQtReads) {
                                             << kind.depth << ", transparency " << kind.transparency
                                             << ", interlaced " << interlaced);
             const QByteArray bytes =
-                test::writePng(spec(kind.colourType, kind.depth, kind.transparency, interlaced));
+                test::writePng(shape(kind.colourType, kind.depth, kind.transparency, interlaced));
             ASSERT_FALSE(bytes.isEmpty());
             const Picture expected(QImage::fromData(bytes, "PNG"));
             ASSERT_FALSE(expected.isNull());
@@ -92,8 +92,8 @@ TEST(Png, EveryKindDecodesToThePixelsQtReads) {
 }
 
 // The same rows with an alpha channel: transparent where the colour is the tRNS colour.
-test::PngSpec withAlphaFromTrns(const test::PngSpec& rgb) {
-    test::PngSpec rgba = rgb;
+test::PngShape withAlphaFromTrns(const test::PngShape& rgb) {
+    test::PngShape rgba = rgb;
     rgba.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
     rgba.transparentRgb[0] = rgba.transparentRgb[1] = rgba.transparentRgb[2] = std::nullopt;
     for (std::vector<std::uint8_t>& row : rgba.rows) {
@@ -115,7 +115,7 @@ test::PngSpec withAlphaFromTrns(const test::PngSpec& rgb) {
 // transparent colour becomes alpha instead.
 TEST(Png, SixteenBitRgbWithATransparentColourHasThatColourTransparent) {
     for (const bool interlaced : {false, true}) {
-        const test::PngSpec rgb = spec(PNG_COLOR_TYPE_RGB, 16, true, interlaced);
+        const test::PngShape rgb = shape(PNG_COLOR_TYPE_RGB, 16, true, interlaced);
         const Picture expected(QImage::fromData(test::writePng(withAlphaFromTrns(rgb)), "PNG"));
         Picture picture;
         ASSERT_EQ(decodeBytes(test::writePng(rgb), picture), Status::Ok);
@@ -128,7 +128,7 @@ TEST(Png, SixteenBitRgbWithATransparentColourHasThatColourTransparent) {
 TEST(Png, PaletteIndicesBeyondThePaletteDecodeAsQtReadsThem) {
     for (const int depth : {1, 2, 8}) {
         SCOPED_TRACE(depth);
-        test::PngSpec s = spec(PNG_COLOR_TYPE_PALETTE, depth, false, false);
+        test::PngShape s = shape(PNG_COLOR_TYPE_PALETTE, depth, false, false);
         s.palette.resize(3); // one colour; the random rows use others
         const QByteArray bytes = test::writePng(s);
         const Picture expected(QImage::fromData(bytes, "PNG"));

@@ -28,58 +28,59 @@ void append(png_structp png, png_bytep data, std::size_t length) {
 void flushNothing(png_structp) {}
 
 // Everything libpng is asked to do, with the jump buffer set by the caller.
-void writeAll(png_structp png, png_infop info, const PngSpec& spec, png_color_16& transparent) {
-    png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.depth,
-                 spec.colourType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+void writeAll(png_structp png, png_infop info, const PngShape& shape, png_color_16& transparent) {
+    png_set_IHDR(png, info, png_uint_32(shape.width), png_uint_32(shape.height), shape.depth,
+                 shape.colourType, shape.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty())
-        png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(spec.palette.data()),
-                     int(spec.palette.size() / 3));
-    if (!spec.alphas.empty())
-        png_set_tRNS(png, info, spec.alphas.data(), int(spec.alphas.size()), nullptr);
-    if (spec.transparentGrey) {
-        transparent.gray = *spec.transparentGrey;
+    if (!shape.palette.empty())
+        png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(shape.palette.data()),
+                     int(shape.palette.size() / 3));
+    if (!shape.alphas.empty())
+        png_set_tRNS(png, info, shape.alphas.data(), int(shape.alphas.size()), nullptr);
+    if (shape.transparentGrey) {
+        transparent.gray = *shape.transparentGrey;
         png_set_tRNS(png, info, nullptr, 0, &transparent);
     }
-    if (spec.transparentRgb[0]) {
-        transparent.red = *spec.transparentRgb[0];
-        transparent.green = *spec.transparentRgb[1];
-        transparent.blue = *spec.transparentRgb[2];
+    if (shape.transparentRgb[0]) {
+        transparent.red = *shape.transparentRgb[0];
+        transparent.green = *shape.transparentRgb[1];
+        transparent.blue = *shape.transparentRgb[2];
         png_set_tRNS(png, info, nullptr, 0, &transparent);
     }
     png_write_info(png, info);
     const int passes = png_set_interlace_handling(png);
     for (int pass = 0; pass < passes; ++pass)
-        for (const std::vector<std::uint8_t>& row : spec.rows)
+        for (const std::vector<std::uint8_t>& row : shape.rows)
             png_write_row(png, row.data());
     png_write_end(png, info);
 }
 
-bool writeWithJump(png_structp png, png_infop info, const PngSpec& spec,
+bool writeWithJump(png_structp png, png_infop info, const PngShape& shape,
                    png_color_16& transparent) {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    writeAll(png, info, spec, transparent);
+    writeAll(png, info, shape, transparent);
     return true;
 }
 
 } // namespace
 
-std::size_t pngRowBytes(const PngSpec& spec) {
-    return (std::size_t(spec.width) * std::size_t(channelsOf(spec.colourType) * spec.depth) + 7) /
+std::size_t pngRowBytes(const PngShape& shape) {
+    return (std::size_t(shape.width) * std::size_t(channelsOf(shape.colourType) * shape.depth) +
+            7) /
            8;
 }
 
-void fillRandomRows(PngSpec& spec, std::uint32_t seed) {
-    spec.rows.assign(std::size_t(spec.height), std::vector<std::uint8_t>(pngRowBytes(spec)));
-    for (std::vector<std::uint8_t>& row : spec.rows)
+void fillRandomRows(PngShape& shape, std::uint32_t seed) {
+    shape.rows.assign(std::size_t(shape.height), std::vector<std::uint8_t>(pngRowBytes(shape)));
+    for (std::vector<std::uint8_t>& row : shape.rows)
         for (std::uint8_t& byte : row) {
             seed = seed * 1664525u + 1013904223u;
             byte = std::uint8_t(seed >> 24);
         }
 }
 
-QByteArray writePng(const PngSpec& spec) {
+QByteArray writePng(const PngShape& shape) {
     QByteArray bytes;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -90,7 +91,7 @@ QByteArray writePng(const PngSpec& spec) {
     png_set_write_fn(png, &bytes, append, flushNothing);
     png_set_check_for_invalid_index(png, 0); // palette indices beyond the palette are written
     png_color_16 transparent{};
-    const bool ok = writeWithJump(png, info, spec, transparent);
+    const bool ok = writeWithJump(png, info, shape, transparent);
     png_destroy_write_struct(&png, &info);
     return ok ? bytes : QByteArray();
 }

@@ -9,7 +9,7 @@
 
 namespace pix::imaging::test {
 
-struct PngSpec {
+struct PngShape {
     int width = 13, height = 7; // odd, so that every interlace pass is partial
     int colourType = 2;         // PNG_COLOR_TYPE_*
     int depth = 8;
@@ -22,13 +22,13 @@ struct PngSpec {
     std::vector<std::vector<std::uint8_t>> rows;
 };
 
-// The bytes of a row of the spec's width, colour type and depth.
-std::size_t pngRowBytes(const PngSpec& spec);
+// The bytes of a row of the shape's width, colour type and depth.
+std::size_t pngRowBytes(const PngShape& shape);
 
 // Fills the rows with pseudo-random bytes from the seed (palette indices stay within the palette
 // when it has 2^depth entries).
-void fillRandomRows(PngSpec& spec, std::uint32_t seed);
+void fillRandomRows(PngShape& shape, std::uint32_t seed);
 
-QByteArray writePng(const PngSpec& spec);
+QByteArray writePng(const PngShape& shape);
 
 } // namespace pix::imaging::test

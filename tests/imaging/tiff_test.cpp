@@ -70,17 +70,17 @@ bool near8(int actual, std::uint32_t stored) {
 }
 
 // Every pixel against the stored samples; reports the first that differs and how many do.
-void expectRgb16(const Picture& picture, const test::TiffSpec& spec) {
-    ASSERT_EQ(picture.image().size(), QSize(spec.width, spec.height));
+void expectRgb16(const Picture& picture, const test::TiffShape& shape) {
+    ASSERT_EQ(picture.image().size(), QSize(shape.width, shape.height));
     const QImage straight = picture.toStraightArgb();
     int wrong = 0;
-    for (int y = 0; y < spec.height; ++y) {
-        for (int x = 0; x < spec.width; ++x) {
+    for (int y = 0; y < shape.height; ++y) {
+        for (int x = 0; x < shape.width; ++x) {
             const QRgb p = straight.pixel(x, y);
             const bool alphaRight =
-                spec.samples == 4 ? near8(qAlpha(p), spec.sample(x, y, 3)) : qAlpha(p) == 255;
-            if (near8(qRed(p), spec.sample(x, y, 0)) && near8(qGreen(p), spec.sample(x, y, 1)) &&
-                near8(qBlue(p), spec.sample(x, y, 2)) && alphaRight)
+                shape.samples == 4 ? near8(qAlpha(p), shape.sample(x, y, 3)) : qAlpha(p) == 255;
+            if (near8(qRed(p), shape.sample(x, y, 0)) && near8(qGreen(p), shape.sample(x, y, 1)) &&
+                near8(qBlue(p), shape.sample(x, y, 2)) && alphaRight)
                 continue;
             if (wrong++ == 0)
                 ADD_FAILURE() << "first wrong pixel at " << x << "," << y << ": " << std::hex << p;
@@ -95,28 +95,28 @@ TEST(Tiff, SixteenBitRgbAndRgbaInEveryLayoutGiveTheStoredValues) {
             for (int samples : {3, 4}) {
                 SCOPED_TRACE(testing::Message() << (planar ? "planar " : "contiguous ")
                                                 << (tiled ? "tiles " : "strips ") << samples);
-                test::TiffSpec spec;
-                spec.width = 37; // partial tiles at the right and bottom edges
-                spec.height = 21;
-                spec.bits = 16;
-                spec.samples = samples;
-                spec.planar = planar;
-                spec.tiled = tiled;
-                spec.extraSample = samples == 4 ? EXTRASAMPLE_ASSOCALPHA : -1;
+                test::TiffShape shape;
+                shape.width = 37; // partial tiles at the right and bottom edges
+                shape.height = 21;
+                shape.bits = 16;
+                shape.samples = samples;
+                shape.planar = planar;
+                shape.tiled = tiled;
+                shape.extraSample = samples == 4 ? EXTRASAMPLE_ASSOCALPHA : -1;
                 // Alpha stays high so that the colours survive premultiplication exactly enough.
-                spec.sample = [samples](int x, int y, int s) {
+                shape.sample = [samples](int x, int y, int s) {
                     return s == 3 && samples == 4 ? 0xFF00u | std::uint32_t(x + y)
                                                   : sample16(x, y, s);
                 };
                 if (samples == 4) // associated alpha: store the colours premultiplied
-                    spec.sample = [](int x, int y, int s) {
+                    shape.sample = [](int x, int y, int s) {
                         return s == 3 ? 0xFFFFu : sample16(x, y, s);
                     };
-                const QByteArray file = test::writeTiff(spec);
+                const QByteArray file = test::writeTiff(shape);
                 Picture first, second;
                 ASSERT_EQ(decodeBytes(file, first), Status::Ok);
                 ASSERT_EQ(decodeBytes(file, second), Status::Ok);
-                expectRgb16(first, spec);
+                expectRgb16(first, shape);
                 EXPECT_EQ(first.image(), second.image()); // nothing left to chance
             }
         }
@@ -124,14 +124,14 @@ TEST(Tiff, SixteenBitRgbAndRgbaInEveryLayoutGiveTheStoredValues) {
 }
 
 TEST(Tiff, UnassociatedAlphaIsPremultipliedOnce) {
-    test::TiffSpec spec;
-    spec.samples = 4;
-    spec.extraSample = EXTRASAMPLE_UNASSALPHA;
-    spec.sample = [](int x, int, int s) {
+    test::TiffShape shape;
+    shape.samples = 4;
+    shape.extraSample = EXTRASAMPLE_UNASSALPHA;
+    shape.sample = [](int x, int, int s) {
         return s == 3 ? std::uint32_t(x < 4 ? 255 : 128) : std::uint32_t(s == 0 ? 200 : 40);
     };
     Picture picture;
-    ASSERT_EQ(decodeBytes(test::writeTiff(spec), picture), Status::Ok);
+    ASSERT_EQ(decodeBytes(test::writeTiff(shape), picture), Status::Ok);
     const QImage straight = picture.toStraightArgb();
     EXPECT_EQ(straight.pixel(0, 0), qRgba(200, 40, 40, 255));
     const QRgb half = straight.pixel(6, 3);
@@ -145,13 +145,13 @@ TEST(Tiff, BigTiffAndCompressedStripsRead) {
          {COMPRESSION_NONE, COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE, COMPRESSION_PACKBITS}) {
         for (bool big : {false, true}) {
             SCOPED_TRACE(testing::Message() << compression << (big ? " BigTIFF" : ""));
-            test::TiffSpec spec;
-            spec.width = 23;
-            spec.height = 9;
-            spec.bigTiff = big;
-            spec.compression = compression;
-            spec.sample = [](int x, int y, int s) { return std::uint32_t(x * 10 + y * 3 + s); };
-            const QByteArray file = test::writeTiff(spec);
+            test::TiffShape shape;
+            shape.width = 23;
+            shape.height = 9;
+            shape.bigTiff = big;
+            shape.compression = compression;
+            shape.sample = [](int x, int y, int s) { return std::uint32_t(x * 10 + y * 3 + s); };
+            const QByteArray file = test::writeTiff(shape);
             QSize size;
             ASSERT_EQ(measureBytes(file, size), Status::Ok);
             EXPECT_EQ(size, QSize(23, 9));
@@ -164,12 +164,12 @@ TEST(Tiff, BigTiffAndCompressedStripsRead) {
 }
 
 TEST(Tiff, CieLabWhiteIsWhite) {
-    test::TiffSpec spec;
-    spec.photometric = PHOTOMETRIC_CIELAB;
+    test::TiffShape shape;
+    shape.photometric = PHOTOMETRIC_CIELAB;
     // L* = 100 and 50 with a* = b* = 0 (signed, stored as 0): white and a middle grey.
-    spec.sample = [](int x, int, int s) { return s == 0 ? std::uint32_t(x < 4 ? 255 : 128) : 0u; };
+    shape.sample = [](int x, int, int s) { return s == 0 ? std::uint32_t(x < 4 ? 255 : 128) : 0u; };
     Picture picture;
-    ASSERT_EQ(decodeBytes(test::writeTiff(spec), picture), Status::Ok);
+    ASSERT_EQ(decodeBytes(test::writeTiff(shape), picture), Status::Ok);
     const QRgb white = picture.image().pixel(0, 0);
     EXPECT_GE(qRed(white), 253);
     EXPECT_GE(qGreen(white), 253);
@@ -181,13 +181,13 @@ TEST(Tiff, CieLabWhiteIsWhite) {
 }
 
 TEST(Tiff, TwelveBitGreyReadsItsLevels) {
-    test::TiffSpec spec;
-    spec.samples = 1;
-    spec.bits = 12;
-    spec.photometric = PHOTOMETRIC_MINISBLACK;
-    spec.sample = [](int x, int, int) { return std::uint32_t(x * 585); }; // 0 .. 4095
+    test::TiffShape shape;
+    shape.samples = 1;
+    shape.bits = 12;
+    shape.photometric = PHOTOMETRIC_MINISBLACK;
+    shape.sample = [](int x, int, int) { return std::uint32_t(x * 585); }; // 0 .. 4095
     Picture picture;
-    ASSERT_EQ(decodeBytes(test::writeTiff(spec), picture), Status::Ok);
+    ASSERT_EQ(decodeBytes(test::writeTiff(shape), picture), Status::Ok);
     EXPECT_EQ(picture.image().pixel(0, 0), qRgb(0, 0, 0));
     EXPECT_NEAR(qGray(picture.image().pixel(7, 2)), 255, 1);
     EXPECT_NEAR(qGray(picture.image().pixel(4, 2)), 4 * 585 * 255 / 4095, 1);
@@ -196,14 +196,14 @@ TEST(Tiff, TwelveBitGreyReadsItsLevels) {
 TEST(Tiff, OrientationTagTurnsThePictureUpright) {
     // Stored 4 x 2 with the red pixel first; orientation 6 means the stored top row is the
     // right column of the upright picture.
-    test::TiffSpec spec;
-    spec.width = 4;
-    spec.height = 2;
-    spec.orientation = 6;
-    spec.sample = [](int x, int y, int s) {
+    test::TiffShape shape;
+    shape.width = 4;
+    shape.height = 2;
+    shape.orientation = 6;
+    shape.sample = [](int x, int y, int s) {
         return std::uint32_t(x == 0 && y == 0 ? (s == 0 ? 255 : 0) : 255);
     };
-    const QByteArray file = test::writeTiff(spec);
+    const QByteArray file = test::writeTiff(shape);
     QSize size;
     ASSERT_EQ(measureBytes(file, size), Status::Ok);
     EXPECT_EQ(size, QSize(2, 4));

@@ -10,25 +10,25 @@ namespace pix::imaging::test {
 
 namespace {
 
-void setTags(TIFF* tiff, const TiffSpec& spec) {
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, std::uint32_t(spec.width));
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, std::uint32_t(spec.height));
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, std::uint16_t(spec.samples));
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, std::uint16_t(spec.bits));
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, std::uint16_t(spec.photometric));
+void setTags(TIFF* tiff, const TiffShape& shape) {
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, std::uint32_t(shape.width));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, std::uint32_t(shape.height));
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, std::uint16_t(shape.samples));
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, std::uint16_t(shape.bits));
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, std::uint16_t(shape.photometric));
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG,
-                 std::uint16_t(spec.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG));
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, std::uint16_t(spec.compression));
-    TIFFSetField(tiff, TIFFTAG_ORIENTATION, std::uint16_t(spec.orientation));
-    if (spec.extraSample >= 0) {
-        const auto extra = std::uint16_t(spec.extraSample);
+                 std::uint16_t(shape.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG));
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, std::uint16_t(shape.compression));
+    TIFFSetField(tiff, TIFFTAG_ORIENTATION, std::uint16_t(shape.orientation));
+    if (shape.extraSample >= 0) {
+        const auto extra = std::uint16_t(shape.extraSample);
         TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &extra);
     }
-    if (spec.tiled) {
+    if (shape.tiled) {
         TIFFSetField(tiff, TIFFTAG_TILEWIDTH, 16u);
         TIFFSetField(tiff, TIFFTAG_TILELENGTH, 16u);
     } else {
-        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, std::uint32_t(spec.rowsPerStrip));
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, std::uint32_t(shape.rowsPerStrip));
     }
 }
 
@@ -49,18 +49,18 @@ void putSample(std::vector<std::uint8_t>& row, std::size_t index, int bits, std:
 
 // Every sample of the block of w x h pixels at (x0, y0) of one plane (or of all planes when
 // plane is negative), rows padded to whole bytes.
-std::vector<std::uint8_t> block(const TiffSpec& spec, int x0, int y0, int w, int h, int plane) {
-    const int perPixel = plane < 0 ? spec.samples : 1;
-    const std::size_t rowBytes = (std::size_t(w) * perPixel * spec.bits + 7) / 8;
+std::vector<std::uint8_t> block(const TiffShape& shape, int x0, int y0, int w, int h, int plane) {
+    const int perPixel = plane < 0 ? shape.samples : 1;
+    const std::size_t rowBytes = (std::size_t(w) * perPixel * shape.bits + 7) / 8;
     std::vector<std::uint8_t> bytes(rowBytes * std::size_t(h));
     for (int y = 0; y < h; ++y) {
         std::vector<std::uint8_t> row(rowBytes);
         for (int x = 0; x < w; ++x) {
             for (int i = 0; i < perPixel; ++i) {
                 const int s = plane < 0 ? i : plane;
-                const bool inside = x0 + x < spec.width && y0 + y < spec.height;
-                const std::uint32_t v = inside ? spec.sample(x0 + x, y0 + y, s) : 0;
-                putSample(row, std::size_t(x) * perPixel + i, spec.bits, v);
+                const bool inside = x0 + x < shape.width && y0 + y < shape.height;
+                const std::uint32_t v = inside ? shape.sample(x0 + x, y0 + y, s) : 0;
+                putSample(row, std::size_t(x) * perPixel + i, shape.bits, v);
             }
         }
         std::copy(row.begin(), row.end(), bytes.begin() + std::ptrdiff_t(rowBytes * y));
@@ -68,22 +68,22 @@ std::vector<std::uint8_t> block(const TiffSpec& spec, int x0, int y0, int w, int
     return bytes;
 }
 
-void writePixels(TIFF* tiff, const TiffSpec& spec) {
-    const int planes = spec.planar ? spec.samples : 1;
+void writePixels(TIFF* tiff, const TiffShape& shape) {
+    const int planes = shape.planar ? shape.samples : 1;
     for (int p = 0; p < planes; ++p) {
-        const int plane = spec.planar ? p : -1;
-        if (spec.tiled) {
-            for (int y = 0; y < spec.height; y += 16) {
-                for (int x = 0; x < spec.width; x += 16) {
-                    std::vector<std::uint8_t> b = block(spec, x, y, 16, 16, plane);
+        const int plane = shape.planar ? p : -1;
+        if (shape.tiled) {
+            for (int y = 0; y < shape.height; y += 16) {
+                for (int x = 0; x < shape.width; x += 16) {
+                    std::vector<std::uint8_t> b = block(shape, x, y, 16, 16, plane);
                     TIFFWriteTile(tiff, b.data(), std::uint32_t(x), std::uint32_t(y), 0,
                                   std::uint16_t(p));
                 }
             }
         } else {
-            for (int y = 0; y < spec.height; y += spec.rowsPerStrip) {
-                const int rows = std::min(spec.rowsPerStrip, spec.height - y);
-                std::vector<std::uint8_t> b = block(spec, 0, y, spec.width, rows, plane);
+            for (int y = 0; y < shape.height; y += shape.rowsPerStrip) {
+                const int rows = std::min(shape.rowsPerStrip, shape.height - y);
+                std::vector<std::uint8_t> b = block(shape, 0, y, shape.width, rows, plane);
                 const std::uint32_t strip =
                     TIFFComputeStrip(tiff, std::uint32_t(y), std::uint16_t(p));
                 TIFFWriteEncodedStrip(tiff, strip, b.data(), tmsize_t(b.size()));
@@ -94,14 +94,14 @@ void writePixels(TIFF* tiff, const TiffSpec& spec) {
 
 } // namespace
 
-QByteArray writeTiff(const TiffSpec& spec) {
+QByteArray writeTiff(const TiffShape& shape) {
     QTemporaryDir dir;
     const QByteArray path = dir.filePath("picture.tif").toLocal8Bit();
-    TIFF* tiff = TIFFOpen(path.constData(), spec.bigTiff ? "w8" : "w");
+    TIFF* tiff = TIFFOpen(path.constData(), shape.bigTiff ? "w8" : "w");
     if (!tiff)
         return {};
-    setTags(tiff, spec);
-    writePixels(tiff, spec);
+    setTags(tiff, shape);
+    writePixels(tiff, shape);
     TIFFClose(tiff);
     QFile file(QString::fromLocal8Bit(path));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -8,7 +8,7 @@
 
 namespace pix::imaging::test {
 
-struct TiffSpec {
+struct TiffShape {
     int width = 8, height = 6;
     int samples = 3, bits = 8;
     int photometric = 2;  // PHOTOMETRIC_RGB
@@ -23,7 +23,7 @@ struct TiffSpec {
     std::function<std::uint32_t(int x, int y, int s)> sample;
 };
 
-QByteArray writeTiff(const TiffSpec& spec);
+QByteArray writeTiff(const TiffShape& shape);
 
 // A classic little-endian TIFF with one directory of the given tags (type SHORT when the value
 // fits 16 bits, otherwise LONG) followed by `body` bytes of pixel data, where the tag
