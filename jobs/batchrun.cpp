@@ -59,6 +59,8 @@ Plan planTasks(const JobList& list) {
     std::vector<Task>& tasks = plan.tasks;
     tasks.reserve(std::size_t(list.rowCount()));
     QHash<QString, int> lastWriter; // file key -> the last task writing that file
+    // Each path's key once: it resolves the folder on disk.
+    std::vector<QString> sourceKeys;
     std::vector<QString> outputKeys;
     for (int row = 0; row < list.rowCount(); ++row) {
         const JobItem* item = list.itemAt(row);
@@ -69,7 +71,8 @@ Plan planTasks(const JobList& list) {
         task.id = list.idAt(row);
         task.sourcePath = joinPath(item->source.folder, list.rowName(row));
         task.outputPath = BuildOutputPath(*item, list.rowName(row));
-        task.waitsFor = lastWriter.value(FileKey(task.sourcePath), -1);
+        sourceKeys.push_back(FileKey(task.sourcePath));
+        task.waitsFor = lastWriter.value(sourceKeys.back(), -1);
         const QString outputKey = FileKey(task.outputPath);
         if (const auto earlier = lastWriter.constFind(outputKey); earlier != lastWriter.cend())
             plan.clashes.push_back(
@@ -82,7 +85,7 @@ Plan planTasks(const JobList& list) {
     QSet<QString> readLater;
     for (std::size_t i = tasks.size(); i-- > 0;) {
         tasks[i].laterRowReadsOutput = readLater.contains(outputKeys[i]);
-        readLater.insert(FileKey(tasks[i].sourcePath));
+        readLater.insert(sourceKeys[i]);
     }
     return plan;
 }

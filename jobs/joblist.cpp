@@ -248,8 +248,14 @@ void JobList::removeRowRange(int first, int last) {
     beginRemoveRows(QModelIndex(), first, last);
     const auto begin = rows_.begin() + first;
     const auto end = rows_.begin() + last + 1;
+    // The range's items leave the array in one pass, however many rows go.
+    std::vector<const JobItem*> leaving;
     for (auto row = begin; row != end; ++row)
-        destroyItem(row->item);
+        leaving.push_back(row->item);
+    std::sort(leaving.begin(), leaving.end(), std::less<>());
+    std::erase_if(items_, [&](const std::unique_ptr<JobItem>& owned) {
+        return std::binary_search(leaving.begin(), leaving.end(), owned.get(), std::less<>());
+    });
     rows_.erase(begin, end);
     endRemoveRows();
 }
@@ -304,13 +310,6 @@ QString JobList::viewPath(int row) const {
     if (item == nullptr)
         return QString();
     return joinPath(item->source.folder, rowName(row));
-}
-
-void JobList::destroyItem(JobItem* item) {
-    const auto found = std::find_if(items_.begin(), items_.end(),
-                                    [item](const auto& owned) { return owned.get() == item; });
-    if (found != items_.end())
-        items_.erase(found);
 }
 
 } // namespace pix

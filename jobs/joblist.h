@@ -94,7 +94,6 @@ private:
     };
 
     void removeRowRange(int first, int last);
-    void destroyItem(JobItem* item);
 
     UserPrompt* prompt_;
     QObject* questionOwner_ = nullptr;

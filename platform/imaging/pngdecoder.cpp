@@ -36,26 +36,32 @@ void clampPaletteIndices(const png::Layout& layout, QImage& image) {
     }
 }
 
-} // namespace
-
-Status decodePng(const unsigned char* data, std::size_t size, Picture& out) {
-    if (!pngChunksFit(data, size))
-        return Status::CorruptData;
-    png::Reader reader(data, size);
+// Reads the header of a reader made over the data: the picture's size, within the bounds.
+Status readHeader(png::Reader& reader) {
     if (!reader.valid())
         return Status::OutOfMemory;
     if (!reader.readInfo())
         return Status::CorruptData;
     if (!sizeAllowed(reader.width(), reader.height()))
         return Status::TooLarge;
+    return Status::Ok;
+}
+
+} // namespace
+
+Status decodePng(const unsigned char* data, std::size_t size, Picture& out) {
+    if (!pngChunksFit(data, size))
+        return Status::CorruptData;
+    png::Reader reader(data, size);
+    if (const Status header = readHeader(reader); header != Status::Ok)
+        return header;
     if (!pngDataCanHoldImage(data, size))
         return Status::CorruptData;
     png::Layout layout;
     if (!reader.prepare(layout))
         return Status::CorruptData;
     QImage image;
-    const Status status = allocateRows(layout, image);
-    if (status != Status::Ok)
+    if (const Status status = allocateRows(layout, image); status != Status::Ok)
         return status;
     if (!reader.readPixels(image.bits(), std::size_t(image.bytesPerLine()), layout))
         return Status::CorruptData;
@@ -74,12 +80,8 @@ Status measurePng(const unsigned char* data, std::size_t size, QSize& out) {
     if (!pngHeaderChunksFit(data, size))
         return Status::CorruptData;
     png::Reader reader(data, size);
-    if (!reader.valid())
-        return Status::OutOfMemory;
-    if (!reader.readInfo())
-        return Status::CorruptData;
-    if (!sizeAllowed(reader.width(), reader.height()))
-        return Status::TooLarge;
+    if (const Status header = readHeader(reader); header != Status::Ok)
+        return header;
     out = QSize(int(reader.width()), int(reader.height()));
     return Status::Ok;
 }
