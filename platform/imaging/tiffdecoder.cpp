@@ -2,10 +2,10 @@
 
 #include "platform/imaging/tifffile.h"
 #include "platform/imaging/tifflab.h"
+#include "platform/imaging/tiffsamples.h"
 #include "platform/imaging/transform.h"
 
 #include <cstring>
-#include <vector>
 
 namespace pix::imaging {
 
@@ -70,9 +70,9 @@ void swapRedAndBlue(QImage& image) {
     }
 }
 
-// Any layout libtiff's RGBA interface knows (palette, grey, RGB, CMYK, YCbCr, CIE L*a*b*, 1 to
-// 16 bits, strips or tiles, contiguous or planar) into premultiplied 32-bit pixels, stored row
-// order; the caller applies the orientation.
+// Any layout libtiff's RGBA interface knows (palette, grey, RGB, CMYK, YCbCr, 1 to 16 bits, strips
+// or tiles, contiguous or planar) into premultiplied 32-bit pixels, stored row order; the caller
+// applies the orientation.
 Status readRgba(TIFF* tiff, const Layout& layout, Picture& out) {
     char message[1024] = {};
     if (!TIFFRGBAImageOK(tiff, message))
@@ -85,7 +85,6 @@ Status readRgba(TIFF* tiff, const Layout& layout, Picture& out) {
     // which libtiff does not do.
     reader.req_orientation = ORIENTATION_TOPLEFT;
     reader.orientation = ORIENTATION_TOPLEFT;
-    tiff::useLabToSrgb(reader);
     const bool alpha = reader.alpha != 0;
     Picture picture;
     Status status = allocatePicture(int(layout.width), int(layout.height), alpha, picture);
@@ -102,44 +101,55 @@ Status readRgba(TIFF* tiff, const Layout& layout, Picture& out) {
     return Status::Ok;
 }
 
-// Grey of 9 to 15 bits (scanners write 12), which the RGBA reader does not take: read row by
-// row from strips and scaled to 8 bits.
-bool isDeepGrey(TIFF* tiff, const Layout& layout) {
+std::uint16_t photometricOf(TIFF* tiff) {
     std::uint16_t photometric = 0;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+    return photometric;
+}
+
+tiff::SampleLayout sampleLayout(const Layout& layout) {
+    return {layout.width, layout.height, layout.samples, layout.bits};
+}
+
+// Grey of 9 to 15 bits (scanners write 12), which the RGBA reader does not take: read strip by
+// strip or tile by tile and scaled to 8 bits.
+bool isDeepGrey(TIFF* tiff, const Layout& layout) {
+    const std::uint16_t photometric = photometricOf(tiff);
     return (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE) &&
-           layout.samples == 1 && layout.bits > 8 && layout.bits < 16 && !TIFFIsTiled(tiff);
+           layout.samples == 1 && layout.bits > 8 && layout.bits < 16;
 }
 
 Status readDeepGrey(TIFF* tiff, const Layout& layout, Picture& out) {
-    std::uint16_t photometric = 0;
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
-    const tmsize_t lineBytes = TIFFScanlineSize(tiff);
-    if (lineBytes <= 0)
-        return Status::CorruptData;
+    const bool inverted = photometricOf(tiff) == PHOTOMETRIC_MINISWHITE;
     Picture picture;
     Status status = allocatePicture(int(layout.width), int(layout.height), false, picture);
     if (status != Status::Ok)
         return status;
-    std::vector<unsigned char> line(static_cast<std::size_t>(lineBytes));
+    QImage& image = picture.image();
     const std::uint32_t top = (1u << layout.bits) - 1;
-    for (std::uint32_t y = 0; y < layout.height; ++y) {
-        if (TIFFReadScanline(tiff, line.data(), y, 0) < 0)
-            return Status::CorruptData;
-        auto* dst = reinterpret_cast<QRgb*>(picture.image().scanLine(int(y)));
-        for (std::uint32_t x = 0; x < layout.width; ++x) {
-            std::uint32_t v = 0; // the sample's bits, most significant first
-            for (std::uint64_t bit = std::uint64_t(x) * layout.bits, end = bit + layout.bits;
-                 bit < end; ++bit)
-                v = (v << 1) | ((line[std::size_t(bit / 8)] >> (7 - bit % 8)) & 1u);
-            auto grey = int((v * 255 + top / 2) / top);
-            if (photometric == PHOTOMETRIC_MINISWHITE)
-                grey = 255 - grey;
-            dst[x] = qRgb(grey, grey, grey);
-        }
-    }
-    out = std::move(picture);
-    return Status::Ok;
+    status = tiff::readSampleRows(
+        tiff, sampleLayout(layout),
+        [&](std::uint32_t x, std::uint32_t y, std::uint32_t count, const std::uint16_t* values) {
+            auto* row = reinterpret_cast<QRgb*>(image.scanLine(int(y)));
+            for (std::uint32_t i = 0; i < count; ++i) {
+                auto grey = int((values[i] * 255u + top / 2) / top);
+                if (inverted)
+                    grey = 255 - grey;
+                row[x + i] = qRgb(grey, grey, grey);
+            }
+        });
+    if (status == Status::Ok)
+        out = std::move(picture);
+    return status;
+}
+
+// The layouts read without libtiff's RGBA reader; every other one goes through it.
+Status readPixels(TIFF* tiff, const Layout& layout, Picture& out) {
+    if (photometricOf(tiff) == PHOTOMETRIC_CIELAB)
+        return tiff::readLab(tiff, sampleLayout(layout), out);
+    if (isDeepGrey(tiff, layout))
+        return readDeepGrey(tiff, layout, out);
+    return readRgba(tiff, layout, out);
 }
 
 } // namespace
@@ -173,8 +183,7 @@ Status decodeTiff(const unsigned char* data, std::size_t size, Picture& out) {
         status = checkBufferSize(file.get(), layout, size);
     Picture picture;
     if (status == Status::Ok)
-        status = isDeepGrey(file.get(), layout) ? readDeepGrey(file.get(), layout, picture)
-                                                : readRgba(file.get(), layout, picture);
+        status = readPixels(file.get(), layout, picture);
     if (status == Status::Ok)
         status = rotateFlip(picture, rotateFlipForOrientation(layout.orientation));
     if (status == Status::Ok)

@@ -1,14 +1,20 @@
-// CIE L*a*b* pixels of a TIFF file as sRGB.
+// CIE L*a*b* pictures of a TIFF file as sRGB.
 #pragma once
+
+#include "platform/imaging/picture.h"
+#include "platform/imaging/tiffsamples.h"
 
 #include <tiffio.h>
 
 namespace pix::imaging::tiff {
 
-// Replaces the RGBA reader's conversion of contiguous 8- and 16-bit L*a*b* pixels. libtiff's
-// own takes L* = 100 to a cream, not white: it converts against the file's D50 white but
-// displays for D65. Here the colour is taken relative to its white, which then is the display's
-// white. Returns false when the reader's layout is not one of those.
-bool useLabToSrgb(TIFFRGBAImage& reader);
+// Reads an 8- or 16-bit L*a*b* picture with three colour samples and any extra ones, stored in
+// strips or tiles, contiguous or planar, in stored row order. The first extra sample is the
+// alpha when it is declared associated or unassociated alpha; other extra samples are ignored.
+//
+// The colour is taken relative to its white, which then is the display's white: libtiff's own
+// conversion takes L* = 100 to a cream, converting against the file's D50 white but displaying
+// for D65.
+Status readLab(TIFF* tiff, const SampleLayout& layout, Picture& out);
 
 } // namespace pix::imaging::tiff

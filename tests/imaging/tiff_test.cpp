@@ -47,6 +47,7 @@ TEST(TiffBounds, TinyFilesClaimingHugeStripsAreRefusedWithoutTheirMemory) {
         hugeStripClaim(COMPRESSION_LZW, 4, 16),
         hugeStripClaim(COMPRESSION_NONE, 3, 8, 0x7FFFFFFF),
         hugeStripClaim(COMPRESSION_LZW, 1, 16),
+        hugeStripClaim(COMPRESSION_LZW, 1, 12),        // grey read strip by strip
         hugeStripClaim(COMPRESSION_LZW, 65535, 16),    // rows of gigabytes
         hugeStripClaim(COMPRESSION_LZW, 3, 8, 64, 16), // small strips, a huge picture
     };

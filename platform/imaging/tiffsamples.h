@@ -1,0 +1,28 @@
+// The samples of a TIFF picture row by row, whatever their storage: strips or tiles, contiguous
+// or one plane per sample, 1 to 16 bits. For the layouts libtiff's RGBA reader does not take.
+#pragma once
+
+#include "platform/imaging/status.h"
+
+#include <cstdint>
+#include <functional>
+#include <tiffio.h>
+
+namespace pix::imaging::tiff {
+
+struct SampleLayout {
+    std::uint32_t width = 0, height = 0;
+    std::uint16_t samples = 1, bits = 8;
+};
+
+// Receives `count` pixels of row y starting at column x: `samples` values each, in sample order,
+// each the stored value (0 to 2^bits - 1).
+using SampleRowSink = std::function<void(std::uint32_t x, std::uint32_t y, std::uint32_t count,
+                                         const std::uint16_t* values)>;
+
+// Reads every strip or tile of the first directory once and hands each of its rows to the sink.
+// The buffers are one strip or tile per plane, the size the caller has checked against the file.
+// A strip or tile that cannot be read in full fails the whole read: no pixel is made up.
+Status readSampleRows(TIFF* tiff, const SampleLayout& layout, const SampleRowSink& sink);
+
+} // namespace pix::imaging::tiff
