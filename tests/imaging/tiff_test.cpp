@@ -39,6 +39,27 @@ QByteArray hugeStripClaim(std::uint32_t compression, std::uint32_t samples, std:
                               QByteArray(64, '\x80'));
 }
 
+// The same claim in one tile of 16384 x 16384, for the layouts read tile by tile without
+// libtiff's RGBA reader: deep grey, and L*a*b* with alpha.
+QByteArray hugeTileClaim(std::uint32_t photometric, std::uint32_t samples, std::uint32_t bits) {
+    constexpr std::uint32_t kTags = 12, kBody = 8 + 2 + kTags * 12 + 4;
+    return test::handMadeTiff({{256, 16384},
+                               {257, 16384},
+                               {258, bits},
+                               {259, COMPRESSION_LZW},
+                               {262, photometric},
+                               {277, samples},
+                               {284, PLANARCONFIG_CONTIG},
+                               {322, 16384},
+                               {323, 16384},
+                               {324, kBody},
+                               {325, 64},
+                               // the alpha of L*a*b*, unsigned samples of grey
+                               samples > 3 ? std::pair<std::uint16_t, std::uint32_t>{338, 2}
+                                           : std::pair<std::uint16_t, std::uint32_t>{339, 1}},
+                              QByteArray(64, '\x80'));
+}
+
 TEST(TiffBounds, TinyFilesClaimingHugeStripsAreRefusedWithoutTheirMemory) {
     const QByteArray hostile[] = {
         hugeStripClaim(COMPRESSION_LZW, 3, 8),
@@ -50,6 +71,8 @@ TEST(TiffBounds, TinyFilesClaimingHugeStripsAreRefusedWithoutTheirMemory) {
         hugeStripClaim(COMPRESSION_LZW, 1, 12),        // grey read strip by strip
         hugeStripClaim(COMPRESSION_LZW, 65535, 16),    // rows of gigabytes
         hugeStripClaim(COMPRESSION_LZW, 3, 8, 64, 16), // small strips, a huge picture
+        hugeTileClaim(PHOTOMETRIC_MINISBLACK, 1, 12),
+        hugeTileClaim(PHOTOMETRIC_CIELAB, 4, 16),
     };
     for (const QByteArray& file : hostile) {
         SCOPED_TRACE(testing::PrintToString(file.toHex()));
