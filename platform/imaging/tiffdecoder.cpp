@@ -1,5 +1,6 @@
 #include "platform/imaging/tiffdecoder.h"
 
+#include "platform/imaging/decodedetail.h"
 #include "platform/imaging/tifffile.h"
 #include "platform/imaging/tifflab.h"
 #include "platform/imaging/tiffsamples.h"
@@ -75,8 +76,10 @@ void swapRedAndBlue(QImage& image) {
 // applies the orientation.
 Status readRgba(TIFF* tiff, const Layout& layout, Picture& out) {
     char message[1024] = {};
-    if (!TIFFRGBAImageOK(tiff, message))
+    if (!TIFFRGBAImageOK(tiff, message)) {
+        detail::noteDecodeDetail(detail::Severity::Error, message); // the layout it cannot read
         return Status::CorruptData;
+    }
     TIFFRGBAImage reader;
     std::memset(&reader, 0, sizeof reader);
     if (!TIFFRGBAImageBegin(&reader, tiff, 1, message))

@@ -1,5 +1,7 @@
 #include "platform/imaging/tifflab.h"
 
+#include "platform/imaging/decodedetail.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -73,13 +75,15 @@ struct LabSamples {
 };
 
 Status readSamples(TIFF* tiff, const SampleLayout& layout, LabSamples& samples) {
-    if (layout.bits != 8 && layout.bits != 16)
-        return Status::CorruptData;
     std::uint16_t extraCount = 0;
     const std::uint16_t* extraTypes = nullptr;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes);
-    if (layout.samples < 3 || layout.samples - extraCount != 3)
+    if ((layout.bits != 8 && layout.bits != 16) || layout.samples < 3 ||
+        layout.samples - extraCount != 3) {
+        detail::noteDecodeDetail(detail::Severity::Error,
+                                 "L*a*b* is read with three colour samples of 8 or 16 bits");
         return Status::CorruptData;
+    }
     samples.wide = layout.bits == 16;
     if (extraCount > 0 &&
         (extraTypes[0] == EXTRASAMPLE_ASSOCALPHA || extraTypes[0] == EXTRASAMPLE_UNASSALPHA)) {

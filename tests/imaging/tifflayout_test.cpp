@@ -126,6 +126,8 @@ TEST(TiffLayout, LabWithAlphaInEveryLayoutIsItsColourOverItsCoverage) {
     Picture picture;
     EXPECT_NE(decodeBytes(test::writeTiff(two), picture), Status::Ok);
     EXPECT_TRUE(picture.isNull());
+    EXPECT_TRUE(lastDecodeDetail().contains("L*a*b*"))
+        << qPrintable(lastDecodeDetail()); // says why
 }
 
 TEST(TiffLayout, LabWithAssociatedAlphaIsNotPremultipliedTwice) {
