@@ -97,7 +97,10 @@ void writePixels(TIFF* tiff, const TiffShape& shape) {
 QByteArray writeTiff(const TiffShape& shape) {
     QTemporaryDir dir;
     const QByteArray path = dir.filePath("picture.tif").toLocal8Bit();
-    TIFF* tiff = TIFFOpen(path.constData(), shape.bigTiff ? "w8" : "w");
+    QByteArray mode = shape.bigTiff ? "w8" : "w";
+    if (shape.bigEndian)
+        mode += 'b';
+    TIFF* tiff = TIFFOpen(path.constData(), mode.constData());
     if (!tiff)
         return {};
     setTags(tiff, shape);

@@ -19,6 +19,7 @@ struct TiffShape {
     int compression = 1;  // COMPRESSION_NONE
     int orientation = 1;
     bool bigTiff = false;
+    bool bigEndian = false; // "MM" byte order instead of the machine's
     // The stored value of sample s at (x, y), in the range of `bits`.
     std::function<std::uint32_t(int x, int y, int s)> sample;
 };

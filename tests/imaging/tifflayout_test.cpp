@@ -75,9 +75,12 @@ TEST(TiffLayout, LabWithAlphaInEveryLayoutIsItsColourOverItsCoverage) {
         for (bool planar : {false, true}) {
             for (bool tiled : {false, true}) {
                 for (int samples : {3, 4}) {
+                    // Big-endian files in some layouts: 16-bit samples are stored swapped.
+                    const bool bigEndian = planar != tiled;
                     SCOPED_TRACE(testing::Message()
                                  << bits << " bits " << (planar ? "planar " : "contiguous ")
-                                 << (tiled ? "tiles " : "strips ") << samples);
+                                 << (tiled ? "tiles " : "strips ") << samples
+                                 << (bigEndian ? " big-endian" : ""));
                     const std::uint32_t opaque = bits == 8 ? 0xFFu : 0xFFFFu;
                     const std::uint32_t half = bits == 8 ? 0x80u : 0x8080u;
                     test::TiffShape shape;
@@ -88,6 +91,7 @@ TEST(TiffLayout, LabWithAlphaInEveryLayoutIsItsColourOverItsCoverage) {
                     shape.photometric = PHOTOMETRIC_CIELAB;
                     shape.planar = planar;
                     shape.tiled = tiled;
+                    shape.bigEndian = bigEndian;
                     shape.extraSample = samples == 4 ? EXTRASAMPLE_UNASSALPHA : -1;
                     // Red on the left, white on the right; the bottom rows half covered.
                     shape.sample = [=](int x, int y, int s) {
