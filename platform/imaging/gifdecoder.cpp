@@ -192,12 +192,16 @@ Status measureGif(const unsigned char* data, std::size_t size, QSize& sizeOut) {
         return Status::InvalidParameter;
     // The canvas depends on the first frame's size and place, so the records are read up to the
     // first image descriptor.
-    GifFirstImage image;
-    Placement place;
-    const Status status = locateFirstImage(data, size, image, place);
-    if (status == Status::Ok)
-        sizeOut = QSize(place.canvasWidth, place.canvasHeight);
-    return status;
+    try {
+        GifFirstImage image;
+        Placement place;
+        const Status status = locateFirstImage(data, size, image, place);
+        if (status == Status::Ok)
+            sizeOut = QSize(place.canvasWidth, place.canvasHeight);
+        return status;
+    } catch (const std::bad_alloc&) {
+        return Status::OutOfMemory;
+    }
 }
 
 } // namespace pix::imaging
