@@ -1,4 +1,4 @@
-// GIF: the first frame drawn on its logical screen.
+// GIF: the first frame drawn on its logical screen, grown where needed to hold the whole frame.
 #pragma once
 
 #include "platform/imaging/picture.h"

@@ -87,47 +87,6 @@ INSTANTIATE_TEST_SUITE_P(ImageMagickFiles, GifCorpus,
 
 const std::vector<QRgb> kRedGreen{0xFFFF0000, 0xFF00FF00};
 
-TEST(GifLayout, BrokenScreenTakesTheFrameSize) {
-    for (const QSize screen : {QSize(0, 0), QSize(1, 5), QSize(5, 1)}) {
-        const QByteArray bytes =
-            GifBuilder(screen.width(), screen.height(), kRedGreen)
-                .frame(
-                    {.left = 9, .top = 9, .width = 3, .height = 2, .indices = {0, 1, 0, 1, 0, 1}})
-                .finish();
-        Picture picture;
-        QSize measured;
-        ASSERT_EQ(decode(bytes, picture), Status::Ok);
-        ASSERT_EQ(measure(bytes, measured), Status::Ok);
-        EXPECT_EQ(picture.image().size(), QSize(3, 2));
-        EXPECT_EQ(measured, QSize(3, 2));
-        EXPECT_FALSE(picture.hasAlpha());
-        EXPECT_EQ(pixelOf(picture, 0, 0), kRedGreen[0]);
-        EXPECT_EQ(pixelOf(picture, 0, 1), kRedGreen[1]);
-    }
-}
-
-TEST(GifLayout, FrameIsClippedToTheScreen) {
-    const QByteArray partly =
-        GifBuilder(3, 3, kRedGreen)
-            .frame({.left = 2, .top = 1, .width = 2, .height = 3, .indices = {1, 0, 1, 0, 1, 0}})
-            .finish();
-    Picture picture;
-    ASSERT_EQ(decode(partly, picture), Status::Ok);
-    EXPECT_EQ(picture.image().size(), QSize(3, 3));
-    EXPECT_EQ(pixelOf(picture, 2, 1), kRedGreen[1]);
-    EXPECT_EQ(pixelOf(picture, 2, 2), kRedGreen[1]);
-    for (const QPoint uncovered : {QPoint(0, 0), QPoint(0, 2), QPoint(1, 2)})
-        EXPECT_EQ(qAlpha(pixelOf(picture, uncovered.x(), uncovered.y())), 0) << uncovered.y();
-
-    const QByteArray outside =
-        GifBuilder(4, 4, kRedGreen)
-            .frame({.left = 60000, .top = 60000, .width = 2, .height = 2, .indices = {1, 1, 1, 1}})
-            .finish();
-    ASSERT_EQ(decode(outside, picture), Status::Ok);
-    EXPECT_EQ(picture.image().size(), QSize(4, 4));
-    EXPECT_EQ(qAlpha(pixelOf(picture, 3, 3)), 0);
-}
-
 TEST(GifLayout, ColoursWithoutAMapOrBeyondIt) {
     // No colour map at all: a grey ramp as long as the largest index needs.
     Picture picture;

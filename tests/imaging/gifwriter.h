@@ -1,0 +1,36 @@
+// Writes GIF files with an LZW compressor of any minimum code size, for the variants no encoder
+// at hand writes: code sizes above 8, frames larger than or outside their screen, a table that
+// fills up without a clear code.
+#pragma once
+
+#include <QByteArray>
+#include <QRgb>
+#include <cstdint>
+#include <vector>
+
+namespace pix::imaging::test {
+
+struct GifLzwOptions {
+    int minimumCodeSize = 8;
+    // When the table is full: a clear code, or keep using the full table as encoders may.
+    bool clearWhenFull = true;
+};
+
+// The LZW codes of the indices (each below 1 << minimumCodeSize) in data sub-blocks, ending
+// with the chain's terminator; the code size byte is not included.
+QByteArray gifLzwBlocks(const std::vector<std::uint16_t>& indices, const GifLzwOptions& options);
+
+struct GifImage {
+    int screenWidth = 1, screenHeight = 1;
+    int left = 0, top = 0, width = 1, height = 1;
+    std::vector<QRgb> colours{};          // the global map (padded to a power of two); none: no map
+    std::vector<std::uint16_t> indices{}; // width * height, in display order
+    int transparentIndex = -1;            // -1: no graphics control block
+    bool interlaced = false;              // rows are then stored in the four passes' order
+    GifLzwOptions lzw{};
+    int codeSizeByte = -1; // written instead of the minimum code size when >= 0
+};
+
+QByteArray writeGif(const GifImage& image);
+
+} // namespace pix::imaging::test
