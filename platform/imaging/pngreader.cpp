@@ -190,6 +190,23 @@ bool Reader::readPixels(unsigned char* bits, std::size_t stride, const Layout& l
     });
 }
 
+bool Reader::streamRows(unsigned char* row, const Layout& layout, RowSink sink, void* context) {
+    return withJump(png_, [&] {
+        // Passes before the last spread their pixels over rows that only later passes complete;
+        // they are decoded into nothing. The last pass of Adam7 fills the odd rows whole.
+        for (int pass = 0; pass + 1 < layout.passes; ++pass)
+            for (png_uint_32 y = 0; y < layout.height; ++y)
+                png_read_row(png_, nullptr, nullptr);
+        const bool interlaced = layout.passes > 1;
+        for (png_uint_32 y = 0; y < layout.height; ++y) {
+            png_read_row(png_, row, nullptr);
+            if (!interlaced || (y & 1) != 0)
+                sink(context, row, y);
+        }
+        png_read_end(png_, info_);
+    });
+}
+
 void Reader::read(png_structp png, png_bytep out, std::size_t length) {
     auto* s = static_cast<Source*>(png_get_io_ptr(png));
     if (length > s->size - s->position)

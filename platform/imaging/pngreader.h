@@ -45,6 +45,14 @@ public:
     // rows of stride bytes; false on an error.
     bool readPixels(unsigned char* bits, std::size_t stride, const Layout& layout);
 
+    // Called with each complete row as it is read and its row number; it must not call libpng.
+    using RowSink = void (*)(void* context, const unsigned char* row, png_uint_32 y);
+    // Reads the rows one at a time into row (rowBytes long) and hands each to sink, then the
+    // chunks after them; false on an error. Of an interlaced picture only the odd rows come
+    // whole, in its last pass: the earlier passes are decoded and dropped, so that no more than
+    // one row is ever held.
+    bool streamRows(unsigned char* row, const Layout& layout, RowSink sink, void* context);
+
 private:
     struct Source {
         const unsigned char* data;
