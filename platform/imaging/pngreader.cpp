@@ -177,6 +177,10 @@ png_uint_32 Reader::height() const {
     return png_get_image_height(png_, info_);
 }
 
+void Reader::skipImageDataChecksum() {
+    png_set_option(png_, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+}
+
 bool Reader::prepare(Layout& layout) {
     return withJump(png_, [&] { chooseLayout(png_, info_, layout); });
 }

@@ -39,6 +39,9 @@ public:
     // The picture's size from the header read by readInfo.
     png_uint_32 width() const;
     png_uint_32 height() const;
+    // Leaves out the check of the inflated image data against its Adler-32 sum (before
+    // prepare); each chunk's CRC still guards the stored bytes.
+    void skipImageDataChecksum();
     // Sets up the transformations that give rows in the layout's format; false on an error.
     bool prepare(Layout& layout);
     // Reads every row (every pass of an interlaced picture) and the chunks after them into

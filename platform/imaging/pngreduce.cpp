@@ -100,7 +100,8 @@ Status RowReducer::start(const Layout& layout, int factor) {
             putStraight(&table_[std::size_t(i) * 4], qRed(c) * 257u, qGreen(c) * 257u,
                         qBlue(c) * 257u, qAlpha(c) * 257u);
         }
-        pixels_.assign(std::size_t(layout.width) * 4, 0);
+        if (!eightBitRows())
+            pixels_.assign(std::size_t(layout.width) * 4, 0);
         sums_.assign(std::size_t(size_.width()) * 4, 0);
         return Status::Ok;
     });
@@ -177,14 +178,46 @@ void RowReducer::accumulate() {
     }
 }
 
+bool RowReducer::eightBitRows() const {
+    return layout_.format == QImage::Format_ARGB32 || layout_.format == QImage::Format_RGB32;
+}
+
+void RowReducer::accumulateEightBit(const unsigned char* row) {
+    // B, G, R, A bytes; the sums hold colour times alpha, so that they average premultiplied.
+    const bool alpha = layout_.format == QImage::Format_ARGB32;
+    const auto f = std::uint32_t(factor_);
+    for (int box = 0; box < size_.width(); ++box) {
+        const std::uint32_t x0 = std::uint32_t(box) * f;
+        const std::uint32_t x1 = std::min(x0 + f, layout_.width);
+        std::uint64_t r = 0, g = 0, b = 0, a = 0;
+        for (const unsigned char* p = row + std::size_t(x0) * 4; p < row + std::size_t(x1) * 4;
+             p += 4) {
+            const std::uint32_t weight = alpha ? p[3] : 255u;
+            r += std::uint32_t(p[2]) * weight;
+            g += std::uint32_t(p[1]) * weight;
+            b += std::uint32_t(p[0]) * weight;
+            a += weight;
+        }
+        std::uint64_t* sum = &sums_[std::size_t(box) * 4];
+        sum[0] += r;
+        sum[1] += g;
+        sum[2] += b;
+        sum[3] += a;
+    }
+}
+
 void RowReducer::addRow(const unsigned char* row, std::uint32_t y) {
     const int box = int(y / std::uint32_t(factor_));
     while (boxRow_ < box && boxRow_ < size_.height())
         emitBoxRow();
     if (box >= size_.height())
         return;
-    expand(row);
-    accumulate();
+    if (eightBitRows()) {
+        accumulateEightBit(row);
+    } else {
+        expand(row);
+        accumulate();
+    }
     ++rowsInBox_;
 }
 
@@ -201,10 +234,21 @@ void RowReducer::emitBoxRow() {
     } else {
         const auto f = std::uint64_t(factor_);
         const std::uint64_t lastWidth = layout_.width - std::uint64_t(size_.width() - 1) * f;
+        const bool eightBit = eightBitRows();
         for (int box = 0; box < size_.width(); ++box) {
             const std::uint64_t count =
                 (box + 1 == size_.width() ? lastWidth : f) * std::uint64_t(rowsInBox_);
             const std::uint64_t* sum = &sums_[std::size_t(box) * 4];
+            if (eightBit) {
+                // Colour times alpha over 255 is the premultiplied colour.
+                const std::uint32_t a = opaque_ ? 255 : std::uint32_t((sum[3] + count / 2) / count);
+                const auto colour = [&](std::uint64_t total) {
+                    return std::min(a, std::uint32_t((total + count * 255 / 2) / (count * 255)));
+                };
+                out[box] =
+                    qRgba(int(colour(sum[0])), int(colour(sum[1])), int(colour(sum[2])), int(a));
+                continue;
+            }
             const std::uint32_t a = opaque_ ? 255 : to8(sum[3], count);
             out[box] =
                 qRgba(int(std::min(to8(sum[0], count), a)), int(std::min(to8(sum[1], count), a)),

@@ -34,6 +34,10 @@ public:
     static std::uint64_t workingBytes(std::uint32_t width, int factor);
 
 private:
+    // 32-bit rows are summed as they come; the other formats are first made 16-bit
+    // premultiplied RGBA (expand), then summed (accumulate).
+    bool eightBitRows() const;
+    void accumulateEightBit(const unsigned char* row);
     void expand(const unsigned char* row);
     void accumulate();
     void emitBoxRow();
@@ -45,9 +49,11 @@ private:
     Picture picture_;
     std::vector<std::uint16_t> table_;  // premultiplied RGBA of each colour-table entry
     std::vector<std::uint16_t> pixels_; // one source row as premultiplied 16-bit RGBA
-    std::vector<std::uint64_t> sums_;   // the current box row's sums, four per output pixel
-    int boxRow_ = 0;                    // the output row the sums belong to
-    int rowsInBox_ = 0;                 // source rows added to the sums
+    // The current box row's sums, four per output pixel: of 32-bit rows colour times alpha and
+    // alpha, of the others 16-bit premultiplied colour and alpha.
+    std::vector<std::uint64_t> sums_;
+    int boxRow_ = 0;    // the output row the sums belong to
+    int rowsInBox_ = 0; // source rows added to the sums
 };
 
 } // namespace pix::imaging::png
