@@ -54,7 +54,6 @@ void ThumbnailLoader::start(std::vector<Request> requests) {
     ++generation_;
     queue_.assign(std::make_move_iterator(requests.begin()),
                   std::make_move_iterator(requests.end()));
-    released_.notify_all();
     launchWorkers();
 }
 
@@ -80,7 +79,6 @@ void ThumbnailLoader::cancel() {
     std::lock_guard<std::mutex> lock(mutex_);
     ++generation_;
     queue_.clear();
-    released_.notify_all();
 }
 
 int ThumbnailLoader::pending() const {
@@ -92,83 +90,42 @@ bool ThumbnailLoader::waitForWorkers(int msecs) {
     return pool_.waitForDone(msecs);
 }
 
-void ThumbnailLoader::setMemoryBudget(std::uint64_t total, std::uint64_t small) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    budget_ = ThumbnailBudget(total, small);
-}
-
-std::deque<ThumbnailLoader::Request>::iterator ThumbnailLoader::nextRequest() {
-    return std::find_if(queue_.begin(), queue_.end(), [&](const Request& r) {
-        return !r.deferred || r.deferredAt != budget_.releases();
-    });
-}
-
 void ThumbnailLoader::work() {
     lowerThreadPriority();
-    std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        auto next = nextRequest();
-        if (next == queue_.end()) {
+        Request request;
+        quint64 generation = 0;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
             if (queue_.empty()) {
                 --running_;
                 return;
             }
-            // Everything queued waits for memory that a decode in flight holds.
-            released_.wait(lock);
-            continue;
+            request = std::move(queue_.front());
+            queue_.pop_front();
+            generation = generation_;
+            ++inFlight_;
         }
-        Request request = std::move(*next);
-        queue_.erase(next);
-        const quint64 generation = generation_;
-        ++inFlight_;
-        lock.unlock();
-
-        std::uint64_t taken = 0, refusedAt = 0;
-        const ThumbnailResult result =
-            makeBrowserThumbnail(request.path, cache_.get(), [&](std::uint64_t bytes) {
-                std::lock_guard<std::mutex> admission(mutex_);
-                if (!budget_.tryTake(bytes)) {
-                    refusedAt = budget_.releases();
-                    return false;
-                }
-                taken = bytes;
-                return true;
-            });
-
-        lock.lock();
+        const ThumbnailResult result = makeBrowserThumbnail(request.path, cache_.get());
+        std::lock_guard<std::mutex> lock(mutex_);
         --inFlight_;
-        if (taken > 0) {
-            budget_.release(taken);
-            released_.notify_all();
-        }
         if (generation != generation_)
             continue;
-        if (result.deferred) {
-            // Back at the front, to be tried once a decode in flight gives its memory back.
-            request.deferred = true;
-            request.deferredAt = refusedAt;
-            queue_.push_front(std::move(request));
-            continue;
-        }
-        post(generation, request.id, result);
+        // Posted under the lock, so a cancel on the owner's thread either comes before (and the
+        // result is dropped here) or after (and the check below drops it).
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, id = request.id, result] {
+                bool current = false;
+                {
+                    std::lock_guard<std::mutex> relock(mutex_);
+                    current = generation == generation_;
+                }
+                if (current && delivery_)
+                    delivery_(id, result);
+            },
+            Qt::QueuedConnection);
     }
-}
-
-void ThumbnailLoader::post(quint64 generation, int id, const ThumbnailResult& result) {
-    // Posted under the lock, so a cancel on the owner's thread either comes before (and the
-    // result is dropped by the caller) or after (and the check below drops it).
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation, id, result] {
-            bool current = false;
-            {
-                std::lock_guard<std::mutex> relock(mutex_);
-                current = generation == generation_;
-            }
-            if (current && delivery_)
-                delivery_(id, result);
-        },
-        Qt::QueuedConnection);
 }
 
 } // namespace pix

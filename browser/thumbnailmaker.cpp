@@ -51,34 +51,20 @@ imaging::ImageFormat formatOf(const QString& path) {
 // The file's modification time in whole seconds since 1970, as the thumbnail cache records it;
 // false when the path is not a regular file. Read from the file system directly: no conversion
 // through local time is needed, which takes a process-wide lock on every worker.
-// The file's size comes with it, for the memory a decode holds (the whole file is read).
-bool modificationTime(const QString& path, std::int64_t& seconds, std::uint64_t& bytes) {
+bool modificationTime(const QString& path, std::int64_t& seconds) {
 #ifdef Q_OS_UNIX
     struct stat status {};
     if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
         return false;
     seconds = std::int64_t(status.st_mtime);
-    bytes = std::uint64_t(status.st_size);
     return true;
 #else
     const QFileInfo file(path);
     if (!file.isFile())
         return false;
     seconds = file.lastModified().toSecsSinceEpoch();
-    bytes = std::uint64_t(file.size());
     return true;
 #endif
-}
-
-// Asks admit, when there is one, whether the decode may start now.
-bool admitted(const DecodeAdmission& admit, const QString& path, const imaging::DecodeHint& hint,
-              std::uint64_t fileBytes) {
-    if (!admit)
-        return true;
-    std::uint64_t bytes = 0;
-    if (imaging::estimateDecodeMemoryOfFile(path, hint, bytes) != imaging::Status::Ok)
-        bytes = 0; // the decode will fail on its own
-    return admit(bytes + fileBytes);
 }
 
 ThumbnailResult ready(const QImage& picture) {
@@ -109,13 +95,11 @@ QImage fillCell(const QImage& picture, QSize cell) {
     return out;
 }
 
-ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* cache,
-                                     const DecodeAdmission& admit) {
+ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* cache) {
     ThumbnailResult broken;
     broken.state = ThumbnailState::Broken;
     std::int64_t modified = 0;
-    std::uint64_t fileBytes = 0;
-    if (!modificationTime(path, modified, fileBytes))
+    if (!modificationTime(path, modified))
         return broken;
     const bool cached = cache != nullptr && !cache->contains(path);
     if (cached) {
@@ -138,12 +122,6 @@ ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* 
 
     imaging::DecodeHint hint;
     hint.minSize = neededSize(size);
-    if (!admitted(admit, path, hint, fileBytes)) {
-        ThumbnailResult later;
-        later.state = ThumbnailState::Pending;
-        later.deferred = true;
-        return later;
-    }
     imaging::Picture picture;
     const imaging::Status decoded = imaging::decodeFile(path, picture, hint);
     if (decoded != imaging::Status::Ok || picture.isNull()) {

@@ -7,8 +7,6 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
-#include <cstdint>
-#include <functional>
 
 namespace pix {
 
@@ -17,14 +15,7 @@ class ThumbnailCache;
 struct ThumbnailResult {
     QImage cell; // kThumbnailWidth x kThumbnailHeight, null unless state is Ready
     ThumbnailState state = ThumbnailState::Unavailable;
-    // The decode was not admitted (see DecodeAdmission): nothing was made, ask again later.
-    bool deferred = false;
 };
-
-/// Asked with the memory a decode will hold (from the headers, with the file's bytes) just
-/// before it starts; false puts the decode off. Whatever it admits, its caller gives back
-/// after makeBrowserThumbnail returns.
-using DecodeAdmission = std::function<bool(std::uint64_t bytes)>;
 
 /// Pictures with more pixels than this are not decoded for a thumbnail, unless their decoder
 /// can read them at a reduced scale (JPEG): their row keeps the placeholder. This bounds the
@@ -37,8 +28,6 @@ QImage fillCell(const QImage& picture, QSize cell);
 
 /// The thumbnail of one file. cache may be null. A picture that cannot be decoded is Broken
 /// (and recorded as a failure in the cache); one that is too large to decode is Unavailable.
-/// admit, when given, is asked before the picture is decoded.
-ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* cache,
-                                     const DecodeAdmission& admit = {});
+ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* cache);
 
 } // namespace pix
