@@ -19,12 +19,17 @@ for f in "$corpus"/jpeg/* "$corpus"/png/*; do
   if [ "$ext" = jpg ]; then vips copy "$f" "$work/variants/$base-prog.jpg[interlace,Q=90]"; fi
 done
 sources=("$corpus"/jpeg/* "$corpus"/png/* "$work"/variants/*)
+# Some corpus photographs are progressive themselves; each source is asked once.
+declare -A isProgressive
+for src in "${sources[@]}"; do
+  [ "$(identify -ping -format '%[interlace]' "$src[0]" 2>/dev/null)" = JPEG ] && isProgressive[$src]=1
+done
 progressive=0
 for ((n = 0; n < count; n++)); do
   src=${sources[n % ${#sources[@]}]}
   dst=$folder/$(printf 'photo%04d' "$n").${src##*.}
   ln "$src" "$dst" 2>/dev/null || cp "$src" "$dst"
-  case $src in *-prog.jpg) progressive=$((progressive + 1)) ;; esac
+  if [ -n "${isProgressive[$src]:-}" ]; then progressive=$((progressive + 1)); fi
 done
 jpegs=$(find "$folder" -name '*.jpg' | wc -l)
 # Every run reads the pictures from memory, so that no tool pays for the disk alone.
