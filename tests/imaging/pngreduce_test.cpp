@@ -269,6 +269,31 @@ TEST(PngReduced, NeverSmallerThanTwiceTheSizeAskedForAndTurnedAfterwards) {
     }
 }
 
+TEST(PngReduced, AnInterlacedPictureAveragesTheOddRowsOfItsLastPass) {
+    // Grey rows of 20 levels a row, 40 x 9 asked for 5 x 1: shrunk by 4 into 10 x 3. The first
+    // box holds odd rows 1 and 3, the second 5 and 7; the last holds row 8 alone, which is not
+    // in the last pass, and repeats the row above.
+    const auto rows = [](int, int y) {
+        const auto v = std::uint16_t(y * 20 * 257);
+        return Colour16{v, v, v};
+    };
+    Picture interlaced, plain;
+    ASSERT_EQ(
+        decodeBytes(paintedPng(40, 9, PNG_COLOR_TYPE_GRAY, 8, rows, true), interlaced, QSize(5, 1)),
+        Status::Ok);
+    ASSERT_EQ(QSize(interlaced.width(), interlaced.height()), QSize(10, 3));
+    for (int x : {0, 9}) {
+        EXPECT_EQ(interlaced.image().pixel(x, 0), qRgb(40, 40, 40));
+        EXPECT_EQ(interlaced.image().pixel(x, 1), qRgb(120, 120, 120));
+        EXPECT_EQ(interlaced.image().pixel(x, 2), qRgb(120, 120, 120));
+    }
+    // Not interlaced, every row counts.
+    ASSERT_EQ(decodeBytes(paintedPng(40, 9, PNG_COLOR_TYPE_GRAY, 8, rows), plain, QSize(5, 1)),
+              Status::Ok);
+    EXPECT_EQ(plain.image().pixel(0, 0), qRgb(30, 30, 30));
+    EXPECT_EQ(plain.image().pixel(0, 2), qRgb(160, 160, 160));
+}
+
 QByteArray blankPng(int width, int height) {
     test::PngShape s;
     s.width = width;
