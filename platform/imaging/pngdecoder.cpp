@@ -116,7 +116,7 @@ Status decodePng(const unsigned char* data, std::size_t size, QSize minSize, Pic
     if (factor > 1)
         reader.skipImageDataChecksum();
     png::Layout layout;
-    if (!reader.prepare(layout))
+    if (!reader.prepare(layout, factor > 1))
         return Status::CorruptData;
     return factor > 1 ? decodeReduced(reader, layout, factor, out)
                       : decodeWhole(reader, layout, out);

@@ -126,7 +126,20 @@ void trueColourLayout(png_structp png, png_infop info, int depth, int colourType
     png_set_bgr(png);
 }
 
-void chooseLayout(png_structp png, png_infop info, Layout& layout) {
+// The rows as stored, when they are 8-bit RGB or RGBA; false for every other kind.
+bool plainRgbLayout(png_structp png, png_infop info, int depth, int colourType, Layout& layout) {
+    if (depth != 8 || png_get_valid(png, info, PNG_INFO_tRNS) != 0)
+        return false;
+    if (colourType == PNG_COLOR_TYPE_RGB)
+        layout.format = QImage::Format_RGB888;
+    else if (colourType == PNG_COLOR_TYPE_RGB_ALPHA)
+        layout.format = QImage::Format_RGBA8888;
+    else
+        return false;
+    return true;
+}
+
+void chooseLayout(png_structp png, png_infop info, bool plainRgb, Layout& layout) {
     int depth = 0, colourType = 0;
     png_get_IHDR(png, info, &layout.width, &layout.height, &depth, &colourType, nullptr, nullptr,
                  nullptr);
@@ -140,7 +153,7 @@ void chooseLayout(png_structp png, png_infop info, Layout& layout) {
         paletteLayout(png, info, depth, palette, paletteCount, layout);
     else if (depth == 16)
         deepLayout(png, info, colourType, layout);
-    else
+    else if (!plainRgb || !plainRgbLayout(png, info, depth, colourType, layout))
         trueColourLayout(png, info, depth, colourType, layout);
     png_read_update_info(png, info);
     layout.rowBytes = png_get_rowbytes(png, info);
@@ -181,8 +194,8 @@ void Reader::skipImageDataChecksum() {
     png_set_option(png_, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
 }
 
-bool Reader::prepare(Layout& layout) {
-    return withJump(png_, [&] { chooseLayout(png_, info_, layout); });
+bool Reader::prepare(Layout& layout, bool plainRgb) {
+    return withJump(png_, [&] { chooseLayout(png_, info_, plainRgb, layout); });
 }
 
 bool Reader::readPixels(unsigned char* bits, std::size_t stride, const Layout& layout) {

@@ -43,7 +43,10 @@ public:
     // prepare); each chunk's CRC still guards the stored bytes.
     void skipImageDataChecksum();
     // Sets up the transformations that give rows in the layout's format; false on an error.
-    bool prepare(Layout& layout);
+    // plainRgb: 8-bit RGB and RGBA pictures without a transparent colour keep their own
+    // sample order (Format_RGB888, Format_RGBA8888 with straight alpha), for a reader that
+    // averages them itself and need not pay for reordering every pixel.
+    bool prepare(Layout& layout, bool plainRgb = false);
     // Reads every row (every pass of an interlaced picture) and the chunks after them into
     // rows of stride bytes; false on an error.
     bool readPixels(unsigned char* bits, std::size_t stride, const Layout& layout);

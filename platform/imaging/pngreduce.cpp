@@ -85,6 +85,7 @@ Status RowReducer::start(const Layout& layout, int factor) {
         break;
     case QImage::Format_RGBA64:
     case QImage::Format_ARGB32:
+    case QImage::Format_RGBA8888:
         opaque_ = false;
         break;
     default:
@@ -179,30 +180,63 @@ void RowReducer::accumulate() {
 }
 
 bool RowReducer::eightBitRows() const {
-    return layout_.format == QImage::Format_ARGB32 || layout_.format == QImage::Format_RGB32;
+    switch (layout_.format) {
+    case QImage::Format_ARGB32:
+    case QImage::Format_RGB32:
+    case QImage::Format_RGBA8888:
+    case QImage::Format_RGB888:
+        return true;
+    default:
+        return false;
+    }
 }
 
-void RowReducer::accumulateEightBit(const unsigned char* row) {
-    // B, G, R, A bytes; the sums hold colour times alpha, so that they average premultiplied.
-    const bool alpha = layout_.format == QImage::Format_ARGB32;
-    const auto f = std::uint32_t(factor_);
-    for (int box = 0; box < size_.width(); ++box) {
-        const std::uint32_t x0 = std::uint32_t(box) * f;
-        const std::uint32_t x1 = std::min(x0 + f, layout_.width);
+namespace {
+
+// Adds the pixels of every box of a row of 8-bit samples to the box's sums: colour times alpha,
+// so that they average premultiplied, and alpha. Step is the bytes a pixel, red..blue the
+// offsets of the samples; alpha below 0 means opaque.
+template <int step, int red, int green, int blue, int alpha>
+void sumBoxes(const unsigned char* row, std::uint32_t width, std::uint32_t factor, int boxes,
+              std::uint64_t* sums) {
+    for (int box = 0; box < boxes; ++box) {
+        const std::uint32_t x0 = std::uint32_t(box) * factor;
+        const std::uint32_t x1 = std::min(x0 + factor, width);
         std::uint64_t r = 0, g = 0, b = 0, a = 0;
-        for (const unsigned char* p = row + std::size_t(x0) * 4; p < row + std::size_t(x1) * 4;
-             p += 4) {
-            const std::uint32_t weight = alpha ? p[3] : 255u;
-            r += std::uint32_t(p[2]) * weight;
-            g += std::uint32_t(p[1]) * weight;
-            b += std::uint32_t(p[0]) * weight;
+        for (const unsigned char* p = row + std::size_t(x0) * step;
+             p < row + std::size_t(x1) * step; p += step) {
+            const std::uint32_t weight = alpha >= 0 ? p[alpha] : 255u;
+            r += std::uint32_t(p[red]) * weight;
+            g += std::uint32_t(p[green]) * weight;
+            b += std::uint32_t(p[blue]) * weight;
             a += weight;
         }
-        std::uint64_t* sum = &sums_[std::size_t(box) * 4];
+        std::uint64_t* sum = sums + std::size_t(box) * 4;
         sum[0] += r;
         sum[1] += g;
         sum[2] += b;
         sum[3] += a;
+    }
+}
+
+} // namespace
+
+void RowReducer::accumulateEightBit(const unsigned char* row) {
+    const auto f = std::uint32_t(factor_);
+    const std::uint32_t w = layout_.width;
+    switch (layout_.format) {
+    case QImage::Format_ARGB32: // B, G, R, A
+        sumBoxes<4, 2, 1, 0, 3>(row, w, f, size_.width(), sums_.data());
+        break;
+    case QImage::Format_RGB32:
+        sumBoxes<4, 2, 1, 0, -1>(row, w, f, size_.width(), sums_.data());
+        break;
+    case QImage::Format_RGBA8888: // R, G, B, A
+        sumBoxes<4, 0, 1, 2, 3>(row, w, f, size_.width(), sums_.data());
+        break;
+    default: // RGB888: R, G, B
+        sumBoxes<3, 0, 1, 2, -1>(row, w, f, size_.width(), sums_.data());
+        break;
     }
 }
 
