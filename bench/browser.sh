@@ -19,12 +19,17 @@ for f in "$corpus"/jpeg/* "$corpus"/png/*; do
   if [ "$ext" = jpg ]; then vips copy "$f" "$work/variants/$base-prog.jpg[interlace,Q=90]"; fi
 done
 sources=("$corpus"/jpeg/* "$corpus"/png/* "$work"/variants/*)
+# Some corpus photographs are progressive themselves; each source is asked once.
+declare -A isProgressive
+for src in "${sources[@]}"; do
+  [ "$(identify -ping -format '%[interlace]' "$src[0]" 2>/dev/null)" = JPEG ] && isProgressive[$src]=1
+done
 progressive=0
 for ((n = 0; n < count; n++)); do
   src=${sources[n % ${#sources[@]}]}
   dst=$folder/$(printf 'photo%04d' "$n").${src##*.}
   ln "$src" "$dst" 2>/dev/null || cp "$src" "$dst"
-  case $src in *-prog.jpg) progressive=$((progressive + 1)) ;; esac
+  if [ -n "${isProgressive[$src]:-}" ]; then progressive=$((progressive + 1)); fi
 done
 jpegs=$(find "$folder" -name '*.jpg' | wc -l)
 # Every run reads the pictures from memory, so that no tool pays for the disk alone.
@@ -36,10 +41,17 @@ echo
 printf '%-8s %6s %14s %8s %16s %20s\n' run files first_screen_s last_s worst_ui_gap_ms peak_above_idle_MiB
 cache=$work/cache
 # cold: empty thumbnail cache; refill: the same folder again in the same window; warm: a new
-# program start with the cache the cold run wrote.
+# program start with the cache the cold run wrote; cold-jpg and cold-png: the folder's JPEGs and
+# its PNGs alone, each with an empty cache.
 out=$(XDG_CACHE_HOME=$cache build-release/bench/browser_bench "$folder" cold refill 2>/dev/null)
 echo "$out"
 XDG_CACHE_HOME=$cache build-release/bench/browser_bench "$folder" warm 2>/dev/null
+# The same files split by format, each cold: what a first screenful of each costs.
+mkdir -p "$work/only-jpeg" "$work/only-png"
+ln "$folder"/*.jpg "$work/only-jpeg/"
+ln "$folder"/*.png "$work/only-png/"
+XDG_CACHE_HOME=$work/cache-jpeg build-release/bench/browser_bench "$work/only-jpeg" cold-jpg 2>/dev/null
+XDG_CACHE_HOME=$work/cache-png build-release/bench/browser_bench "$work/only-png" cold-png 2>/dev/null
 
 start=$(date +%s.%N)
 vipsthumbnail --size 96x70 -o "$work/vips/%s.jpg" "$folder"/*

@@ -52,10 +52,14 @@ Status decodeThenTurn(const unsigned char* data, std::size_t size, const DecodeH
     return status;
 }
 
-Status decodeWmfTurned(const unsigned char* data, std::size_t size, const DecodeHint& hint,
-                       Picture& out) {
+using SizedDecoder = Status (*)(const unsigned char*, std::size_t, QSize, Picture&);
+
+// Decoders that may give a smaller upright picture when the hint's minimum size allows.
+template <SizedDecoder decodeUpright>
+Status decodeSizedThenTurn(const unsigned char* data, std::size_t size, const DecodeHint& hint,
+                           Picture& out) {
     Picture picture;
-    Status status = decodeWmf(data, size, hint.minSize, picture);
+    Status status = decodeUpright(data, size, hint.minSize, picture);
     if (status == Status::Ok)
         status = rotateFlip(picture, hint.rotateFlip);
     if (status == Status::Ok)
@@ -104,7 +108,7 @@ const std::vector<Codec>& codecs() {
          {kJpeg, "image/jpeg", "JPEG", "*.JPG;*.JPEG;*.JPE;*.JFIF", writeJpeg}},
         {ImageFormat::Png,
          isPngData,
-         decodeThenTurn<decodePng>,
+         decodeSizedThenTurn<decodePng>,
          measurePng,
          {kPng, "image/png", "PNG", "*.PNG", writePng}},
         {ImageFormat::Gif,
@@ -117,7 +121,7 @@ const std::vector<Codec>& codecs() {
          decodeThenTurn<decodeTiff>,
          measureTiff,
          {kTiff, "image/tiff", "TIFF", "*.TIF;*.TIFF", writeTiff}},
-        {ImageFormat::Wmf, isWmfData, decodeWmfTurned, measureWmf, {}},
+        {ImageFormat::Wmf, isWmfData, decodeSizedThenTurn<decodeWmf>, measureWmf, {}},
         {ImageFormat::Ico, isIcoData, decodeThenTurn<decodeIco>, measureIco, {}},
     };
     return table;

@@ -3,6 +3,7 @@
 #include "platform/imaging/decodedetail.h"
 #include "platform/imaging/guard.h"
 #include "platform/imaging/jpegcodec.h"
+#include "platform/imaging/pngdecoder.h"
 #include "platform/imaging/tifffile.h"
 #include "platform/imaging/wmfdecoder.h"
 
@@ -29,6 +30,14 @@ Status estimate(const Codec& codec, const unsigned char* data, std::size_t size,
             bytes = pixelBytes(plan.upright, 4) + plan.coefficientBytes;
         return status;
     }
+    if (codec.format == ImageFormat::Png) {
+        // Shrunk while its rows stream in when the hint allows, else read whole first.
+        QSize upright;
+        const Status status = planPngDecode(data, size, hint.minSize, upright, bytes);
+        if (status == Status::Ok && isQuarterTurn(hint.rotateFlip))
+            bytes += pixelBytes(upright, 4); // the turned copy
+        return status;
+    }
     QSize upright;
     const Status status = codec.measure(data, size, upright);
     if (status != Status::Ok)
@@ -36,7 +45,7 @@ Status estimate(const Codec& codec, const unsigned char* data, std::size_t size,
     std::uint64_t perPixel = 4; // the picture
     if (codec.format == ImageFormat::Wmf)
         upright = wmfRenderSize(upright, hint.minSize);
-    if (codec.format == ImageFormat::Png || codec.format == ImageFormat::Ico)
+    if (codec.format == ImageFormat::Ico)
         perPixel += 8; // the reader's own picture first, 16 bits a channel at most
     if (isQuarterTurn(hint.rotateFlip))
         perPixel += 4; // the turned copy

@@ -126,7 +126,20 @@ void trueColourLayout(png_structp png, png_infop info, int depth, int colourType
     png_set_bgr(png);
 }
 
-void chooseLayout(png_structp png, png_infop info, Layout& layout) {
+// The rows as stored, when they are 8-bit RGB or RGBA; false for every other kind.
+bool plainRgbLayout(png_structp png, png_infop info, int depth, int colourType, Layout& layout) {
+    if (depth != 8 || png_get_valid(png, info, PNG_INFO_tRNS) != 0)
+        return false;
+    if (colourType == PNG_COLOR_TYPE_RGB)
+        layout.format = QImage::Format_RGB888;
+    else if (colourType == PNG_COLOR_TYPE_RGB_ALPHA)
+        layout.format = QImage::Format_RGBA8888;
+    else
+        return false;
+    return true;
+}
+
+void chooseLayout(png_structp png, png_infop info, bool plainRgb, Layout& layout) {
     int depth = 0, colourType = 0;
     png_get_IHDR(png, info, &layout.width, &layout.height, &depth, &colourType, nullptr, nullptr,
                  nullptr);
@@ -140,7 +153,7 @@ void chooseLayout(png_structp png, png_infop info, Layout& layout) {
         paletteLayout(png, info, depth, palette, paletteCount, layout);
     else if (depth == 16)
         deepLayout(png, info, colourType, layout);
-    else
+    else if (!plainRgb || !plainRgbLayout(png, info, depth, colourType, layout))
         trueColourLayout(png, info, depth, colourType, layout);
     png_read_update_info(png, info);
     layout.rowBytes = png_get_rowbytes(png, info);
@@ -177,8 +190,12 @@ png_uint_32 Reader::height() const {
     return png_get_image_height(png_, info_);
 }
 
-bool Reader::prepare(Layout& layout) {
-    return withJump(png_, [&] { chooseLayout(png_, info_, layout); });
+void Reader::skipImageDataChecksum() {
+    png_set_option(png_, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+}
+
+bool Reader::prepare(Layout& layout, bool plainRgb) {
+    return withJump(png_, [&] { chooseLayout(png_, info_, plainRgb, layout); });
 }
 
 bool Reader::readPixels(unsigned char* bits, std::size_t stride, const Layout& layout) {
@@ -187,6 +204,23 @@ bool Reader::readPixels(unsigned char* bits, std::size_t stride, const Layout& l
             for (png_uint_32 y = 0; y < layout.height; ++y)
                 png_read_row(png_, bits + std::size_t(y) * stride, nullptr);
         png_read_end(png_, info_); // checks the chunks after the pixels up to IEND
+    });
+}
+
+bool Reader::streamRows(unsigned char* row, const Layout& layout, RowSink sink, void* context) {
+    return withJump(png_, [&] {
+        // Passes before the last spread their pixels over rows that only later passes complete;
+        // they are decoded into nothing. The last pass of Adam7 fills the odd rows whole.
+        for (int pass = 0; pass + 1 < layout.passes; ++pass)
+            for (png_uint_32 y = 0; y < layout.height; ++y)
+                png_read_row(png_, nullptr, nullptr);
+        const bool interlaced = layout.passes > 1;
+        for (png_uint_32 y = 0; y < layout.height; ++y) {
+            png_read_row(png_, row, nullptr);
+            if (!interlaced || (y & 1) != 0)
+                sink(context, row, y);
+        }
+        png_read_end(png_, info_);
     });
 }
 

@@ -39,11 +39,25 @@ public:
     // The picture's size from the header read by readInfo.
     png_uint_32 width() const;
     png_uint_32 height() const;
+    // Leaves out the check of the inflated image data against its Adler-32 sum (before
+    // prepare); each chunk's CRC still guards the stored bytes.
+    void skipImageDataChecksum();
     // Sets up the transformations that give rows in the layout's format; false on an error.
-    bool prepare(Layout& layout);
+    // plainRgb: 8-bit RGB and RGBA pictures without a transparent colour keep their own
+    // sample order (Format_RGB888, Format_RGBA8888 with straight alpha), for a reader that
+    // averages them itself and need not pay for reordering every pixel.
+    bool prepare(Layout& layout, bool plainRgb = false);
     // Reads every row (every pass of an interlaced picture) and the chunks after them into
     // rows of stride bytes; false on an error.
     bool readPixels(unsigned char* bits, std::size_t stride, const Layout& layout);
+
+    // Called with each complete row as it is read and its row number; it must not call libpng.
+    using RowSink = void (*)(void* context, const unsigned char* row, png_uint_32 y);
+    // Reads the rows one at a time into row (rowBytes long) and hands each to sink, then the
+    // chunks after them; false on an error. Of an interlaced picture only the odd rows come
+    // whole, in its last pass: the earlier passes are decoded and dropped, so that no more than
+    // one row is ever held.
+    bool streamRows(unsigned char* row, const Layout& layout, RowSink sink, void* context);
 
 private:
     struct Source {

@@ -23,35 +23,6 @@ Status measureBytes(const QByteArray& bytes, QSize& size) {
                          std::size_t(bytes.size()), size);
 }
 
-// A shape of the colour type and depth with random rows; palettes are full and random, and a
-// transparent colour, when asked for, is one the rows use.
-test::PngShape shape(int colourType, int depth, bool transparency, bool interlaced) {
-    test::PngShape s;
-    s.colourType = colourType;
-    s.depth = depth;
-    s.interlaced = interlaced;
-    test::fillRandomRows(s, std::uint32_t(colourType * 1000 + depth * 10 + interlaced));
-    const std::vector<std::uint8_t>& first = s.rows[0];
-    if (colourType == PNG_COLOR_TYPE_PALETTE) {
-        test::PngShape colours;
-        colours.width = 3 << depth;
-        colours.height = 1;
-        colours.colourType = PNG_COLOR_TYPE_GRAY;
-        test::fillRandomRows(colours, std::uint32_t(depth));
-        s.palette = colours.rows[0];
-        if (transparency) // fewer alphas than colours: the rest are opaque
-            s.alphas.assign(colours.rows[0].begin(), colours.rows[0].begin() + (1 << depth) / 2);
-    } else if (transparency && colourType == PNG_COLOR_TYPE_GRAY) {
-        s.transparentGrey = depth == 16 ? std::uint16_t(first[0] << 8 | first[1])
-                                        : std::uint16_t(first[0] >> (8 - depth));
-    } else if (transparency && colourType == PNG_COLOR_TYPE_RGB) {
-        for (int c = 0; c < 3; ++c)
-            s.transparentRgb[c] =
-                depth == 16 ? std::uint16_t(first[2 * c] << 8 | first[2 * c + 1]) : first[c];
-    }
-    return s;
-}
-
 struct Kind {
     int colourType, depth;
     bool transparency;
@@ -77,8 +48,8 @@ TEST(Png, EveryKindDecodesToThePixelsQtReads) {
             SCOPED_TRACE(testing::Message() << "colour type " << kind.colourType << ", depth "
                                             << kind.depth << ", transparency " << kind.transparency
                                             << ", interlaced " << interlaced);
-            const QByteArray bytes =
-                test::writePng(shape(kind.colourType, kind.depth, kind.transparency, interlaced));
+            const QByteArray bytes = test::writePng(
+                test::randomShape(kind.colourType, kind.depth, kind.transparency, interlaced));
             ASSERT_FALSE(bytes.isEmpty());
             const Picture expected(QImage::fromData(bytes, "PNG"));
             ASSERT_FALSE(expected.isNull());
@@ -115,7 +86,7 @@ test::PngShape withAlphaFromTrns(const test::PngShape& rgb) {
 // transparent colour becomes alpha instead.
 TEST(Png, SixteenBitRgbWithATransparentColourHasThatColourTransparent) {
     for (const bool interlaced : {false, true}) {
-        const test::PngShape rgb = shape(PNG_COLOR_TYPE_RGB, 16, true, interlaced);
+        const test::PngShape rgb = test::randomShape(PNG_COLOR_TYPE_RGB, 16, true, interlaced);
         const Picture expected(QImage::fromData(test::writePng(withAlphaFromTrns(rgb)), "PNG"));
         Picture picture;
         ASSERT_EQ(decodeBytes(test::writePng(rgb), picture), Status::Ok);
@@ -128,7 +99,7 @@ TEST(Png, SixteenBitRgbWithATransparentColourHasThatColourTransparent) {
 TEST(Png, PaletteIndicesBeyondThePaletteDecodeAsQtReadsThem) {
     for (const int depth : {1, 2, 8}) {
         SCOPED_TRACE(depth);
-        test::PngShape s = shape(PNG_COLOR_TYPE_PALETTE, depth, false, false);
+        test::PngShape s = test::randomShape(PNG_COLOR_TYPE_PALETTE, depth, false, false);
         s.palette.resize(3); // one colour; the random rows use others
         const QByteArray bytes = test::writePng(s);
         const Picture expected(QImage::fromData(bytes, "PNG"));

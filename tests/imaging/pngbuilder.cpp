@@ -80,6 +80,38 @@ void fillRandomRows(PngShape& shape, std::uint32_t seed) {
         }
 }
 
+// A shape of the colour type and depth with random rows; palettes are full and random, and a
+// transparent colour, when asked for, is one the rows use.
+PngShape randomShape(int colourType, int depth, bool transparency, bool interlaced, int width,
+                     int height) {
+    PngShape s;
+    s.width = width;
+    s.height = height;
+    s.colourType = colourType;
+    s.depth = depth;
+    s.interlaced = interlaced;
+    fillRandomRows(s, std::uint32_t(colourType * 1000 + depth * 10 + interlaced));
+    const std::vector<std::uint8_t>& first = s.rows[0];
+    if (colourType == PNG_COLOR_TYPE_PALETTE) {
+        PngShape colours;
+        colours.width = 3 << depth;
+        colours.height = 1;
+        colours.colourType = PNG_COLOR_TYPE_GRAY;
+        fillRandomRows(colours, std::uint32_t(depth));
+        s.palette = colours.rows[0];
+        if (transparency) // fewer alphas than colours: the rest are opaque
+            s.alphas.assign(colours.rows[0].begin(), colours.rows[0].begin() + (1 << depth) / 2);
+    } else if (transparency && colourType == PNG_COLOR_TYPE_GRAY) {
+        s.transparentGrey = depth == 16 ? std::uint16_t(first[0] << 8 | first[1])
+                                        : std::uint16_t(first[0] >> (8 - depth));
+    } else if (transparency && colourType == PNG_COLOR_TYPE_RGB) {
+        for (int c = 0; c < 3; ++c)
+            s.transparentRgb[c] =
+                depth == 16 ? std::uint16_t(first[2 * c] << 8 | first[2 * c + 1]) : first[c];
+    }
+    return s;
+}
+
 QByteArray writePng(const PngShape& shape) {
     QByteArray bytes;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);

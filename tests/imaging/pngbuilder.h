@@ -29,6 +29,11 @@ std::size_t pngRowBytes(const PngShape& shape);
 // when it has 2^depth entries).
 void fillRandomRows(PngShape& shape, std::uint32_t seed);
 
+// A shape of the colour type and depth with random rows; palettes are full and random, and a
+// transparent colour, when asked for, is one the rows use.
+PngShape randomShape(int colourType, int depth, bool transparency, bool interlaced, int width = 13,
+                     int height = 7);
+
 QByteArray writePng(const PngShape& shape);
 
 } // namespace pix::imaging::test
