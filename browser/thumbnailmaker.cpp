@@ -122,6 +122,7 @@ ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* 
 
     imaging::DecodeHint hint;
     hint.minSize = neededSize(size);
+    hint.preview = true;
     imaging::Picture picture;
     const imaging::Status decoded = imaging::decodeFile(path, picture, hint);
     if (decoded != imaging::Status::Ok || picture.isNull()) {

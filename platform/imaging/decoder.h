@@ -20,9 +20,13 @@ enum class ImageFormat { Unknown, Bmp, Gif, Jpeg, Png, Ico, Tiff, Wmf };
 // side, measured upright before the turn. An empty minSize asks for the full picture.
 // rotateFlip turns and flips the upright picture as part of decoding; the JPEG decoder does it
 // band by band as rows arrive, so the unturned picture is never stored.
+// preview: a picture for a glance at thumbnail size: a progressive JPEG decoded at 1/8 may be
+// drawn from its first scans (the coefficients it uses without their lowest bits, a level or a
+// few off), and a file cut after those scans still gives it.
 struct DecodeHint {
     QSize minSize;
     RotateFlipType rotateFlip = RotateNoneFlipNone;
+    bool preview = false;
 };
 
 ImageFormat detectFormat(const unsigned char* data, std::size_t size);

@@ -119,10 +119,53 @@ struct Band {
     std::vector<JSAMPROW> rows;
 };
 
+// At 1/8 scale a block of a full-resolution component becomes one pixel, its DC coefficient;
+// a component stored at lower resolution (the chroma of 4:2:0) is drawn at 2 x 2 or more pixels
+// a block by a reduced IDCT that uses its AC coefficients too, instead of being enlarged. The
+// usual scan scripts send the DC of every component first, the chroma's AC soon after, and the
+// refinements of the lowest bits near the end. A preview stops once every component has the
+// first bits of what its blocks are drawn from: off by about a level, for a fraction of the
+// scans.
+bool previewFromFirstScans(const jpeg_decompress_struct& cinfo, const DecodeHint& hint) {
+    return hint.preview && cinfo.progressive_mode && cinfo.scale_denom == 8;
+}
+
+bool everyComponentHasItsCoefficients(const jpeg_decompress_struct& cinfo) {
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        const int used = cinfo.comp_info[i].DCT_scaled_size > 1 ? DCTSIZE2 : 1;
+        for (int k = 0; k < used; ++k)
+            if (cinfo.coef_bits[i][k] < 0)
+                return false;
+    }
+    return true;
+}
+
+// In buffered-image mode: reads whole scans until every component has the coefficients its
+// blocks are drawn from (or the file ends with its end marker), then starts the output from what
+// was read.
+void startFromFirstScans(j_decompress_ptr cinfo) {
+    jpeg_start_decompress(cinfo);
+    for (;;) {
+        if (cinfo->input_scan_number > kMaxScans)
+            jpeg::fail(reinterpret_cast<j_common_ptr>(cinfo));
+        const int read = jpeg_consume_input(cinfo);
+        if (read == JPEG_REACHED_EOI ||
+            (read == JPEG_SCAN_COMPLETED && everyComponentHasItsCoefficients(*cinfo)))
+            break;
+        if (read == JPEG_SUSPENDED) // only a suspending source; memory sources never suspend
+            jpeg::fail(reinterpret_cast<j_common_ptr>(cinfo));
+    }
+    jpeg_start_output(cinfo, cinfo->input_scan_number);
+}
+
 bool readPixels(DecodeState& s, QImage& image, RotateFlipType type, Band& band) {
     if (setjmp(s.errors.jump))
         return false;
-    jpeg_start_decompress(&s.cinfo);
+    const bool preview = s.cinfo.buffered_image;
+    if (preview)
+        startFromFirstScans(&s.cinfo);
+    else
+        jpeg_start_decompress(&s.cinfo);
     const bool cmyk = s.cinfo.out_color_space == JCS_CMYK;
     const bool inverted = s.cinfo.saw_Adobe_marker;
     const JDIMENSION width = s.cinfo.output_width;
@@ -158,7 +201,9 @@ bool readPixels(DecodeState& s, QImage& image, RotateFlipType type, Band& band) 
             copyRowsRotated(pixels, pixelRow, first, count, size, type, image);
         }
     }
-    jpeg_finish_decompress(&s.cinfo);
+    // A preview leaves the scans after the first unread: the caller destroys the decoder.
+    if (!preview)
+        jpeg_finish_decompress(&s.cinfo);
     return !s.errors.truncated;
 }
 
@@ -227,6 +272,12 @@ Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint&
     Band band;
     if (startDecode(s, data, size, hint.minSize, orientation)) {
         s.cinfo.progress = &progress;
+        if (previewFromFirstScans(s.cinfo, hint)) {
+            s.cinfo.buffered_image = TRUE;
+            // Smoothing would guess AC coefficients not read yet; the full decode, having them all,
+            // smooths nothing either.
+            s.cinfo.do_block_smoothing = FALSE;
+        }
         const QSize turned =
             rotatedSize(int(s.cinfo.output_width), int(s.cinfo.output_height), type);
         status = allocatePicture(turned.width(), turned.height(), false, picture);

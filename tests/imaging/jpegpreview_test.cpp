@@ -1,0 +1,212 @@
+// Preview decodes of progressive JPEGs: at 1/8 scale the picture is drawn from the first scans
+// that give every component its DC coefficients, and the rest of the file is not read.
+#include "imaging/testpictures.h"
+#include "platform/imaging/decoder.h"
+
+#include <QByteArray>
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+#include <vector>
+
+namespace pix::imaging {
+namespace {
+
+Status decodeBytes(const QByteArray& bytes, Picture& out, const DecodeHint& hint = {}) {
+    return decodeMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                        std::size_t(bytes.size()), out, hint);
+}
+
+// Colour sampling of the written file: 4:2:0 (chroma halved both ways) or 4:4:4.
+enum class Sampling { S420, S444 };
+
+// Writes picture as a JPEG with libjpeg: progressive with its standard scan script, or with
+// the given one, or baseline.
+QByteArray writeJpeg(const Picture& picture, Sampling sampling, bool progressive,
+                     const std::vector<jpeg_scan_info>& script = {}) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr errors{};
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    const QImage rgb = picture.image().convertToFormat(QImage::Format_RGB888);
+    cinfo.image_width = JDIMENSION(rgb.width());
+    cinfo.image_height = JDIMENSION(rgb.height());
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    const int factor = sampling == Sampling::S420 ? 2 : 1;
+    cinfo.comp_info[0].h_samp_factor = factor;
+    cinfo.comp_info[0].v_samp_factor = factor;
+    if (progressive && script.empty())
+        jpeg_simple_progression(&cinfo);
+    if (progressive && !script.empty()) {
+        cinfo.scan_info = script.data();
+        cinfo.num_scans = int(script.size());
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        auto* row = const_cast<JSAMPLE*>(rgb.constScanLine(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    std::free(buffer);
+    return bytes;
+}
+
+// The offset of the n-th (from 1) start-of-scan marker.
+qsizetype scanStart(const QByteArray& jpeg, int n) {
+    qsizetype at = -1;
+    for (int i = 0; i < n; ++i) {
+        at = jpeg.indexOf(QByteArray("\xFF\xDA", 2), at + 1);
+        if (at < 0)
+            return -1;
+    }
+    return at;
+}
+
+// The file cut a few bytes into the data of its n-th scan.
+QByteArray cutInScan(const QByteArray& jpeg, int n) {
+    const qsizetype at = scanStart(jpeg, n);
+    return at < 0 ? QByteArray() : jpeg.left(at + 20);
+}
+
+// A smooth picture with detail: the gradient with a fine checker laid over it, so that AC
+// coefficients matter at full size and the DC differs from block to block.
+Picture detailed(int width, int height) {
+    Picture picture = test::gradient(width, height);
+    QImage& image = picture.image();
+    for (int y = 0; y < height; y += 3)
+        for (int x = (y / 3) % 2; x < width; x += 2)
+            image.setPixel(x, y, qRgb(x * 7 % 256, 255 - y % 256, (x + y) % 256));
+    return picture;
+}
+
+// The thumbnail maker's request: at most an eighth of the picture.
+DecodeHint previewHint(const Picture& picture) {
+    DecodeHint hint;
+    hint.minSize = QSize((picture.width() + 7) / 8, (picture.height() + 7) / 8);
+    hint.preview = true;
+    return hint;
+}
+
+DecodeHint withoutPreview(DecodeHint hint) {
+    hint.preview = false;
+    return hint;
+}
+
+// Without the lowest bit of its DC a block is off by less than an eighth of a quantisation step,
+// a level in each of Y, Cb and Cr at quality 90, which the conversion to RGB adds up to at most
+// three. Chroma drawn from its AC coefficients too (4:2:0) lacks their lowest bits as well: a
+// few levels more where the colour changes within a block, next to nothing on average.
+int allowedError(Sampling sampling) {
+    return sampling == Sampling::S444 ? 3 : 8;
+}
+
+double meanChannelDifference(const QImage& a, const QImage& b) {
+    double total = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                     std::abs(qBlue(p) - qBlue(q));
+        }
+    return total / (3.0 * a.width() * a.height());
+}
+
+TEST(JpegPreview, ProgressiveAtAnEighthMatchesTheFullDecodeAtOddSizesAndBothSamplings) {
+    const Picture original = detailed(203, 157);
+    for (const Sampling sampling : {Sampling::S420, Sampling::S444}) {
+        const QByteArray jpeg = writeJpeg(original, sampling, true);
+        const DecodeHint hint = previewHint(original);
+        Picture preview, full;
+        ASSERT_EQ(decodeBytes(jpeg, preview, hint), Status::Ok);
+        ASSERT_EQ(decodeBytes(jpeg, full, withoutPreview(hint)), Status::Ok);
+        ASSERT_EQ(preview.image().size(), QSize(26, 20));
+        EXPECT_EQ(preview.image().size(), full.image().size());
+        EXPECT_EQ(preview.content(), full.content());
+        EXPECT_EQ(preview.image().format(), full.image().format());
+        EXPECT_LE(test::maxChannelDifference(preview.image(), full.image()), allowedError(sampling))
+            << int(sampling);
+        EXPECT_LT(meanChannelDifference(preview.image(), full.image()), 1.0) << int(sampling);
+    }
+}
+
+TEST(JpegPreview, ATurnedPreviewIsThePreviewTurned) {
+    const Picture original = detailed(203, 157);
+    const QByteArray jpeg = writeJpeg(original, Sampling::S420, true);
+    DecodeHint hint = previewHint(original);
+    Picture expected, turned;
+    ASSERT_EQ(decodeBytes(jpeg, expected, hint), Status::Ok);
+    ASSERT_EQ(rotateFlip(expected, Rotate90FlipX), Status::Ok);
+    hint.rotateFlip = Rotate90FlipX;
+    ASSERT_EQ(decodeBytes(jpeg, turned, hint), Status::Ok);
+    EXPECT_EQ(turned.image(), expected.image());
+}
+
+TEST(JpegPreview, AFileCutAfterItsFirstScansGivesAPreviewButIsRefusedOtherwise) {
+    // The standard script: the DC of all components, then luma's first AC, then the chroma's AC.
+    // 4:4:4 chroma at an eighth needs its DC only; 4:2:0 chroma, drawn at 2 x 2, its AC too.
+    struct Case {
+        Sampling sampling;
+        int tooEarly, enough;
+    };
+    const Picture original = detailed(203, 157);
+    const DecodeHint hint = previewHint(original);
+    for (const Case c : {Case{Sampling::S444, 1, 2}, Case{Sampling::S420, 3, 5}}) {
+        const QByteArray jpeg = writeJpeg(original, c.sampling, true);
+        const QByteArray early = cutInScan(jpeg, c.tooEarly), cut = cutInScan(jpeg, c.enough);
+        ASSERT_FALSE(early.isEmpty());
+        ASSERT_FALSE(cut.isEmpty());
+        Picture whole, preview, refused, quarter, partial;
+        ASSERT_EQ(decodeBytes(jpeg, whole, hint), Status::Ok);
+        ASSERT_EQ(decodeBytes(cut, preview, hint), Status::Ok) << int(c.sampling);
+        EXPECT_EQ(preview.image(), whole.image());
+        EXPECT_EQ(decodeBytes(early, partial, hint), Status::CorruptData) << int(c.sampling);
+        // The batch engine's decode, and a preview larger than an eighth, read every scan.
+        EXPECT_EQ(decodeBytes(cut, refused, withoutPreview(hint)), Status::CorruptData);
+        DecodeHint larger = hint;
+        larger.minSize = QSize(60, 40);
+        EXPECT_EQ(decodeBytes(cut, quarter, larger), Status::CorruptData);
+        EXPECT_TRUE(refused.isNull());
+        EXPECT_TRUE(quarter.isNull());
+        EXPECT_TRUE(partial.isNull());
+    }
+}
+
+TEST(JpegPreview, WaitsForTheDcOfEveryComponentWhenTheyComeInSeparateScans) {
+    // Luma's DC and all its AC first, then the chroma DC, then the rest.
+    const std::vector<jpeg_scan_info> script = {
+        {1, {0}, 0, 0, 0, 1},  {1, {0}, 1, 63, 0, 0}, {2, {1, 2}, 0, 0, 0, 1},
+        {1, {1}, 1, 63, 0, 0}, {1, {2}, 1, 63, 0, 0}, {3, {0, 1, 2}, 0, 0, 1, 0},
+    };
+    const Picture original = detailed(203, 157);
+    const QByteArray jpeg = writeJpeg(original, Sampling::S444, true, script);
+    const DecodeHint hint = previewHint(original);
+    Picture full, beforeChroma, afterChroma;
+    ASSERT_EQ(decodeBytes(jpeg, full, withoutPreview(hint)), Status::Ok);
+    EXPECT_EQ(decodeBytes(cutInScan(jpeg, 2), beforeChroma, hint), Status::CorruptData);
+    ASSERT_EQ(decodeBytes(cutInScan(jpeg, 4), afterChroma, hint), Status::Ok);
+    EXPECT_LE(test::maxChannelDifference(afterChroma.image(), full.image()),
+              allowedError(Sampling::S444));
+}
+
+TEST(JpegPreview, BaselineFilesAreDecodedAsWithoutIt) {
+    const Picture original = detailed(203, 157);
+    const QByteArray jpeg = writeJpeg(original, Sampling::S420, false);
+    const DecodeHint hint = previewHint(original);
+    Picture preview, full, cut;
+    ASSERT_EQ(decodeBytes(jpeg, preview, hint), Status::Ok);
+    ASSERT_EQ(decodeBytes(jpeg, full, withoutPreview(hint)), Status::Ok);
+    EXPECT_EQ(preview.image(), full.image());
+    EXPECT_EQ(decodeBytes(jpeg.left(jpeg.size() / 2), cut, hint), Status::CorruptData);
+}
+
+} // namespace
+} // namespace pix::imaging
