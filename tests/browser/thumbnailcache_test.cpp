@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -176,6 +179,34 @@ TEST_F(CacheTest, BrokenMissingAndHugePictures) {
     // 16000 x 16000 pixels in 31 KB: refused by its size, before any pixel is decoded.
     const QString bomb = PIXOVIA_TEST_DATA "/browser/bomb-16000x16000.png";
     EXPECT_EQ(makeBrowserThumbnail(bomb, nullptr).state, ThumbnailState::Unavailable);
+}
+
+TEST_F(CacheTest, AProgressiveJpegCutAfterItsFirstScansStillGetsItsThumbnail) {
+    // A large progressive photo whose download stopped in its fifth scan: the first scans give
+    // every component what a thumbnail at an eighth of the size is drawn from.
+    QImage halves(1600, 1200, QImage::Format_RGB32);
+    halves.fill(Qt::red);
+    for (int y = 0; y < halves.height(); ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(halves.scanLine(y)) + 800, 800, qRgb(0, 0, 255));
+    QBuffer buffer;
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+    QImageWriter writer(&buffer, "jpg");
+    writer.setProgressiveScanWrite(true);
+    ASSERT_TRUE(writer.write(halves));
+    const QByteArray jpeg = buffer.data();
+    qsizetype at = -1;
+    for (int scan = 0; scan < 5; ++scan)
+        at = jpeg.indexOf(QByteArray("\xFF\xDA", 2), at + 1);
+    ASSERT_GT(at, 0);
+    const QString cut = path("cut.jpg");
+    ASSERT_TRUE(test::writeText(cut, jpeg.left(at + 20)));
+
+    const ThumbnailCache cache(root());
+    const ThumbnailResult result = makeBrowserThumbnail(cut, &cache);
+    ASSERT_EQ(result.state, ThumbnailState::Ready);
+    EXPECT_TRUE(test::near(result.cell.pixel(10, 35), Qt::red));
+    EXPECT_TRUE(test::near(result.cell.pixel(85, 35), Qt::blue));
+    EXPECT_FALSE(cache.hasFailure(cut, mtime(cut)));
 }
 
 } // namespace
