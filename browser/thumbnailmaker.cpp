@@ -95,8 +95,7 @@ QImage fillCell(const QImage& picture, QSize cell) {
     return out;
 }
 
-ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* cache,
-                                     const DecodeAdmission& admit) {
+ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* cache) {
     ThumbnailResult broken;
     broken.state = ThumbnailState::Broken;
     std::int64_t modified = 0;
@@ -117,22 +116,13 @@ ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* 
             cache->recordFailure(path, modified);
         return broken;
     }
-    const bool large = std::int64_t(size.width()) * size.height() > kThumbnailPixelBudget;
-    const bool jpeg = (large || admit) && formatOf(path) == imaging::ImageFormat::Jpeg;
-    if (large && !jpeg)
+    if (std::int64_t(size.width()) * size.height() > kThumbnailPixelBudget &&
+        formatOf(path) != imaging::ImageFormat::Jpeg)
         return ThumbnailResult{};
 
     imaging::DecodeHint hint;
     hint.minSize = neededSize(size);
     hint.preview = true;
-    std::uint64_t bytes = 0;
-    if (admit && jpeg &&
-        imaging::estimateDecodeMemoryOfFile(path, hint, bytes) == imaging::Status::Ok &&
-        !admit(bytes)) {
-        ThumbnailResult later;
-        later.deferred = true;
-        return later;
-    }
     imaging::Picture picture;
     const imaging::Status decoded = imaging::decodeFile(path, picture, hint);
     if (decoded != imaging::Status::Ok || picture.isNull()) {
