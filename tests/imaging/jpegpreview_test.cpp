@@ -4,6 +4,7 @@
 #include "platform/imaging/decoder.h"
 
 #include <QByteArray>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -206,6 +207,27 @@ TEST(JpegPreview, BaselineFilesAreDecodedAsWithoutIt) {
     ASSERT_EQ(decodeBytes(jpeg, full, withoutPreview(hint)), Status::Ok);
     EXPECT_EQ(preview.image(), full.image());
     EXPECT_EQ(decodeBytes(jpeg.left(jpeg.size() / 2), cut, hint), Status::CorruptData);
+}
+
+TEST(JpegPreview, DamagedAndCutProgressiveFilesGiveAPictureOrAnError) {
+    const Picture original = detailed(203, 157);
+    const QByteArray jpeg = writeJpeg(original, Sampling::S420, true);
+    const DecodeHint hint = previewHint(original);
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int i = 0; i < 300; ++i) {
+        QByteArray damaged = jpeg;
+        for (int n = 0; n < 4; ++n)
+            damaged[qsizetype(next() % std::uint32_t(jpeg.size()))] = char(next() >> 24);
+        Picture picture;
+        const Status status = decodeBytes(damaged, picture, hint);
+        EXPECT_EQ(status == Status::Ok, !picture.isNull()) << i;
+    }
+    for (qsizetype length = 0; length < jpeg.size(); length += 37) {
+        Picture picture;
+        const Status status = decodeBytes(jpeg.left(length), picture, hint);
+        EXPECT_EQ(status == Status::Ok, !picture.isNull()) << length;
+    }
 }
 
 } // namespace
