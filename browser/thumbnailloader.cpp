@@ -17,6 +17,10 @@ namespace pix {
 
 namespace {
 
+// A decode that holds more than this at its peak waits for its turn: a 12-megapixel progressive
+// JPEG's coefficients, and more.
+constexpr std::uint64_t kLargeDecodeBytes = std::uint64_t(32) << 20;
+
 // Thumbnails are background work: their threads yield to the user-interface thread, so that the
 // window answers at once even while every core is decoding.
 void lowerThreadPriority() {
@@ -54,6 +58,8 @@ void ThumbnailLoader::start(std::vector<Request> requests) {
     ++generation_;
     queue_.assign(std::make_move_iterator(requests.begin()),
                   std::make_move_iterator(requests.end()));
+    deferred_.clear();
+    turnFree_.notify_all();
     launchWorkers();
 }
 
@@ -79,15 +85,38 @@ void ThumbnailLoader::cancel() {
     std::lock_guard<std::mutex> lock(mutex_);
     ++generation_;
     queue_.clear();
+    deferred_.clear();
+    turnFree_.notify_all();
 }
 
 int ThumbnailLoader::pending() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return int(queue_.size()) + inFlight_;
+    return int(queue_.size() + deferred_.size()) + inFlight_;
 }
 
 bool ThumbnailLoader::waitForWorkers(int msecs) {
     return pool_.waitForDone(msecs);
+}
+
+bool ThumbnailLoader::takeRequest(Request& request, quint64& generation, bool& holdsTurn) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    // A put-off request goes first once the turn is free; while it is taken, the queue's next
+    // one; with nothing else to do, the worker waits for the turn.
+    turnFree_.wait(lock, [this] { return deferred_.empty() || !largeRunning_ || !queue_.empty(); });
+    if (!deferred_.empty() && !largeRunning_) {
+        request = std::move(deferred_.front());
+        deferred_.pop_front();
+        largeRunning_ = holdsTurn = true;
+    } else if (!queue_.empty()) {
+        request = std::move(queue_.front());
+        queue_.pop_front();
+    } else {
+        --running_;
+        return false;
+    }
+    generation = generation_;
+    ++inFlight_;
+    return true;
 }
 
 void ThumbnailLoader::work() {
@@ -95,20 +124,30 @@ void ThumbnailLoader::work() {
     for (;;) {
         Request request;
         quint64 generation = 0;
-        {
+        bool holdsTurn = false;
+        if (!takeRequest(request, generation, holdsTurn))
+            return;
+        const auto admit = [&](std::uint64_t bytes) {
+            if (holdsTurn || bytes < kLargeDecodeBytes)
+                return true;
             std::lock_guard<std::mutex> lock(mutex_);
-            if (queue_.empty()) {
-                --running_;
-                return;
-            }
-            request = std::move(queue_.front());
-            queue_.pop_front();
-            generation = generation_;
-            ++inFlight_;
-        }
-        const ThumbnailResult result = makeBrowserThumbnail(request.path, cache_.get());
+            if (largeRunning_)
+                return false;
+            largeRunning_ = holdsTurn = true;
+            return true;
+        };
+        const ThumbnailResult result = makeBrowserThumbnail(request.path, cache_.get(), admit);
         std::lock_guard<std::mutex> lock(mutex_);
         --inFlight_;
+        if (holdsTurn) {
+            largeRunning_ = false;
+            turnFree_.notify_all();
+        }
+        if (result.deferred) {
+            if (generation == generation_)
+                deferred_.push_back(std::move(request));
+            continue;
+        }
         if (generation != generation_)
             continue;
         // Posted under the lock, so a cancel on the owner's thread either comes before (and the

@@ -4,7 +4,8 @@
 // pictures are decoded at once as there are workers, so memory stays bounded whatever the
 // folder holds. Every batch of requests carries a generation: starting a new batch or
 // cancelling drops what is still queued, and results of an older generation are never handed
-// on.
+// on. Large decodes (a progressive JPEG's coefficients) take turns: while one runs, a worker
+// that meets another puts it off and takes the next request, so that two never add up.
 #pragma once
 
 #include "browser/thumbnailmaker.h"
@@ -12,6 +13,7 @@
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -46,13 +48,16 @@ public:
     /// Drops the queued requests; results of pictures already being decoded are not delivered.
     void cancel();
 
-    /// Requests queued or being decoded.
+    /// Requests queued, put off or being decoded.
     int pending() const;
     /// Waits until no worker runs (results may still wait in the event queue).
     bool waitForWorkers(int msecs = -1);
 
 private:
     void work();
+    // The next request to make and its generation; holdsTurn when it is a put-off large decode
+    // that now has the turn. False when nothing is left: the worker ends.
+    bool takeRequest(Request& request, quint64& generation, bool& holdsTurn);
     void launchWorkers(); // with mutex_ held
 
     std::shared_ptr<const ThumbnailCache> cache_;
@@ -62,6 +67,9 @@ private:
 
     mutable std::mutex mutex_;
     std::deque<Request> queue_;
+    std::deque<Request> deferred_; // put off for a large decode's turn; first once it is free
+    bool largeRunning_ = false;    // a worker holds the large decodes' turn
+    std::condition_variable turnFree_;
     quint64 generation_ = 0;
     int running_ = 0;  // workers started and not yet ended
     int inFlight_ = 0; // requests being decoded

@@ -95,7 +95,8 @@ QImage fillCell(const QImage& picture, QSize cell) {
     return out;
 }
 
-ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* cache) {
+ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* cache,
+                                     const DecodeAdmission& admit) {
     ThumbnailResult broken;
     broken.state = ThumbnailState::Broken;
     std::int64_t modified = 0;
@@ -116,13 +117,22 @@ ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* 
             cache->recordFailure(path, modified);
         return broken;
     }
-    if (std::int64_t(size.width()) * size.height() > kThumbnailPixelBudget &&
-        formatOf(path) != imaging::ImageFormat::Jpeg)
+    const bool large = std::int64_t(size.width()) * size.height() > kThumbnailPixelBudget;
+    const bool jpeg = (large || admit) && formatOf(path) == imaging::ImageFormat::Jpeg;
+    if (large && !jpeg)
         return ThumbnailResult{};
 
     imaging::DecodeHint hint;
     hint.minSize = neededSize(size);
     hint.preview = true;
+    std::uint64_t bytes = 0;
+    if (admit && jpeg &&
+        imaging::estimateDecodeMemoryOfFile(path, hint, bytes) == imaging::Status::Ok &&
+        !admit(bytes)) {
+        ThumbnailResult later;
+        later.deferred = true;
+        return later;
+    }
     imaging::Picture picture;
     const imaging::Status decoded = imaging::decodeFile(path, picture, hint);
     if (decoded != imaging::Status::Ok || picture.isNull()) {

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <cstdint>
+#include <functional>
 
 namespace pix {
 
@@ -15,7 +17,12 @@ class ThumbnailCache;
 struct ThumbnailResult {
     QImage cell; // kThumbnailWidth x kThumbnailHeight, null unless state is Ready
     ThumbnailState state = ThumbnailState::Unavailable;
+    bool deferred = false; // the admission put the decode off: nothing was made or recorded
 };
+
+/// Asked before a JPEG is decoded, with the memory the decode will hold at its peak (for a
+/// progressive file, its coefficients); false puts the decode off.
+using DecodeAdmission = std::function<bool(std::uint64_t bytes)>;
 
 /// Pictures with more pixels than this are not decoded for a thumbnail, unless their decoder
 /// can read them at a reduced scale (JPEG): their row keeps the placeholder. This bounds the
@@ -28,6 +35,7 @@ QImage fillCell(const QImage& picture, QSize cell);
 
 /// The thumbnail of one file. cache may be null. A picture that cannot be decoded is Broken
 /// (and recorded as a failure in the cache); one that is too large to decode is Unavailable.
-ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* cache);
+ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* cache,
+                                     const DecodeAdmission& admit = {});
 
 } // namespace pix
