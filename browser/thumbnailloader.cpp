@@ -17,10 +17,6 @@ namespace pix {
 
 namespace {
 
-// A decode that holds more than this at its peak waits for its turn: a 12-megapixel progressive
-// JPEG's coefficients, and more.
-constexpr std::uint64_t kLargeDecodeBytes = std::uint64_t(32) << 20;
-
 // Thumbnails are background work: their threads yield to the user-interface thread, so that the
 // window answers at once even while every core is decoding.
 void lowerThreadPriority() {
@@ -128,7 +124,7 @@ void ThumbnailLoader::work() {
         if (!takeRequest(request, generation, holdsTurn))
             return;
         const auto admit = [&](std::uint64_t bytes) {
-            if (holdsTurn || bytes < kLargeDecodeBytes)
+            if (holdsTurn || bytes < largeDecodeBytes_)
                 return true;
             std::lock_guard<std::mutex> lock(mutex_);
             if (largeRunning_)

@@ -14,6 +14,7 @@
 #include <QString>
 #include <QThreadPool>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -40,6 +41,8 @@ public:
     ~ThumbnailLoader() override; // cancels and waits for the pictures being decoded
 
     void setDelivery(Delivery delivery) { delivery_ = std::move(delivery); }
+    /// Decodes holding at least this many bytes at their peak take turns (set before start).
+    void setLargeDecodeBytes(std::uint64_t bytes) { largeDecodeBytes_ = bytes; }
 
     /// Replaces whatever is queued by these requests, in this order.
     void start(std::vector<Request> requests);
@@ -69,6 +72,8 @@ private:
     std::deque<Request> queue_;
     std::deque<Request> deferred_; // put off for a large decode's turn; first once it is free
     bool largeRunning_ = false;    // a worker holds the large decodes' turn
+    // A 12-megapixel progressive JPEG's coefficients, and more.
+    std::uint64_t largeDecodeBytes_ = std::uint64_t(32) << 20;
     std::condition_variable turnFree_;
     quint64 generation_ = 0;
     int running_ = 0;  // workers started and not yet ended
