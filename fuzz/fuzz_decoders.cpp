@@ -37,7 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The size asked for is never empty, as in a conversion, which always knows its output size:
     // a metafile is then drawn at that size, not at the frame it claims, which may lawfully be
     // a gigabyte and would otherwise be reported against the memory limit.
-    const auto turn = pix::imaging::RotateFlipType(size % 8);
-    pix::imaging::decodeMemory(data, size, picture, {QSize(size % 64 + 1, size % 48 + 1), turn});
+    // Every other size asks for a glance (a browser thumbnail), which reads a progressive JPEG
+    // from its first scans only.
+    pix::imaging::DecodeHint hint;
+    hint.minSize = QSize(size % 64 + 1, size % 48 + 1);
+    hint.rotateFlip = pix::imaging::RotateFlipType(size % 8);
+    hint.preview = (size / 8) % 2 == 1;
+    pix::imaging::decodeMemory(data, size, picture, hint);
     return 0;
 }
