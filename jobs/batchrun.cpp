@@ -89,32 +89,38 @@ Plan planTasks(const JobList& list) {
     return plan;
 }
 
+// The output picture of a row, four bytes a pixel; also about the most its encoded file takes.
+qint64 outputBytes(const Task& task) {
+    return qint64(std::max(task.item.output.width, 0)) * std::max(task.item.output.height, 0) * 4;
+}
+
 // The bytes a row's pictures take while it is prepared: the decode's peak as the headers tell
-// it (at the reduced scale the row decodes at) and the output picture, four bytes a pixel. A
-// file that cannot be measured needs nothing: it fails at once.
+// it (at the reduced scale the row decodes at) and the output picture. A file that cannot be
+// measured needs nothing: it fails at once.
+
 qint64 memoryNeed(const Task& task) {
     std::uint64_t decode = 0;
     if (imaging::estimateDecodeMemoryOfFile(task.sourcePath, DecodeHintFor(task.item), decode) !=
         imaging::Status::Ok)
         return 0;
-    const qint64 output =
-        qint64(std::max(task.item.output.width, 0)) * std::max(task.item.output.height, 0) * 4;
-    return qint64(std::min<std::uint64_t>(decode, std::uint64_t(1) << 50)) + output;
+    return qint64(std::min<std::uint64_t>(decode, std::uint64_t(1) << 50)) + outputBytes(task);
 }
 
 // Worker threads preparing rows while the run's thread commits them in row order.
 //
-// The rows up to `threads + 1` beyond the last commit are started in row order, as a one-by-one
-// run would; the workers also look further ahead, up to eight rows a worker, and start a row
-// expected to take at least twice as long as the first waiting one before it, so that a few
-// large pictures among small ones do not run alone at the end of the list. A row's expected
-// work is the memory its decode takes (from the headers, at the scale it decodes at) plus the
-// size of its file; both grow with the time it takes. A row beyond the first `threads + 1` is
-// started only while the prepared results waiting for their commit take less than the largest
-// picture seen, so that memory holds about one picture a worker and one more, however long the
-// list. One worker per core decodes at a time, within the memory budget. A row that reads an
-// earlier row's output is not started before that row is committed. Each finished row is
-// announced through `ready`, from the worker's thread.
+// Rows are taken in row order, except that the workers look ahead up to eight rows a worker and
+// start a row expected to take at least twice as long as the first waiting one before it, so
+// that a few large pictures among small ones do not run alone at the end of the list. One such
+// row is prepared at a time: the other workers go on with the rows in order, so large pictures
+// are not held side by side where a one-by-one order would not hold them. A row's
+// expected work is the memory its decode takes (from the headers, at the scale it decodes at)
+// plus the size of its file; both grow with the time it takes. The rows up to `threads + 1`
+// beyond the last commit may always start, as before; a row further on starts only when the
+// prepared results waiting for their commit, with its own output picture, stay within the
+// largest picture seen, so that memory holds about one picture a worker and one more however
+// long the list. One worker per core decodes at a time, within the memory budget. A row that
+// reads an earlier row's output is not started before that row is committed. Each finished row
+// is announced through `ready`, from the worker's thread.
 class Pipeline {
 public:
     Pipeline(std::vector<Task>& tasks, int threads, qint64 budget, Prepare prepare,
@@ -171,8 +177,10 @@ private:
     struct Row {
         enum State { Waiting, Measuring, Measured, Started, Done, Taken };
         State state = Waiting;
-        qint64 need = 0; // memoryNeed
-        qint64 work = 0; // the expected work: need and the file's size
+        qint64 need = 0;    // memoryNeed
+        qint64 work = 0;    // the expected work: need and the file's size
+        qint64 reserve = 0; // held for its result while a row started far ahead is prepared
+        bool ahead = false; // started before an earlier row that could start
     };
 
     std::size_t lookaheadEnd() const { return std::min(tasks_.size(), committed_ + lookahead_); }
@@ -201,23 +209,24 @@ private:
     }
 
     // The row to start next: the first startable one in row order, unless one expected to take
-    // at least twice as long waits behind it. A single worker keeps to row order: it would finish
-    // no sooner, and every row would be shown later.
+    // at least twice as long waits behind it and no row started ahead of its turn is being
+    // prepared. A single worker keeps to row order: it would finish no sooner, and every row
+    // would be shown later.
     std::optional<std::size_t> pick() const {
         const std::size_t orderedEnd = committed_ + ordered_;
-        const bool reachFar = held_ < heldLimit_;
         std::optional<std::size_t> first, largest;
         for (std::size_t i = committed_; i < lookaheadEnd(); ++i) {
-            if (i >= orderedEnd && !reachFar)
-                break;
             if (rows_[i].state != Row::Measured) // a row is measured once it may start
+                continue;
+            if (i >= orderedEnd && held_ + outputBytes(tasks_[i]) > heldLimit_)
                 continue;
             if (!first)
                 first = i;
             if (!largest || rows_[i].work > rows_[*largest].work)
                 largest = i;
         }
-        if (!first || !reorder_ || rows_[*first].work >= rows_[*largest].work / 2)
+        if (!first || !reorder_ || aheadInFlight_ > 0 ||
+            rows_[*first].work >= rows_[*largest].work / 2)
             return first;
         return largest;
     }
@@ -229,15 +238,22 @@ private:
         const qint64 need = memoryNeed(task);
         const qint64 work = need + QFileInfo(task.sourcePath).size();
         lock.lock();
-        rows_[index] = {Row::Measured, need, work};
+        rows_[index] = {Row::Measured, need, work, 0, false};
         heldLimit_ = std::max(heldLimit_, need);
         changed_.notify_all();
     }
 
     void prepare(std::size_t index, std::unique_lock<std::mutex>& lock) {
         Row& row = rows_[index];
+        for (std::size_t i = committed_; i < index && !row.ahead; ++i)
+            row.ahead = rows_[i].state == Row::Measured;
+        aheadInFlight_ += row.ahead;
         row.state = Row::Started;
         ++started_;
+        if (index >= committed_ + ordered_) {
+            row.reserve = outputBytes(tasks_[index]);
+            held_ += row.reserve;
+        }
         // Rows that fit may start while a larger one waits; it starts once the memory is
         // free, at the latest when nothing else is in flight.
         changed_.wait(lock,
@@ -250,7 +266,8 @@ private:
         PreparedConversion prepared = prepareSafely(prepare_, task.item, task.sourcePath);
         lock.lock();
         inUse_ -= row.need;
-        held_ += qint64(prepared.bytes.size());
+        aheadInFlight_ -= row.ahead;
+        held_ += qint64(prepared.bytes.size()) - row.reserve;
         task.prepared = std::move(prepared);
         row.state = Row::Done;
         changed_.notify_all();
@@ -281,9 +298,10 @@ private:
     const std::size_t lookahead_; // rows beyond the last commit that may start
     const bool reorder_;          // larger rows may start before smaller ones
     const qint64 budget_;
-    qint64 inUse_ = 0;     // bytes taken by the rows being prepared
-    qint64 held_ = 0;      // bytes of the prepared rows waiting for their commit
-    qint64 heldLimit_ = 0; // the largest memoryNeed seen
+    qint64 inUse_ = 0;      // bytes taken by the rows being prepared
+    qint64 held_ = 0;       // bytes of the prepared rows waiting for their commit, and reserved
+    qint64 heldLimit_ = 0;  // the largest memoryNeed seen
+    int aheadInFlight_ = 0; // rows started ahead of their turn, being prepared
     const Prepare prepare_;
     const std::function<void()> ready_;
     std::mutex mutex_;

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace pix {
 namespace {
@@ -105,6 +106,36 @@ TEST_F(BatchRunOrder, ALargeRowStartsBeforeTheSmallRowsBehindItAndCommitsInItsPl
     EXPECT_EQ(lines(), QStringList({saved("a.jpg"), saved("b.jpg"), saved("c.jpg"), saved("d.jpg"),
                                     saved("large.jpg"), saved("e.jpg"), saved("f.jpg"),
                                     saved("g.jpg"), saved("h.jpg")}));
+    EXPECT_TRUE(rows().isEmpty());
+}
+
+TEST_F(BatchRunOrder, TwoLargeRowsAheadOfTheirTurnAreNotPreparedSideBySide) {
+    for (int i = 0; i < 12; ++i)
+        addPicture(QString("s%1.png").arg(i, 2, 10, QChar('0')));
+    addPicture("t1.png", 600, 400);
+    addPicture("t2.png", 600, 400);
+    // A large row gives the other a fair chance to start beside it; the small rows take long
+    // enough together that the other large row cannot come to its turn meanwhile.
+    std::mutex mutex;
+    std::condition_variable changed;
+    int largeNow = 0, largeMost = 0;
+    BatchOptions options = BatchOptions::withThreads(2);
+    options.prepare = [&](const JobItem& item, const QString& source) {
+        if (item.source.fileName.startsWith('s')) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            return PrepareConversion(item, source);
+        }
+        std::unique_lock lock(mutex);
+        largeMost = std::max(largeMost, ++largeNow);
+        changed.notify_all();
+        changed.wait_for(lock, std::chrono::milliseconds(150), [&] { return largeNow > 1; });
+        --largeNow;
+        lock.unlock();
+        return PrepareConversion(item, source);
+    };
+    BatchRun run(list, context, options);
+    run.runToCompletion();
+    EXPECT_EQ(largeMost, 1);
     EXPECT_TRUE(rows().isEmpty());
 }
 
