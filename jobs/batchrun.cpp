@@ -109,18 +109,19 @@ qint64 memoryNeed(const Task& task) {
 // Worker threads preparing rows while the run's thread commits them in row order.
 //
 // Rows are taken in row order, except that the workers look ahead up to eight rows a worker and
-// start a row expected to take at least twice as long as the first waiting one before it, so
+// start the nearest row expected to take at least twice as long as the first waiting one, so
 // that a few large pictures among small ones do not run alone at the end of the list. One such
-// row is prepared at a time: the other workers go on with the rows in order, so large pictures
-// are not held side by side where a one-by-one order would not hold them. A row's
-// expected work is the memory its decode takes (from the headers, at the scale it decodes at)
-// plus the size of its file; both grow with the time it takes. The rows up to `threads + 1`
-// beyond the last commit may always start, as before; a row further on starts only when the
-// prepared results waiting for their commit, with its own output picture, stay within the
-// largest picture seen, so that memory holds about one picture a worker and one more however
-// long the list. One worker per core decodes at a time, within the memory budget. A row that
-// reads an earlier row's output is not started before that row is committed. Each finished row
-// is announced through `ready`, from the worker's thread.
+// row is prepared at a time while the other workers go on in row order; taking the nearest
+// rather than the largest keeps the in-order workers from reaching another large row meanwhile,
+// so large pictures are seldom decoded side by side. A row's expected work is the memory its
+// decode takes (from the headers, at the scale it decodes at) plus the size of its file; both
+// grow with the time it takes. The rows up to `threads + 1` beyond the last commit may always
+// start, as before; a row further on starts only when the prepared results waiting for their
+// commit, with its own output picture, stay within the largest picture seen, so that memory
+// holds about one picture a worker and one more however long the list. One worker per core
+// decodes at a time, within the memory budget. A row that reads an earlier row's output is not
+// started before that row is committed. Each finished row is announced through `ready`, from
+// the worker's thread.
 class Pipeline {
 public:
     Pipeline(std::vector<Task>& tasks, int threads, qint64 budget, Prepare prepare,
@@ -209,26 +210,26 @@ private:
     }
 
     // The row to start next: the first startable one in row order, unless one expected to take
-    // at least twice as long waits behind it and no row started ahead of its turn is being
-    // prepared. A single worker keeps to row order: it would finish no sooner, and every row
-    // would be shown later.
+    // at least twice as long waits behind it (the nearest such) and no row started ahead of its
+    // turn is being prepared. A single worker keeps to row order: it would finish no sooner, and
+    // every row would be shown later.
     std::optional<std::size_t> pick() const {
         const std::size_t orderedEnd = committed_ + ordered_;
-        std::optional<std::size_t> first, largest;
+        std::optional<std::size_t> first;
         for (std::size_t i = committed_; i < lookaheadEnd(); ++i) {
             if (rows_[i].state != Row::Measured) // a row is measured once it may start
                 continue;
             if (i >= orderedEnd && held_ + outputBytes(tasks_[i]) > heldLimit_)
                 continue;
-            if (!first)
+            if (!first) {
                 first = i;
-            if (!largest || rows_[i].work > rows_[*largest].work)
-                largest = i;
+                if (!reorder_ || aheadInFlight_ > 0)
+                    break;
+            } else if (rows_[i].work / 2 >= rows_[*first].work) {
+                return i;
+            }
         }
-        if (!first || !reorder_ || aheadInFlight_ > 0 ||
-            rows_[*first].work >= rows_[*largest].work / 2)
-            return first;
-        return largest;
+        return first;
     }
 
     void measure(std::size_t index, std::unique_lock<std::mutex>& lock) {
