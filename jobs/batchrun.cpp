@@ -13,6 +13,7 @@
 #include <QThread>
 #include <condition_variable>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -109,19 +110,19 @@ qint64 memoryNeed(const Task& task) {
 // Worker threads preparing rows while the run's thread commits them in row order.
 //
 // Rows are taken in row order, except that the workers look ahead up to eight rows a worker and
-// start the nearest row expected to take at least twice as long as the first waiting one, so
-// that a few large pictures among small ones do not run alone at the end of the list. One such
-// row is prepared at a time while the other workers go on in row order; taking the nearest
-// rather than the largest keeps the in-order workers from reaching another large row meanwhile,
-// so large pictures are seldom decoded side by side. A row's expected work is the memory its
-// decode takes (from the headers, at the scale it decodes at) plus the size of its file; both
-// grow with the time it takes. The rows up to `threads + 1` beyond the last commit may always
-// start, as before; a row further on starts only when the prepared results waiting for their
-// commit, with its own output picture, stay within the largest picture seen, so that memory
-// holds about one picture a worker and one more however long the list. One worker per core
-// decodes at a time, within the memory budget. A row that reads an earlier row's output is not
-// started before that row is committed. Each finished row is announced through `ready`, from
-// the worker's thread.
+// tell large rows from small ones: a row expected to take at least twice as long as the
+// smallest waiting one is large. One large row is prepared at a time, the nearest first, while
+// the other workers go on with the small rows in row order; only when no small row is left to
+// start does a large row start beside another. So a few large pictures among small ones neither
+// run alone at the end of the list nor are decoded side by side while small rows wait. A row's
+// expected work is the memory its decode takes (from the headers, at the scale it decodes at)
+// plus the size of its file; both grow with the time it takes. The rows up to `threads + 1`
+// beyond the last commit may always start, as before; a row further on starts only when the
+// prepared results waiting for their commit, with its own output picture, stay within the
+// largest picture seen, so that memory holds about one picture a worker and one more however
+// long the list. One worker per core decodes at a time, within the memory budget. A row that
+// reads an earlier row's output is not started before that row is committed. Each finished row
+// is announced through `ready`, from the worker's thread.
 class Pipeline {
 public:
     Pipeline(std::vector<Task>& tasks, int threads, qint64 budget, Prepare prepare,
@@ -181,7 +182,7 @@ private:
         qint64 need = 0;    // memoryNeed
         qint64 work = 0;    // the expected work: need and the file's size
         qint64 reserve = 0; // held for its result while a row started far ahead is prepared
-        bool ahead = false; // started before an earlier row that could start
+        bool large = false; // started as a large row
     };
 
     std::size_t lookaheadEnd() const { return std::min(tasks_.size(), committed_ + lookahead_); }
@@ -209,27 +210,33 @@ private:
         return false;
     }
 
-    // The row to start next: the first startable one in row order, unless one expected to take
-    // at least twice as long waits behind it (the nearest such) and no row started ahead of its
-    // turn is being prepared. A single worker keeps to row order: it would finish no sooner, and
-    // every row would be shown later.
-    std::optional<std::size_t> pick() const {
+    // The row to start next, and whether it is a large one: the nearest large row when none is
+    // being prepared, else the first small one; the first row when all are alike. A single
+    // worker keeps to row order: it would finish no sooner, and every row would be shown later.
+    std::pair<std::optional<std::size_t>, bool> pick() const {
         const std::size_t orderedEnd = committed_ + ordered_;
-        std::optional<std::size_t> first;
+        std::vector<std::size_t> rows;
+        qint64 smallest = std::numeric_limits<qint64>::max();
         for (std::size_t i = committed_; i < lookaheadEnd(); ++i) {
             if (rows_[i].state != Row::Measured) // a row is measured once it may start
                 continue;
             if (i >= orderedEnd && held_ + outputBytes(tasks_[i]) > heldLimit_)
                 continue;
-            if (!first) {
-                first = i;
-                if (!reorder_ || aheadInFlight_ > 0)
-                    break;
-            } else if (rows_[i].work / 2 >= rows_[*first].work) {
-                return i;
+            rows.push_back(i);
+            if (rows_[i].work > 0) // nothing known: it fails at once
+                smallest = std::min(smallest, rows_[i].work);
+        }
+        if (rows.empty())
+            return {std::nullopt, false};
+        const auto isLarge = [&](std::size_t i) { return rows_[i].work / 2 >= smallest; };
+        if (reorder_) {
+            const bool wantLarge = largeInFlight_ == 0;
+            for (const std::size_t i : rows) {
+                if (isLarge(i) == wantLarge)
+                    return {i, wantLarge};
             }
         }
-        return first;
+        return {rows.front(), isLarge(rows.front())};
     }
 
     void measure(std::size_t index, std::unique_lock<std::mutex>& lock) {
@@ -244,11 +251,10 @@ private:
         changed_.notify_all();
     }
 
-    void prepare(std::size_t index, std::unique_lock<std::mutex>& lock) {
+    void prepare(std::size_t index, bool large, std::unique_lock<std::mutex>& lock) {
         Row& row = rows_[index];
-        for (std::size_t i = committed_; i < index && !row.ahead; ++i)
-            row.ahead = rows_[i].state == Row::Measured;
-        aheadInFlight_ += row.ahead;
+        row.large = large;
+        largeInFlight_ += large;
         row.state = Row::Started;
         ++started_;
         if (index >= committed_ + ordered_) {
@@ -267,7 +273,7 @@ private:
         PreparedConversion prepared = prepareSafely(prepare_, task.item, task.sourcePath);
         lock.lock();
         inUse_ -= row.need;
-        aheadInFlight_ -= row.ahead;
+        largeInFlight_ -= row.large;
         held_ += qint64(prepared.bytes.size()) - row.reserve;
         task.prepared = std::move(prepared);
         row.state = Row::Done;
@@ -285,9 +291,10 @@ private:
                 continue;
             }
             // Every row of the look-ahead is weighed before one is chosen.
-            const std::optional<std::size_t> index = measuring() ? std::nullopt : pick();
+            const auto [index, large] =
+                measuring() ? std::pair<std::optional<std::size_t>, bool>() : pick();
             if (index)
-                prepare(*index, lock);
+                prepare(*index, large, lock);
             else
                 changed_.wait(lock);
         }
@@ -302,7 +309,7 @@ private:
     qint64 inUse_ = 0;      // bytes taken by the rows being prepared
     qint64 held_ = 0;       // bytes of the prepared rows waiting for their commit, and reserved
     qint64 heldLimit_ = 0;  // the largest memoryNeed seen
-    int aheadInFlight_ = 0; // rows started ahead of their turn, being prepared
+    int largeInFlight_ = 0; // large rows being prepared
     const Prepare prepare_;
     const std::function<void()> ready_;
     std::mutex mutex_;
