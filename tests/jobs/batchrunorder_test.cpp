@@ -1,6 +1,6 @@
-// The order in which the workers prepare rows on a list of mixed sizes: large rows start early,
-// commits stay in row order, dependent rows wait, Stop keeps its place and the prepared results
-// waiting for their commit stay bounded.
+// The order in which the workers prepare rows on a list of mixed sizes: large rows start early
+// and one at a time, commits stay in row order, dependent rows wait, Stop keeps its place and
+// the prepared results waiting for their commit stay bounded.
 #include "jobs/batchrun.h"
 #include "jobs/jobfixture.h"
 
@@ -109,7 +109,7 @@ TEST_F(BatchRunOrder, ALargeRowStartsBeforeTheSmallRowsBehindItAndCommitsInItsPl
     EXPECT_TRUE(rows().isEmpty());
 }
 
-TEST_F(BatchRunOrder, TwoLargeRowsAheadOfTheirTurnAreNotPreparedSideBySide) {
+TEST_F(BatchRunOrder, LargeRowsArePreparedOneAtATimeWhileSmallRowsRemain) {
     for (int i = 0; i < 12; ++i)
         addPicture(QString("s%1.png").arg(i, 2, 10, QChar('0')));
     addPicture("t1.png", 600, 400);
