@@ -28,16 +28,20 @@ fi
 if [ ! -f "$corpus/jpeg-mixed/.done" ]; then
   mkdir -p "$corpus/jpeg-mixed"
   sources=("$corpus"/jpeg/*.jpg "$corpus"/png/*.png)
-  large=("$corpus"/jpeg/p06.jpg "$corpus"/jpeg/p14.jpg "$corpus"/jpeg/p16.jpg)
+  large=()
+  for f in "$corpus"/jpeg/p06.jpg "$corpus"/jpeg/p14.jpg "$corpus"/jpeg/p16.jpg; do
+    [ -f "$f" ] && large+=("$f")
+  done
+  [ ${#large[@]} -gt 0 ] || large=("${sources[@]}")
   s=0 l=0
   for row in $(seq 19); do
     name=$(printf '%s/jpeg-mixed/m%02d.jpg' "$corpus" "$row")
     case $row in
       5 | 12 | 19)
-        convert "${large[l]}" -resize '5120x2880!' -quality 85 -interlace JPEG "$name"
+        convert "${large[l % ${#large[@]}]}" -resize '5120x2880!' -quality 85 -interlace JPEG "$name"
         l=$((l + 1)) ;;
       *)
-        convert "${sources[s]}" -resize '2560x1600!' -quality 85 -interlace none "$name"
+        convert "${sources[s % ${#sources[@]}]}" -resize '2560x1600!' -quality 85 -interlace none "$name"
         s=$((s + 1)) ;;
     esac
   done

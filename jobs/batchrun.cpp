@@ -302,7 +302,7 @@ private:
 
     std::vector<Task>& tasks_;
     std::vector<Row> rows_;
-    const std::size_t ordered_;   // rows beyond the last commit started in row order
+    const std::size_t ordered_;   // rows beyond the last commit that may always start
     const std::size_t lookahead_; // rows beyond the last commit that may start
     const bool reorder_;          // larger rows may start before smaller ones
     const qint64 budget_;
