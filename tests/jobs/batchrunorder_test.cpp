@@ -122,13 +122,13 @@ TEST_F(BatchRunOrder, LargeRowsArePreparedOneAtATimeWhileSmallRowsRemain) {
     BatchOptions options = BatchOptions::withThreads(2);
     options.prepare = [&](const JobItem& item, const QString& source) {
         if (item.source.fileName.startsWith('s')) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
             return PrepareConversion(item, source);
         }
         std::unique_lock lock(mutex);
         largeMost = std::max(largeMost, ++largeNow);
         changed.notify_all();
-        changed.wait_for(lock, std::chrono::milliseconds(150), [&] { return largeNow > 1; });
+        changed.wait_for(lock, std::chrono::milliseconds(100), [&] { return largeNow > 1; });
         --largeNow;
         lock.unlock();
         return PrepareConversion(item, source);
