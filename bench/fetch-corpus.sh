@@ -22,4 +22,29 @@ if [ ! -f "$corpus/.done" ]; then
   rm -rf "$work"
   touch "$corpus/.done"
 fi
+# A mixed list: 16 baseline JPEGs of 2560 x 1600 with three progressive ones of 5120 x 2880
+# among them (rows 5, 12 and 19 in name order, the last one at the end), made from the pictures
+# above.
+if [ ! -f "$corpus/jpeg-mixed/.done" ]; then
+  mkdir -p "$corpus/jpeg-mixed"
+  sources=("$corpus"/jpeg/*.jpg "$corpus"/png/*.png)
+  large=()
+  for f in "$corpus"/jpeg/p06.jpg "$corpus"/jpeg/p14.jpg "$corpus"/jpeg/p16.jpg; do
+    [ -f "$f" ] && large+=("$f")
+  done
+  [ ${#large[@]} -gt 0 ] || large=("${sources[@]}")
+  s=0 l=0
+  for row in $(seq 19); do
+    name=$(printf '%s/jpeg-mixed/m%02d.jpg' "$corpus" "$row")
+    case $row in
+      5 | 12 | 19)
+        convert "${large[l % ${#large[@]}]}" -resize '5120x2880!' -quality 85 -interlace JPEG "$name"
+        l=$((l + 1)) ;;
+      *)
+        convert "${sources[s % ${#sources[@]}]}" -resize '2560x1600!' -quality 85 -interlace none "$name"
+        s=$((s + 1)) ;;
+    esac
+  done
+  touch "$corpus/jpeg-mixed/.done"
+fi
 echo "$corpus"

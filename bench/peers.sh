@@ -3,6 +3,8 @@
 # run. For each workload and tool: the median of three runs of wall time, CPU time (user + sys),
 # peak memory (largest resident set of any process of the tool), and the bytes written; then
 # Pixovia's ratio to each peer. Usage: bench/peers.sh [RUNS]
+# PEERS_WORKLOADS="W1 W5" runs only those workloads (all five by default); PIXOVIA_PROGRAM
+# measures another build of the program (bench/setup.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-3}
@@ -84,7 +86,10 @@ vips_each() { # OUT SUFFIX COMMAND-TEMPLATE, for every input file
 }
 
 echo "Machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo); $runs runs each, medians"
-echo "Corpus: $(ls "$corpus"/jpeg/*.jpg | wc -l) JPEGs, $(ls "$mixed" | grep -vc '^\.') PNG/BMP/GIF/TIFF pictures ($corpus)"
+echo "Corpus: $(ls "$corpus"/jpeg/*.jpg | wc -l) JPEGs, $(ls "$mixed" | grep -vc '^\.') PNG/BMP/GIF/TIFF pictures, $(ls "$corpus"/jpeg-mixed/*.jpg | wc -l) JPEGs of mixed sizes ($corpus)"
+echo "Load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
+workloads=${PEERS_WORKLOADS:-W1 W2 W3 W4 W5}
+wanted() { [[ " $workloads " == *" $1 "* ]]; }
 
 # Start-up and shutdown: a job file without entries, median of eleven runs.
 echo "<job/>" >"$work/empty.xml"
@@ -97,86 +102,103 @@ printf '\n%-4s %-14s %9s %9s %10s %12s\n' work tool wall_s cpu_s peak_MiB out_by
 out=$work/out
 export MAGICK_THREAD_LIMIT=$(nproc) VIPS_CONCURRENCY=$(nproc)
 
-# W1: every JPEG to exactly 800 x 600, JPEG quality 80.
+# W1: every JPEG of FOLDER to exactly 800 x 600, JPEG quality 80, as workload NAME.
+w1_style() {
+  local name=$1 folder=$2
+  inputs=("$folder"/*.jpg)
+  make_job "$folder" '*.jpg' 'outputformat="jpg" quality="80"' 800x600 "$out" >"$work/$name.xml"
+  row "$name" pixovia "$(median_of "$out" "$pixovia" --console "$work/$name.xml")"
+  row "$name" imagemagick "$(median_of "$out" mogrify -path "$out" -resize '800x600!' -quality 80 -format jpg "${inputs[@]}")"
+  names=("${inputs[@]##*/}")
+  row "$name" graphicsmagick "$(median_of "$out" bench/gm-in.sh "$folder" -output-directory "$out" -resize '800x600!' -quality 80 -format jpg "${names[@]}")"
+  row "$name" libvips "$(median_of "$out" vipsthumbnail -s '800x600!' -o "$out/%s.jpg[Q=80]" "${inputs[@]}")"
+
+  # The codec limit (bench/codec-limit.sh), with the DCT scales worked out beforehand.
+  convert -size 800x600 gradient:red-blue "$work/frame.ppm"
+  for f in "${inputs[@]}"; do
+    read -r w h < <(identify -format '%w %h\n' "$f")
+    m=1
+    while [ $(((w * m + 7) / 8)) -lt 800 ] || [ $(((h * m + 7) / 8)) -lt 600 ]; do m=$((m + 1)); done
+    echo "$m $f"
+  done >"$work/scales"
+  row "$name" codec-limit "$(median_of "$out" bench/codec-limit.sh "$out" "$work/frame.ppm" "$work/scales")"
+}
+
+wanted W1 && w1_style W1 "$corpus/jpeg"
 inputs=("$corpus"/jpeg/*.jpg)
-make_job "$corpus/jpeg" '*.jpg' 'outputformat="jpg" quality="80"' 800x600 "$out" >"$work/w1.xml"
-row W1 pixovia "$(median_of "$out" "$pixovia" --console "$work/w1.xml")"
-row W1 imagemagick "$(median_of "$out" mogrify -path "$out" -resize '800x600!' -quality 80 -format jpg "${inputs[@]}")"
 names=("${inputs[@]##*/}")
-row W1 graphicsmagick "$(median_of "$out" bench/gm-in.sh "$corpus/jpeg" -output-directory "$out" -resize '800x600!' -quality 80 -format jpg "${names[@]}")"
-row W1 libvips "$(median_of "$out" vipsthumbnail -s '800x600!' -o "$out/%s.jpg[Q=80]" "${inputs[@]}")"
 
-# The codec limit of W1 (bench/codec-limit.sh), with the DCT scales worked out beforehand.
-convert -size 800x600 gradient:red-blue "$work/frame.ppm"
-for f in "${inputs[@]}"; do
-  read -r w h < <(identify -format '%w %h\n' "$f")
-  m=1
-  while [ $(((w * m + 7) / 8)) -lt 800 ] || [ $(((h * m + 7) / 8)) -lt 600 ]; do m=$((m + 1)); done
-  echo "$m $f"
-done >"$work/scales"
-row W1 codec-limit "$(median_of "$out" bench/codec-limit.sh "$out" "$work/frame.ppm" "$work/scales")"
+if wanted W2; then
+  # W2: every JPEG to PNG at full size.
+  make_job "$corpus/jpeg" '*.jpg' 'outputformat="png"' full "$out" >"$work/w2.xml"
+  row W2 pixovia "$(median_of "$out" "$pixovia" --console "$work/w2.xml")"
+  row W2 imagemagick "$(median_of "$out" mogrify -path "$out" -format png "${inputs[@]}")"
+  row W2 graphicsmagick "$(median_of "$out" bench/gm-in.sh "$corpus/jpeg" -output-directory "$out" -format png "${names[@]}")"
+  row W2 libvips "$(median_of "$out" bash -c 'for f in "$@"; do b=$(basename "${f%.*}"); vips copy "$f" "'"$out"'/$b.png"; done' _ "${inputs[@]}")"
+fi
 
-# W2: every JPEG to PNG at full size.
-make_job "$corpus/jpeg" '*.jpg' 'outputformat="png"' full "$out" >"$work/w2.xml"
-row W2 pixovia "$(median_of "$out" "$pixovia" --console "$work/w2.xml")"
-row W2 imagemagick "$(median_of "$out" mogrify -path "$out" -format png "${inputs[@]}")"
-row W2 graphicsmagick "$(median_of "$out" bench/gm-in.sh "$corpus/jpeg" -output-directory "$out" -format png "${names[@]}")"
-row W2 libvips "$(median_of "$out" bash -c 'for f in "$@"; do b=$(basename "${f%.*}"); vips copy "$f" "'"$out"'/$b.png"; done' _ "${inputs[@]}")"
+if wanted W3; then
+  # W3: every JPEG turned 90 degrees and mirrored, JPEG quality 90, full size.
+  make_job "$corpus/jpeg" '*.jpg' 'outputformat="jpg" quality="90" rotate="90" mirror="1"' full "$out" >"$work/w3.xml"
+  row W3 pixovia "$(median_of "$out" "$pixovia" --console "$work/w3.xml")"
+  row W3 imagemagick "$(median_of "$out" mogrify -path "$out" -rotate 90 -flop -quality 90 -format jpg "${inputs[@]}")"
+  row W3 graphicsmagick "$(median_of "$out" bench/gm-in.sh "$corpus/jpeg" -output-directory "$out" -rotate 90 -flop -quality 90 -format jpg "${names[@]}")"
+  row W3 libvips "$(median_of "$out" bash -c 'for f in "$@"; do b=$(basename "${f%.*}"); vips rot "$f" "'"$work"'/t.v" d90 && vips flip "'"$work"'/t.v" "'"$out"'/$b.jpg[Q=90]" horizontal; done' _ "${inputs[@]}")"
+fi
 
-# W3: every JPEG turned 90 degrees and mirrored, JPEG quality 90, full size.
-make_job "$corpus/jpeg" '*.jpg' 'outputformat="jpg" quality="90" rotate="90" mirror="1"' full "$out" >"$work/w3.xml"
-row W3 pixovia "$(median_of "$out" "$pixovia" --console "$work/w3.xml")"
-row W3 imagemagick "$(median_of "$out" mogrify -path "$out" -rotate 90 -flop -quality 90 -format jpg "${inputs[@]}")"
-row W3 graphicsmagick "$(median_of "$out" bench/gm-in.sh "$corpus/jpeg" -output-directory "$out" -rotate 90 -flop -quality 90 -format jpg "${names[@]}")"
-row W3 libvips "$(median_of "$out" bash -c 'for f in "$@"; do b=$(basename "${f%.*}"); vips rot "$f" "'"$work"'/t.v" d90 && vips flip "'"$work"'/t.v" "'"$out"'/$b.jpg[Q=90]" horizontal; done' _ "${inputs[@]}")"
-
-# W4: PNG, BMP, GIF and TIFF pictures to GIF and to TIFF at half their size. Each tool writes
-# to its own folders, kept for the GIF error below.
-inputs=("$mixed"/*.*)
-names=("${inputs[@]##*/}")
-for format in gif tif; do
-  make_job "$mixed" '*.*' "outputformat=\"$format\"" half "$work/w4-pixovia-$format" >"$work/w4-$format.xml"
-  o=$work/w4-pixovia-$format
-  row "W4" "pixovia-$format" "$(median_of "$o" "$pixovia" --console "$work/w4-$format.xml")"
-  o=$work/w4-im-$format
-  row "W4" "im-$format" "$(median_of "$o" mogrify -path "$o" -resize 50% -format "$format" "${inputs[@]}")"
-  o=$work/w4-gm-$format
-  row "W4" "gm-$format" "$(median_of "$o" bench/gm-in.sh "$mixed" -output-directory "$o" -resize 50% -format "$format" "${names[@]}")"
-  o=$work/w4-vips-$format
-  row "W4" "vips-$format" "$(median_of "$o" bash -c 'for f in "$@"; do b=$(basename "${f%.*}"); vips resize "$f" "'"$o"'/$b.'"$format"'" 0.5; done' _ "${inputs[@]}")"
-done
-
-# GIF error: each tool's GIF against its own (lossless) TIFF of the same half-size picture, so
-# that only the reduction to 256 colours and its dithering are measured, not the resampling.
-# Mean PSNR over the pictures, in dB (higher is better).
-echo
-echo "W4 GIF error, each tool's GIF against its own TIFF (mean PSNR, dB; higher is better):"
-for tool in pixovia im gm vips; do
-  total=0 count=0
-  for g in "$work/w4-$tool-gif"/*.gif; do
-    t="$work/w4-$tool-tif/$(basename "${g%.gif}").tif"
-    [ -f "$t" ] || continue
-    p=$(compare -metric PSNR "$g" "$t" null: 2>&1 >/dev/null || true)
-    total=$(awk -v a="$total" -v b="${p%% *}" 'BEGIN {print a + b}')
-    count=$((count + 1))
+if wanted W4; then
+  # W4: PNG, BMP, GIF and TIFF pictures to GIF and to TIFF at half their size. Each tool writes
+  # to its own folders, kept for the GIF error below.
+  inputs=("$mixed"/*.*)
+  names=("${inputs[@]##*/}")
+  for format in gif tif; do
+    make_job "$mixed" '*.*' "outputformat=\"$format\"" half "$work/w4-pixovia-$format" >"$work/w4-$format.xml"
+    o=$work/w4-pixovia-$format
+    row "W4" "pixovia-$format" "$(median_of "$o" "$pixovia" --console "$work/w4-$format.xml")"
+    o=$work/w4-im-$format
+    row "W4" "im-$format" "$(median_of "$o" mogrify -path "$o" -resize 50% -format "$format" "${inputs[@]}")"
+    o=$work/w4-gm-$format
+    row "W4" "gm-$format" "$(median_of "$o" bench/gm-in.sh "$mixed" -output-directory "$o" -resize 50% -format "$format" "${names[@]}")"
+    o=$work/w4-vips-$format
+    row "W4" "vips-$format" "$(median_of "$o" bash -c 'for f in "$@"; do b=$(basename "${f%.*}"); vips resize "$f" "'"$o"'/$b.'"$format"'" 0.5; done' _ "${inputs[@]}")"
   done
-  awk -v t="$total" -v n="$count" -v tool="$tool" 'BEGIN {if (n) printf "W4   %-14s gif psnr %.2f over %d pictures\n", tool, t / n, n}'
-done
+
+  # GIF error: each tool's GIF against its own (lossless) TIFF of the same half-size picture, so
+  # that only the reduction to 256 colours and its dithering are measured, not the resampling.
+  # Mean PSNR over the pictures, in dB (higher is better).
+  echo
+  echo "W4 GIF error, each tool's GIF against its own TIFF (mean PSNR, dB; higher is better):"
+  for tool in pixovia im gm vips; do
+    total=0 count=0
+    for g in "$work/w4-$tool-gif"/*.gif; do
+      t="$work/w4-$tool-tif/$(basename "${g%.gif}").tif"
+      [ -f "$t" ] || continue
+      p=$(compare -metric PSNR "$g" "$t" null: 2>&1 >/dev/null || true)
+      total=$(awk -v a="$total" -v b="${p%% *}" 'BEGIN {print a + b}')
+      count=$((count + 1))
+    done
+    awk -v t="$total" -v n="$count" -v tool="$tool" 'BEGIN {if (n) printf "W4   %-14s gif psnr %.2f over %d pictures\n", tool, t / n, n}'
+  done
+fi
+
+# W5: W1 on a mixed list, 16 baseline JPEGs of 2560 x 1600 with three progressive ones of
+# 5120 x 2880 among them, the last at the end of the list.
+wanted W5 && w1_style W5 "$corpus/jpeg-mixed"
 
 echo
 echo "Pixovia's wall time and output bytes as a share of each peer's (below 1: Pixovia is faster or smaller):"
 printf '%s\n' "${results[@]}" | awk '
   { key = $1; tool = $2; wall[key, tool] = $3; bytes[key, tool] = $6; tools[key] = tools[key] " " tool }
   END {
-    split("W1 W2 W3 W4", ws, " ")
-    for (i = 1; i <= 4; i++) {
+    split("W1 W2 W3 W4 W5", ws, " ")
+    for (i = 1; i <= 5; i++) {
       w = ws[i]; n = split(tools[w], ts, " ")
       for (j = 1; j <= n; j++) {
         t = ts[j]; if (t ~ /^pixovia/ || t == "codec-limit") continue
         p = (w == "W4") ? "pixovia-" substr(t, length(t) - 2) : "pixovia"
         if (wall[w, t] > 0) printf "%-4s vs %-14s wall %.2f  bytes %.2f\n", w, t, wall[w, p] / wall[w, t], bytes[w, p] / (bytes[w, t] > 0 ? bytes[w, t] : 1)
       }
-      if (w == "W1" && wall[w, "codec-limit"] > 0)
-        printf "W1   vs codec limit / cores: %.2f\n", wall[w, "pixovia"] / (wall[w, "codec-limit"] / '"$(nproc)"')
+      if (wall[w, "codec-limit"] > 0)
+        printf "%-4s vs codec limit / cores: %.2f\n", w, wall[w, "pixovia"] / (wall[w, "codec-limit"] / '"$(nproc)"')
     }
   }'

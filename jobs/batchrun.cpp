@@ -13,6 +13,7 @@
 #include <QThread>
 #include <condition_variable>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -32,7 +33,6 @@ struct Task {
     int waitsFor = -1; // an earlier row whose output is this row's source
     bool laterRowReadsOutput = false;
     PreparedConversion prepared;
-    bool done = false;
 };
 
 // Runs on worker threads, where an escaping exception would end the program: the imaging
@@ -90,30 +90,46 @@ Plan planTasks(const JobList& list) {
     return plan;
 }
 
+// The output picture of a row, four bytes a pixel; also about the most its encoded file takes.
+qint64 outputBytes(const Task& task) {
+    return qint64(std::max(task.item.output.width, 0)) * std::max(task.item.output.height, 0) * 4;
+}
+
 // The bytes a row's pictures take while it is prepared: the decode's peak as the headers tell
-// it (at the reduced scale the row decodes at) and the output picture, four bytes a pixel. A
-// file that cannot be measured needs nothing: it fails at once.
+// it (at the reduced scale the row decodes at) and the output picture. A file that cannot be
+// measured needs nothing: it fails at once.
+
 qint64 memoryNeed(const Task& task) {
     std::uint64_t decode = 0;
     if (imaging::estimateDecodeMemoryOfFile(task.sourcePath, DecodeHintFor(task.item), decode) !=
         imaging::Status::Ok)
         return 0;
-    const qint64 output =
-        qint64(std::max(task.item.output.width, 0)) * std::max(task.item.output.height, 0) * 4;
-    return qint64(std::min<std::uint64_t>(decode, std::uint64_t(1) << 50)) + output;
+    return qint64(std::min<std::uint64_t>(decode, std::uint64_t(1) << 50)) + outputBytes(task);
 }
 
-// A fixed set of worker threads preparing rows in row order. One worker per core decodes at a
-// time, and finished rows wait for their commit only up to one row beyond the workers, so the
-// pictures and encoded files held at once are bounded however long the list. A row that reads an
-// earlier row's output is not started before that row is committed. Each finished row is
-// announced through `ready`, from the worker's thread.
+// Worker threads preparing rows while the run's thread commits them in row order.
+//
+// Rows are taken in row order, except that the workers look ahead up to eight rows a worker and
+// tell large rows from small ones: a row expected to take at least twice as long as the
+// smallest waiting one is large. One large row is prepared at a time, the nearest first, while
+// the other workers go on with the small rows in row order; only when no small row is left to
+// start does a large row start beside another. So a few large pictures among small ones neither
+// run alone at the end of the list nor are decoded side by side while small rows wait. A row's
+// expected work is the memory its decode takes (from the headers, at the scale it decodes at)
+// plus the size of its file; both grow with the time it takes. The rows up to `threads + 1`
+// beyond the last commit may always start, as before; a row further on starts only when the
+// prepared results waiting for their commit, with its own output picture, stay within the
+// largest picture seen, so that memory holds about one picture a worker and one more however
+// long the list. One worker per core decodes at a time, within the memory budget. A row that
+// reads an earlier row's output is not started before that row is committed. Each finished row
+// is announced through `ready`, from the worker's thread.
 class Pipeline {
 public:
     Pipeline(std::vector<Task>& tasks, int threads, qint64 budget, Prepare prepare,
              std::function<void()> ready)
-        : tasks_(tasks), window_(std::size_t(threads) + 1), budget_(budget),
-          prepare_(std::move(prepare)), ready_(std::move(ready)) {
+        : tasks_(tasks), rows_(tasks.size()), ordered_(std::size_t(threads) + 1),
+          lookahead_(threads > 1 ? std::size_t(threads) * 8 : ordered_), reorder_(threads > 1),
+          budget_(budget), prepare_(std::move(prepare)), ready_(std::move(ready)) {
         for (int i = 0; i < threads; ++i) {
             try {
                 workers_.emplace_back([this] { work(); });
@@ -137,13 +153,16 @@ public:
     std::optional<PreparedConversion> tryTake(std::size_t index) {
         std::unique_lock lock(mutex_);
         Task& task = tasks_[index];
-        if (workers_.empty() && next_ == index) {
-            ++next_; // no thread could be started: prepare here, one by one
+        if (workers_.empty() && rows_[index].state < Row::Started) {
+            rows_[index].state = Row::Started; // no thread could be started: prepare here
             lock.unlock();
             return prepareSafely(prepare_, task.item, task.sourcePath);
         }
-        if (!task.done)
+        if (rows_[index].state != Row::Done)
             return std::nullopt;
+        rows_[index].state = Row::Taken;
+        held_ -= qint64(task.prepared.bytes.size());
+        changed_.notify_all();
         return std::move(task.prepared);
     }
 
@@ -157,53 +176,145 @@ public:
     }
 
 private:
+    struct Row {
+        enum State { Waiting, Measuring, Measured, Started, Done, Taken };
+        State state = Waiting;
+        qint64 need = 0;    // memoryNeed
+        qint64 work = 0;    // the expected work: need and the file's size
+        qint64 reserve = 0; // held for its result while a row started far ahead is prepared
+        bool large = false; // started as a large row
+    };
+
+    std::size_t lookaheadEnd() const { return std::min(tasks_.size(), committed_ + lookahead_); }
+
     bool startable(std::size_t index) const {
         const int waitsFor = tasks_[index].waitsFor;
         return waitsFor < 0 || std::size_t(waitsFor) < committed_;
     }
 
+    // The first row of the look-ahead not yet measured. A row reading an earlier row's output
+    // is measured once that output is written.
+    std::optional<std::size_t> unmeasured() const {
+        for (std::size_t i = committed_; i < lookaheadEnd(); ++i) {
+            if (rows_[i].state == Row::Waiting && startable(i))
+                return i;
+        }
+        return std::nullopt;
+    }
+
+    bool measuring() const {
+        for (std::size_t i = committed_; i < lookaheadEnd(); ++i) {
+            if (rows_[i].state == Row::Measuring)
+                return true;
+        }
+        return false;
+    }
+
+    // The row to start next, and whether it is a large one: the nearest large row when none is
+    // being prepared, else the first small one; the first row when all are alike. A single
+    // worker keeps to row order: it would finish no sooner, and every row would be shown later.
+    std::pair<std::optional<std::size_t>, bool> pick() const {
+        const std::size_t orderedEnd = committed_ + ordered_;
+        std::vector<std::size_t> rows;
+        qint64 smallest = std::numeric_limits<qint64>::max();
+        for (std::size_t i = committed_; i < lookaheadEnd(); ++i) {
+            if (rows_[i].state != Row::Measured) // a row is measured once it may start
+                continue;
+            if (i >= orderedEnd && held_ + outputBytes(tasks_[i]) > heldLimit_)
+                continue;
+            rows.push_back(i);
+            if (rows_[i].work > 0) // nothing known: it fails at once
+                smallest = std::min(smallest, rows_[i].work);
+        }
+        if (rows.empty())
+            return {std::nullopt, false};
+        const auto isLarge = [&](std::size_t i) { return rows_[i].work / 2 >= smallest; };
+        if (reorder_) {
+            const bool wantLarge = largeInFlight_ == 0;
+            for (const std::size_t i : rows) {
+                if (isLarge(i) == wantLarge)
+                    return {i, wantLarge};
+            }
+        }
+        return {rows.front(), isLarge(rows.front())};
+    }
+
+    void measure(std::size_t index, std::unique_lock<std::mutex>& lock) {
+        rows_[index].state = Row::Measuring;
+        lock.unlock();
+        const Task& task = tasks_[index];
+        const qint64 need = memoryNeed(task);
+        const qint64 work = need + QFileInfo(task.sourcePath).size();
+        lock.lock();
+        rows_[index] = {Row::Measured, need, work, 0, false};
+        heldLimit_ = std::max(heldLimit_, need);
+        changed_.notify_all();
+    }
+
+    void prepare(std::size_t index, bool large, std::unique_lock<std::mutex>& lock) {
+        Row& row = rows_[index];
+        row.large = large;
+        largeInFlight_ += large;
+        row.state = Row::Started;
+        ++started_;
+        if (index >= committed_ + ordered_) {
+            row.reserve = outputBytes(tasks_[index]);
+            held_ += row.reserve;
+        }
+        // Rows that fit may start while a larger one waits; it starts once the memory is
+        // free, at the latest when nothing else is in flight.
+        changed_.wait(lock,
+                      [&] { return stopping_ || inUse_ == 0 || inUse_ + row.need <= budget_; });
+        if (stopping_)
+            return;
+        inUse_ += row.need;
+        lock.unlock();
+        Task& task = tasks_[index];
+        PreparedConversion prepared = prepareSafely(prepare_, task.item, task.sourcePath);
+        lock.lock();
+        inUse_ -= row.need;
+        largeInFlight_ -= row.large;
+        held_ += qint64(prepared.bytes.size()) - row.reserve;
+        task.prepared = std::move(prepared);
+        row.state = Row::Done;
+        changed_.notify_all();
+        lock.unlock();
+        ready_();
+        lock.lock();
+    }
+
     void work() {
         std::unique_lock lock(mutex_);
-        for (;;) {
-            changed_.wait(lock, [&] {
-                return stopping_ || next_ >= tasks_.size() ||
-                       (next_ < committed_ + window_ && startable(next_));
-            });
-            if (stopping_ || next_ >= tasks_.size())
-                return;
-            Task& task = tasks_[next_++];
-            lock.unlock();
-            const qint64 need = memoryNeed(task);
-            lock.lock();
-            // Rows that fit may start while a larger one waits; it starts once the memory is
-            // free, at the latest when nothing else is in flight.
-            changed_.wait(lock,
-                          [&] { return stopping_ || inUse_ == 0 || inUse_ + need <= budget_; });
-            if (stopping_)
-                return;
-            inUse_ += need;
-            lock.unlock();
-            PreparedConversion prepared = prepareSafely(prepare_, task.item, task.sourcePath);
-            lock.lock();
-            inUse_ -= need;
-            task.prepared = std::move(prepared);
-            task.done = true;
-            changed_.notify_all();
-            lock.unlock();
-            ready_();
-            lock.lock();
+        while (!stopping_ && started_ < tasks_.size()) {
+            if (const std::optional<std::size_t> index = unmeasured()) {
+                measure(*index, lock);
+                continue;
+            }
+            // Every row of the look-ahead is weighed before one is chosen.
+            const auto [index, large] =
+                measuring() ? std::pair<std::optional<std::size_t>, bool>() : pick();
+            if (index)
+                prepare(*index, large, lock);
+            else
+                changed_.wait(lock);
         }
     }
 
     std::vector<Task>& tasks_;
-    const std::size_t window_;
+    std::vector<Row> rows_;
+    const std::size_t ordered_;   // rows beyond the last commit that may always start
+    const std::size_t lookahead_; // rows beyond the last commit that may start
+    const bool reorder_;          // larger rows may start before smaller ones
     const qint64 budget_;
-    qint64 inUse_ = 0; // bytes taken by the rows being prepared
+    qint64 inUse_ = 0;      // bytes taken by the rows being prepared
+    qint64 held_ = 0;       // bytes of the prepared rows waiting for their commit, and reserved
+    qint64 heldLimit_ = 0;  // the largest memoryNeed seen
+    int largeInFlight_ = 0; // large rows being prepared
     const Prepare prepare_;
     const std::function<void()> ready_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::size_t next_ = 0;      // the next task to start
+    std::size_t started_ = 0;   // rows started
     std::size_t committed_ = 0; // tasks before this one are committed
     bool stopping_ = false;
     std::vector<std::thread> workers_;

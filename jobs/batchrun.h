@@ -32,8 +32,9 @@ struct BatchOptions {
 };
 
 // One run over the job list. The rows are taken in their display order when the run starts;
-// workers prepare the next rows while the event loop of the run's thread commits one row per
-// turn, in row order: the existence test of the source, the output folder, the replace
+// workers prepare the next rows (a much larger picture a few rows ahead early, so that it does
+// not run alone at the end) while the event loop of the run's thread commits one row per turn,
+// in row order: the existence test of the source, the output folder, the replace
 // question, the writing of the file and the log line, exactly as a one-by-one run does them.
 // A row whose source is the output of an earlier row is prepared after that row is committed.
 // A row never replaces a file that a later row of the run still has to read as its source: it
