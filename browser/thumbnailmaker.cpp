@@ -39,13 +39,8 @@ QSize neededSize(QSize picture) {
     return normal.expandedTo(cell);
 }
 
-imaging::ImageFormat formatOf(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return imaging::ImageFormat::Unknown;
-    const QByteArray head = file.read(64);
-    return imaging::detectFormat(reinterpret_cast<const unsigned char*>(head.constData()),
-                                 std::size_t(head.size()));
+const unsigned char* bytesOf(const QByteArray& bytes) {
+    return reinterpret_cast<const unsigned char*>(bytes.constData());
 }
 
 // The file's modification time in whole seconds since 1970, as the thumbnail cache records it;
@@ -111,14 +106,20 @@ ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* 
             return broken;
     }
 
+    // The file is read once; measuring, recognising and decoding all work on these bytes.
+    QByteArray file;
     QSize size;
-    if (imaging::measureFile(path, size) != imaging::Status::Ok || size.isEmpty()) {
+    if (imaging::readWholeFile(path, file) != imaging::Status::Ok ||
+        imaging::measureMemory(bytesOf(file), std::size_t(file.size()), size) !=
+            imaging::Status::Ok ||
+        size.isEmpty()) {
         if (cached)
             cache->recordFailure(path, modified);
         return broken;
     }
     const bool large = std::int64_t(size.width()) * size.height() > kThumbnailPixelBudget;
-    const bool jpeg = (large || admit) && formatOf(path) == imaging::ImageFormat::Jpeg;
+    const bool jpeg = imaging::detectFormat(bytesOf(file), std::size_t(file.size())) ==
+                      imaging::ImageFormat::Jpeg;
     if (large && !jpeg)
         return ThumbnailResult{};
 
@@ -127,14 +128,17 @@ ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* 
     hint.preview = true;
     std::uint64_t bytes = 0;
     if (admit && jpeg &&
-        imaging::estimateDecodeMemoryOfFile(path, hint, bytes) == imaging::Status::Ok &&
+        imaging::estimateDecodeMemory(bytesOf(file), std::size_t(file.size()), hint, bytes) ==
+            imaging::Status::Ok &&
         !admit(bytes)) {
         ThumbnailResult later;
         later.deferred = true;
         return later;
     }
     imaging::Picture picture;
-    const imaging::Status decoded = imaging::decodeFile(path, picture, hint);
+    const imaging::Status decoded =
+        imaging::decodeMemory(bytesOf(file), std::size_t(file.size()), picture, hint);
+    file = QByteArray();
     if (decoded != imaging::Status::Ok || picture.isNull()) {
         // Only a fault of the file itself is remembered; running out of memory or a file that
         // went away may pass.
