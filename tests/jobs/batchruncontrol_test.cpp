@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <stdexcept>
+#include <utility>
 
 namespace pix {
 namespace {
@@ -194,15 +195,18 @@ TEST_F(BatchRunControl, TheEventLoopRunsWhileRowsArePrepared) {
     EXPECT_EQ(list.rowCount(), 0);
 }
 
-// Counts the rows being prepared at once; the first row waits a little for a second one to
-// start, so that two workers free to run meet for sure.
+// Counts the rows being prepared at once; the first row to arrive, whichever it is, waits for a
+// second one to start beside it, so that two workers free to run meet for sure. (Waiting on a
+// named row instead is a race: its worker may be held up before it arrives while the other
+// worker prepares every other row.)
 struct Concurrency {
     std::mutex mutex;
     std::condition_variable changed;
     int now = 0;
     int most = 0;
-    // How long a.png waits for a second row to start beside it: long where the budget lets two
-    // run, so that a slow machine (sanitizers, other tests) cannot make the overlap look absent.
+    bool firstArrived = false;
+    // How long the first row waits: long where the budget lets two run, so that a slow machine
+    // (sanitizers, other tests) cannot make the overlap look absent.
     std::chrono::seconds patience{2};
 
     PreparedConversion prepare(const JobItem& item, const QString& source) {
@@ -210,8 +214,10 @@ struct Concurrency {
             std::unique_lock lock(mutex);
             most = std::max(most, ++now);
             changed.notify_all();
-            if (item.source.fileName == QLatin1String("a.png"))
-                changed.wait_for(lock, patience, [&] { return now > 1; });
+            // `most`, not `now`: a row that came and went before this thread looked again
+            // still ran beside it.
+            if (!std::exchange(firstArrived, true))
+                changed.wait_for(lock, patience, [&] { return most > 1; });
         }
         PreparedConversion result = PrepareConversion(item, source);
         std::lock_guard lock(mutex);

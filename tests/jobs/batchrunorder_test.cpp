@@ -224,6 +224,9 @@ TEST_F(BatchRunOrder, ResultsWaitingForTheirCommitHoldTheLookAheadBack) {
     options.prepare = [&](const JobItem& item, const QString& source) {
         std::unique_lock lock(mutex);
         if (item.source.fileName == QLatin1String("p0.png")) {
+            // The two rows that may start get long enough on a loaded machine; a third that
+            // must not start gets a short while to show up.
+            changed.wait_for(lock, std::chrono::seconds(30), [&] { return othersStarted >= 2; });
             changed.wait_for(lock, std::chrono::milliseconds(300),
                              [&] { return othersStarted > 2; });
             startedDuringFirst = othersStarted;
