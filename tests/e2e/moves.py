@@ -102,8 +102,15 @@ def centre(node):
     return box.x + box.width // 2, box.y + box.height // 2
 
 
-def click(node, button=1, double=False):
-    """Clicks the middle of node with the pointer, as a person would."""
+# Longer than the desktop's double-click interval (Qt's default is 400 ms).
+DOUBLE_CLICK_GAP_S = 0.6
+
+
+def click(node, button=1, double=False, again=False):
+    """Clicks the middle of node with the pointer, as a person would. again: a click on what
+    was just clicked, a moment later, so that the two are not taken for a double click."""
+    if again:
+        time.sleep(DOUBLE_CLICK_GAP_S)
     x, y = centre(node)
     Atspi.generate_mouse_event(x, y, f"b{button}{'d' if double else 'c'}")
     time.sleep(0.1)

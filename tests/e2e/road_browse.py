@@ -57,11 +57,19 @@ def road():
         photo = next(r for r in rows if r[0] == "photo.jpg")
         check("80" in photo[2] and "120" in photo[2], f"photo.jpg reads {photo} (upright 80x120)")
 
-    with step("sort by Size"):
-        desk.click(desk.find(details, "table column header", "Size"))
+    def rows_in_order(order):
+        desk.wait_until(lambda: [r[0] for r in desk.table_rows(details)] == order,
+                        f"rows in the order {order}")
+
+    with step("sort by Size, again by Size the other way, then by Name"):
+        size_header = desk.find(details, "table column header", "Size")
+        desk.click(size_header)
         by_size = sorted(expected, key=lambda n: os.path.getsize(os.path.join(FOLDER, n)))
-        desk.wait_until(lambda: [r[0] for r in desk.table_rows(details)] == by_size,
-                        f"rows in the order {by_size}")
+        rows_in_order(by_size)
+        desk.click(size_header, again=True)
+        rows_in_order(by_size[::-1])
+        desk.click(desk.find(details, "table column header", "Name"))
+        rows_in_order(sorted(expected))
 
     with step("Change View again: back to the thumbnails"):
         desk.menu_command(frame, "Action", "Change View")
