@@ -206,7 +206,7 @@ void ImageListModel::setThumbnail(int recordIndex, const QImage& image, Thumbnai
     r.thumbnail = image;
     r.state = state;
     const QModelIndex cell = index(rowOfRecord(recordIndex), kBrowserName);
-    emit dataChanged(cell, cell, {Qt::DecorationRole});
+    emit dataChanged(cell, cell, {Qt::DecorationRole, Qt::AccessibleDescriptionRole});
 }
 
 ThumbnailState ImageListModel::thumbnailState(int recordIndex) const {
@@ -241,8 +241,13 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
         return columnText(index.row(), index.column());
     if (role == Qt::ToolTipRole && viewMode_ == ThumbnailView)
         return recordAt(index.row())->fileName;
-    if (role == Qt::DecorationRole && viewMode_ == ThumbnailView && index.column() == 0) {
-        const Record& r = *records_[std::size_t(recordOfRow(index.row()))];
+    if (viewMode_ != ThumbnailView || index.column() != 0)
+        return QVariant();
+    const Record& r = *records_[std::size_t(recordOfRow(index.row()))];
+    // What the broken-picture icon shows, for those who hear the list instead of seeing it.
+    if (role == Qt::AccessibleDescriptionRole && r.state == ThumbnailState::Broken)
+        return QString::fromLatin1(kBrokenPictureDescription);
+    if (role == Qt::DecorationRole) {
         switch (r.state) {
         case ThumbnailState::Ready:
             return r.thumbnail;

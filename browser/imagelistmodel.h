@@ -80,6 +80,8 @@ public:
     void setThumbnail(int recordIndex, const QImage& image, ThumbnailState state);
     ThumbnailState thumbnailState(int recordIndex) const;
     QImage thumbnail(int recordIndex) const;
+    // A broken picture's thumbnail cell says so to assistive technology, in this description.
+    static constexpr const char* kBrokenPictureDescription = "Broken picture";
     // Icons shown while a thumbnail is pending or unavailable, and for a broken picture.
     void setPlaceholderIcons(const QIcon& pending, const QIcon& broken);
 

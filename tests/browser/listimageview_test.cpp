@@ -131,6 +131,12 @@ TEST_F(ViewTest, BrokenFilesNeitherCrashNorHang) {
     EXPECT_EQ(view->model()->thumbnailState(2), ThumbnailState::Unavailable);
     EXPECT_NE(view->model()->thumbnailState(3), ThumbnailState::Pending);
     EXPECT_FALSE(view->model()->data(view->model()->index(0, 0), Qt::DecorationRole).isNull());
+    // The broken picture says so to a screen reader too; the others say nothing extra.
+    const auto description = [&](int row) {
+        return view->model()->data(view->model()->index(row, 0), Qt::AccessibleDescriptionRole);
+    };
+    EXPECT_EQ(description(0).toString(), "Broken picture");
+    EXPECT_TRUE(description(1).isNull());
     EXPECT_LT(worstGap, 1000);
 }
 

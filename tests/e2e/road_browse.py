@@ -44,6 +44,14 @@ def road():
         desk.wait_until(lambda: listed(frame) == expected,
                         f"the thumbnails {expected}", timeout=desk.WAIT)
 
+    with step("the broken picture says so; the others do not"):
+        def descriptions():
+            return {desk.caption(n): n.get_description() for n in desk.items(browser_of(frame))}
+        desk.wait_until(lambda: descriptions()["broken.jpg"] == "Broken picture",
+                        "broken.jpg described as a broken picture")
+        others = {name: text for name, text in descriptions().items() if name != "broken.jpg"}
+        check(not any(others.values()), f"descriptions {others}")
+
     with step("Change View: the details list with its columns and sizes"):
         thumbnails = browser_of(frame)
         desk.menu_command(frame, "Action", "Change View")
