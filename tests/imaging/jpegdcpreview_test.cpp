@@ -21,6 +21,7 @@ struct Layout {
     int lumaH = 1, lumaV = 1; // 2, 2: 4:2:0
     J_COLOR_SPACE colourSpace = JCS_YCbCr;
     int quality = 50;
+    bool eightBitTables = true; // false: quantisers beyond 255 at low quality, in 16-bit tables
     std::vector<jpeg_scan_info> script; // empty: libjpeg's standard progression
     unsigned restartInterval = 0;       // in MCUs
     QByteArray exif;                    // an APP1 body
@@ -44,7 +45,7 @@ QByteArray writeJpeg(const QImage& picture, const Layout& layout) {
     jpeg_set_defaults(&cinfo);
     if (!grey)
         jpeg_set_colorspace(&cinfo, layout.colourSpace);
-    jpeg_set_quality(&cinfo, layout.quality, TRUE);
+    jpeg_set_quality(&cinfo, layout.quality, layout.eightBitTables ? TRUE : FALSE);
     cinfo.comp_info[0].h_samp_factor = layout.lumaH;
     cinfo.comp_info[0].v_samp_factor = layout.lumaV;
     cinfo.restart_interval = layout.restartInterval;
@@ -183,7 +184,10 @@ TEST(JpegDcPreview, GreyAndFullChromaAreLibjpegsEighthWhenTheDcIsWhole) {
         rgb.colourSpace = JCS_RGB;
         Layout separate;
         separate.script = kSeparateDc;
-        for (const Layout& layout : {grey, ycc, rgb, separate}) {
+        Layout coarse = grey;
+        coarse.quality = 1;
+        coarse.eightBitTables = false;
+        for (const Layout& layout : {grey, ycc, rgb, separate, coarse}) {
             const Pair pair = decodeBoth(writeJpeg(image, layout), size);
             EXPECT_EQ(maxDifference(pair), 0) << size.width() << "x" << size.height();
         }
