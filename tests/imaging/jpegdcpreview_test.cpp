@@ -146,6 +146,21 @@ int rgbBound(int lumaQ0, int chromaQ0) {
     return int(std::ceil(missingDcBitBound(lumaQ0) + 1.772 * missingDcBitBound(chromaQ0))) + 1;
 }
 
+// The DC reader's own picture of the file, without the decoder around it.
+bool drawnFromDc(const QByteArray& jpeg, QSize stored, QImage& out,
+                 jpeg::DcColour colour = jpeg::DcColour::YCbCr) {
+    out = QImage((stored.width() + 7) / 8, (stored.height() + 7) / 8, QImage::Format_RGB32);
+    const jpeg::DcPreviewFrame frame{stored.width(), stored.height(), colour};
+    return jpeg::drawDcPreview(bytesOf(jpeg), std::size_t(jpeg.size()), frame, RotateNoneFlipNone,
+                               out);
+}
+
+jpeg::DcColour colourOf(const Layout& layout) {
+    if (layout.components == 1)
+        return jpeg::DcColour::Grey;
+    return layout.colourSpace == JCS_RGB ? jpeg::DcColour::Rgb : jpeg::DcColour::YCbCr;
+}
+
 // A picture with detail in every block, so that AC coefficients matter at full size and DC
 // values differ from block to block.
 QImage detailed(int width, int height) {
@@ -188,8 +203,13 @@ TEST(JpegDcPreview, GreyAndFullChromaAreLibjpegsEighthWhenTheDcIsWhole) {
         coarse.quality = 1;
         coarse.eightBitTables = false;
         for (const Layout& layout : {grey, ycc, rgb, separate, coarse}) {
-            const Pair pair = decodeBoth(writeJpeg(image, layout), size);
+            const QByteArray jpeg = writeJpeg(image, layout);
+            const Pair pair = decodeBoth(jpeg, size);
             EXPECT_EQ(maxDifference(pair), 0) << size.width() << "x" << size.height();
+            // The preview is the DC reader's, not libjpeg's.
+            QImage own;
+            ASSERT_TRUE(drawnFromDc(jpeg, size, own, colourOf(layout)));
+            EXPECT_EQ(own, pair.preview.image());
         }
     }
 }
@@ -285,13 +305,6 @@ qsizetype scanStart(const QByteArray& jpeg, int n) {
     for (int i = 0; i < n && (at = jpeg.indexOf(QByteArray("\xFF\xDA", 2), at + 1)) >= 0; ++i) {
     }
     return at;
-}
-
-bool drawnFromDc(const QByteArray& jpeg, QSize stored, QImage& out) {
-    out = QImage((stored.width() + 7) / 8, (stored.height() + 7) / 8, QImage::Format_RGB32);
-    const jpeg::DcPreviewFrame frame{stored.width(), stored.height(), jpeg::DcColour::YCbCr};
-    return jpeg::drawDcPreview(bytesOf(jpeg), std::size_t(jpeg.size()), frame, RotateNoneFlipNone,
-                               out);
 }
 
 TEST(JpegDcPreview, IsTakenAndNeedsNothingAfterTheDcScans) {
