@@ -281,6 +281,19 @@ TEST(JpegDcPreview, TurnsAsTheDecoderDoes) {
     EXPECT_EQ(pair.preview.image(), expected.image());
 }
 
+qsizetype scanStart(const QByteArray& jpeg, int n) {
+    qsizetype at = -1;
+    for (int i = 0; i < n && (at = jpeg.indexOf(QByteArray("\xFF\xDA", 2), at + 1)) >= 0; ++i) {
+    }
+    return at;
+}
+
+// A restart-interval segment (DRI) for the given interval.
+QByteArray restartSegment(int interval) {
+    const char bytes[] = {'\xFF', '\xDD', 0, 4, char(interval >> 8), char(interval & 0xFF)};
+    return QByteArray(bytes, 6);
+}
+
 TEST(JpegDcPreview, RestartIntervalsChangeNothing) {
     const QImage image = detailed(203, 157);
     for (const auto& script : {std::vector<jpeg_scan_info>{}, kSeparateDc}) {
@@ -298,13 +311,23 @@ TEST(JpegDcPreview, RestartIntervalsChangeNothing) {
             EXPECT_EQ(preview.image(), plain.image()) << interval;
         }
     }
-}
-
-qsizetype scanStart(const QByteArray& jpeg, int n) {
-    qsizetype at = -1;
-    for (int i = 0; i < n && (at = jpeg.indexOf(QByteArray("\xFF\xDA", 2), at + 1)) >= 0; ++i) {
-    }
-    return at;
+    // An interval set between scans holds from there on: none for luma's AC scan (which is only
+    // skipped), the interval again before the chroma's DC scans. Set wrongly, they cannot be read.
+    Layout layout;
+    layout.script = kSeparateDc;
+    layout.restartInterval = 3;
+    const QByteArray jpeg = writeJpeg(image, layout);
+    Picture plain;
+    ASSERT_EQ(decodeBytes(jpeg, plain, previewHint(image.size())), Status::Ok);
+    QByteArray between = jpeg;
+    between.insert(scanStart(jpeg, 3), restartSegment(3));
+    between.insert(scanStart(jpeg, 2), restartSegment(0));
+    QImage own;
+    ASSERT_TRUE(drawnFromDc(between, image.size(), own));
+    EXPECT_EQ(own, plain.image());
+    QByteArray wrong = jpeg;
+    wrong.insert(scanStart(jpeg, 3), restartSegment(0));
+    EXPECT_FALSE(drawnFromDc(wrong, image.size(), own));
 }
 
 TEST(JpegDcPreview, IsTakenAndNeedsNothingAfterTheDcScans) {
