@@ -3,7 +3,7 @@
 #include "platform/imaging/jpegdcscans.h"
 
 #include <algorithm>
-#include <new>
+#include <exception>
 #include <utility>
 #include <vector>
 
@@ -137,7 +137,7 @@ bool drawDcPreview(const unsigned char* data, std::size_t size, const DcPreviewF
                    RotateFlipType type, QImage& target) noexcept {
     try {
         return draw(data, size, frame, type, target);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) { // a failed allocation: libjpeg's path reports it
         return false;
     }
 }
