@@ -23,9 +23,9 @@ Status estimate(const Codec& codec, const unsigned char* data, std::size_t size,
                 const DecodeHint& hint, std::uint64_t& bytes) {
     if (codec.format == ImageFormat::Jpeg) {
         // Turned band by band while decoding: one picture, and the coefficients of a
-        // progressive file.
+        // progressive file (only their DC for a preview that is drawn from them).
         JpegPlan plan;
-        const Status status = planJpegDecode(data, size, hint.minSize, plan);
+        const Status status = planJpegDecode(data, size, hint, plan);
         if (status == Status::Ok)
             bytes = pixelBytes(plan.upright, 4) + plan.coefficientBytes;
         return status;

@@ -21,8 +21,9 @@ enum class ImageFormat { Unknown, Bmp, Gif, Jpeg, Png, Ico, Tiff, Wmf };
 // rotateFlip turns and flips the upright picture as part of decoding; the JPEG decoder does it
 // band by band as rows arrive, so the unturned picture is never stored.
 // preview: a picture for a glance at thumbnail size: a progressive JPEG decoded at 1/8 may be
-// drawn from its first scans (the coefficients it uses without their lowest bits, a level or a
-// few off), and a file cut after those scans still gives it.
+// drawn from the DC of its first scans (without their lowest bits, a level or a few off; more
+// where colour changes sharply within a block of 4:2:0 chroma), and a file cut after those scans
+// still gives it.
 struct DecodeHint {
     QSize minSize;
     RotateFlipType rotateFlip = RotateNoneFlipNone;

@@ -2,12 +2,15 @@
 
 #include "platform/imaging/decodedetail.h"
 #include "platform/imaging/guard.h"
+#include "platform/imaging/jpegdcpreview.h"
+#include "platform/imaging/jpegdcscans.h"
 #include "platform/imaging/jpegerrors.h"
 #include "platform/imaging/transform.h"
 
 #include <jerror.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace pix::imaging {
@@ -130,6 +133,40 @@ bool previewFromFirstScans(const jpeg_decompress_struct& cinfo, const DecodeHint
     return hint.preview && cinfo.progressive_mode && cinfo.scale_denom == 8;
 }
 
+// The previews drawn from the DC of the first scans alone, without libjpeg (jpegdcpreview.h):
+// Huffman-coded 8-bit grey, YCbCr and RGB. CMYK and the rest take the buffered-image path.
+std::optional<jpeg::DcColour> dcPreviewColour(const jpeg_decompress_struct& cinfo) {
+    if (cinfo.arith_code || cinfo.data_precision != 8)
+        return std::nullopt;
+    if (cinfo.num_components == 1 && cinfo.jpeg_color_space == JCS_GRAYSCALE)
+        return jpeg::DcColour::Grey;
+    if (cinfo.num_components == 3 && cinfo.jpeg_color_space == JCS_YCbCr)
+        return jpeg::DcColour::YCbCr;
+    if (cinfo.num_components == 3 && cinfo.jpeg_color_space == JCS_RGB)
+        return jpeg::DcColour::Rgb;
+    return std::nullopt;
+}
+
+bool drawFromDc(const jpeg_decompress_struct& cinfo, const unsigned char* data, std::size_t size,
+                RotateFlipType type, QImage& target) {
+    const std::optional<jpeg::DcColour> colour = dcPreviewColour(cinfo);
+    if (!colour)
+        return false;
+    const jpeg::DcPreviewFrame frame{int(cinfo.image_width), int(cinfo.image_height), *colour};
+    return jpeg::drawDcPreview(data, size, frame, type, target);
+}
+
+// What the DC of every component takes when the preview is drawn from it.
+std::uint64_t dcBytes(const jpeg_decompress_struct& cinfo) {
+    std::uint64_t bytes = 0;
+    for (int i = 0; i < cinfo.num_components; ++i)
+        bytes += jpeg::dcComponentBytes(int(cinfo.image_width), int(cinfo.image_height),
+                                        cinfo.max_h_samp_factor, cinfo.max_v_samp_factor,
+                                        cinfo.comp_info[i].h_samp_factor,
+                                        cinfo.comp_info[i].v_samp_factor);
+    return bytes;
+}
+
 bool everyComponentHasItsCoefficients(const jpeg_decompress_struct& cinfo) {
     for (int i = 0; i < cinfo.num_components; ++i) {
         const int used = cinfo.comp_info[i].DCT_scaled_size > 1 ? DCTSIZE2 : 1;
@@ -229,18 +266,21 @@ Status measureJpeg(const unsigned char* data, std::size_t size, QSize& size_out)
     return Status::Ok;
 }
 
-Status planJpegDecode(const unsigned char* data, std::size_t size, QSize minSize, JpegPlan& plan) {
+Status planJpegDecode(const unsigned char* data, std::size_t size, const DecodeHint& hint,
+                      JpegPlan& plan) {
     const int orientation = jpegExifOrientation(data, size);
     DecodeState s;
     jpeg::install(*reinterpret_cast<jpeg_common_struct*>(&s.cinfo), s.errors);
     if (!createDecompressor(s))
         return Status::OutOfMemory;
-    const bool ok = startDecode(s, data, size, minSize, orientation, false);
+    const bool ok = startDecode(s, data, size, hint.minSize, orientation, false);
     JpegPlan result;
     if (ok) {
         const QSize output(int(s.cinfo.output_width), int(s.cinfo.output_height));
         result.upright = quarterTurn(orientation) ? output.transposed() : output;
-        if (s.cinfo.progressive_mode || s.cinfo.buffered_image) {
+        if (previewFromFirstScans(s.cinfo, hint) && dcPreviewColour(s.cinfo)) {
+            result.coefficientBytes = dcBytes(s.cinfo);
+        } else if (s.cinfo.progressive_mode || s.cinfo.buffered_image) {
             for (int i = 0; i < s.cinfo.num_components; ++i)
                 result.coefficientBytes += std::uint64_t(s.cinfo.comp_info[i].width_in_blocks) *
                                            s.cinfo.comp_info[i].height_in_blocks * DCTSIZE2 *
@@ -272,17 +312,21 @@ Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint&
     Band band;
     if (startDecode(s, data, size, hint.minSize, orientation)) {
         s.cinfo.progress = &progress;
-        if (previewFromFirstScans(s.cinfo, hint)) {
+        const QSize turned =
+            rotatedSize(int(s.cinfo.output_width), int(s.cinfo.output_height), type);
+        status = allocatePicture(turned.width(), turned.height(), false, picture);
+        const bool preview = previewFromFirstScans(s.cinfo, hint);
+        // The first scans' DC alone where it can; libjpeg's buffered-image mode where not.
+        const bool drawn = status == Status::Ok && preview &&
+                           drawFromDc(s.cinfo, data, size, type, picture.image());
+        if (preview && !drawn) {
             s.cinfo.buffered_image = TRUE;
             // Smoothing would guess AC coefficients not read yet; the full decode, having them all,
             // smooths nothing either.
             s.cinfo.do_block_smoothing = FALSE;
         }
-        const QSize turned =
-            rotatedSize(int(s.cinfo.output_width), int(s.cinfo.output_height), type);
-        status = allocatePicture(turned.width(), turned.height(), false, picture);
         const bool cmyk = s.cinfo.out_color_space == JCS_CMYK;
-        if (status == Status::Ok && (cmyk || type != RotateNoneFlipNone)) {
+        if (!drawn && status == Status::Ok && (cmyk || type != RotateNoneFlipNone)) {
             status = guarded([&] {
                 band.samples.resize(std::size_t(s.cinfo.output_width) * 4 * kBandRows);
                 band.rows.resize(kBandRows);
@@ -291,7 +335,7 @@ Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint&
                 return Status::Ok;
             });
         }
-        if (status == Status::Ok && !readPixels(s, picture.image(), type, band))
+        if (!drawn && status == Status::Ok && !readPixels(s, picture.image(), type, band))
             status = Status::CorruptData;
     } else if (sizeAllowed(s.cinfo.image_width, s.cinfo.image_height) || s.cinfo.image_width == 0) {
         status = Status::CorruptData;

@@ -11,14 +11,16 @@ namespace pix::imaging {
 
 Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint& hint,
                   Picture& out);
-// What decoding with a minimum size will produce: the picture's upright size at the reduced
-// scale chosen, and for a progressive file the coefficients held whole while it is decoded.
-// Reads the headers only; the data may be the start of the file.
+// What decoding with the hint will produce: the picture's upright size at the reduced scale
+// chosen, and for a progressive file the coefficients held whole while it is decoded (for a
+// preview drawn from the DC alone, the DC). Reads the headers only; the data may be the start of
+// the file.
 struct JpegPlan {
     QSize upright;
     std::uint64_t coefficientBytes = 0;
 };
-Status planJpegDecode(const unsigned char* data, std::size_t size, QSize minSize, JpegPlan& plan);
+Status planJpegDecode(const unsigned char* data, std::size_t size, const DecodeHint& hint,
+                      JpegPlan& plan);
 
 Status measureJpeg(const unsigned char* data, std::size_t size, QSize& size_out);
 Status encodeJpeg(const Picture& picture, int quality, QIODevice& device);

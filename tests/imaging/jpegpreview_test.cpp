@@ -104,10 +104,14 @@ DecodeHint withoutPreview(DecodeHint hint) {
 
 // Without the lowest bit of its DC a block is off by less than an eighth of a quantisation step,
 // a level in each of Y, Cb and Cr at quality 90, which the conversion to RGB adds up to at most
-// three. Chroma drawn from its AC coefficients too (4:2:0) lacks their lowest bits as well: a
-// few levels more where the colour changes within a block, next to nothing on average.
+// three. 4:2:0 chroma, which the full decode draws at 2 x 2 from its AC too, comes from its DC
+// alone: on this picture of fine colour detail it loses what changes within a block.
 int allowedError(Sampling sampling) {
-    return sampling == Sampling::S444 ? 3 : 8;
+    return sampling == Sampling::S444 ? 3 : 32;
+}
+
+double allowedMeanError(Sampling sampling) {
+    return sampling == Sampling::S444 ? 1.0 : 5.0;
 }
 
 double meanChannelDifference(const QImage& a, const QImage& b) {
@@ -135,7 +139,8 @@ TEST(JpegPreview, ProgressiveAtAnEighthMatchesTheFullDecodeAtOddSizesAndBothSamp
         EXPECT_EQ(preview.image().format(), full.image().format());
         EXPECT_LE(test::maxChannelDifference(preview.image(), full.image()), allowedError(sampling))
             << int(sampling);
-        EXPECT_LT(meanChannelDifference(preview.image(), full.image()), 1.0) << int(sampling);
+        EXPECT_LT(meanChannelDifference(preview.image(), full.image()), allowedMeanError(sampling))
+            << int(sampling);
     }
 }
 
@@ -152,24 +157,19 @@ TEST(JpegPreview, ATurnedPreviewIsThePreviewTurned) {
 }
 
 TEST(JpegPreview, AFileCutAfterItsFirstScansGivesAPreviewButIsRefusedOtherwise) {
-    // The standard script: the DC of all components, then luma's first AC, then the chroma's AC.
-    // 4:4:4 chroma at an eighth needs its DC only; 4:2:0 chroma, drawn at 2 x 2, its AC too.
-    struct Case {
-        Sampling sampling;
-        int tooEarly, enough;
-    };
+    // The standard script: the DC of all components first, which is all a preview reads.
     const Picture original = detailed(203, 157);
     const DecodeHint hint = previewHint(original);
-    for (const Case c : {Case{Sampling::S444, 1, 2}, Case{Sampling::S420, 3, 5}}) {
-        const QByteArray jpeg = writeJpeg(original, c.sampling, true);
-        const QByteArray early = cutInScan(jpeg, c.tooEarly), cut = cutInScan(jpeg, c.enough);
+    for (const Sampling sampling : {Sampling::S444, Sampling::S420}) {
+        const QByteArray jpeg = writeJpeg(original, sampling, true);
+        const QByteArray early = cutInScan(jpeg, 1), cut = cutInScan(jpeg, 2);
         ASSERT_FALSE(early.isEmpty());
         ASSERT_FALSE(cut.isEmpty());
         Picture whole, preview, refused, quarter, partial;
         ASSERT_EQ(decodeBytes(jpeg, whole, hint), Status::Ok);
-        ASSERT_EQ(decodeBytes(cut, preview, hint), Status::Ok) << int(c.sampling);
+        ASSERT_EQ(decodeBytes(cut, preview, hint), Status::Ok) << int(sampling);
         EXPECT_EQ(preview.image(), whole.image());
-        EXPECT_EQ(decodeBytes(early, partial, hint), Status::CorruptData) << int(c.sampling);
+        EXPECT_EQ(decodeBytes(early, partial, hint), Status::CorruptData) << int(sampling);
         // The batch engine's decode, and a preview larger than an eighth, read every scan.
         EXPECT_EQ(decodeBytes(cut, refused, withoutPreview(hint)), Status::CorruptData);
         DecodeHint larger = hint;
