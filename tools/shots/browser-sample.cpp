@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QImageWriter>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -21,6 +22,7 @@ struct Landscape {
     const char* name;
     int width, height;
     QColor skyTop, skyBottom, hills, sun;
+    bool progressive = false; // as many cameras and web pages write them
 };
 
 // A sky, a sun and two rows of hills: enough shape for a thumbnail to be recognisable.
@@ -61,11 +63,11 @@ bool makeSampleFolder(const QString& folder) {
         {"meadow.png", 1920, 1080, QColor(100, 160, 230), QColor(210, 230, 250),
          QColor(80, 150, 50), QColor(255, 240, 150)},
         {"desert-road.jpg", 6000, 4000, QColor(200, 120, 60), QColor(250, 220, 150),
-         QColor(170, 100, 50), QColor(255, 250, 230)},
+         QColor(170, 100, 50), QColor(255, 250, 230), true},
         {"winter-forest.png", 1600, 1200, QColor(170, 190, 210), QColor(240, 245, 250),
          QColor(220, 230, 240), QColor(250, 250, 255)},
         {"vineyard.jpg", 5184, 3456, QColor(90, 140, 210), QColor(220, 200, 170),
-         QColor(90, 110, 40), QColor(255, 230, 170)},
+         QColor(90, 110, 40), QColor(255, 230, 170), true},
     };
     if (!QDir().mkpath(folder))
         return false;
@@ -78,7 +80,10 @@ bool makeSampleFolder(const QString& folder) {
     };
     for (const Landscape& l : landscapes) {
         const QString path = folder + QLatin1Char('/') + QString::fromLatin1(l.name);
-        if (!drawLandscape(l).save(path, nullptr, 88) || !touch(path))
+        QImageWriter writer(path);
+        writer.setQuality(88);
+        writer.setProgressiveScanWrite(l.progressive);
+        if (!writer.write(drawLandscape(l)) || !touch(path))
             return false;
     }
     const QDir examples(QStringLiteral(PIXOVIA_EXAMPLES));
