@@ -8,10 +8,7 @@
 namespace pix::imaging {
 namespace {
 
-Status decodeBytes(const QByteArray& bytes, Picture& out, const DecodeHint& hint = {}) {
-    return decodeMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                        std::size_t(bytes.size()), out, hint);
-}
+using test::decodeBytes;
 
 struct Lossless {
     const char* mime;

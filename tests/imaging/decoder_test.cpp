@@ -15,9 +15,7 @@ const unsigned char* bytesOf(const QByteArray& b) {
     return reinterpret_cast<const unsigned char*>(b.constData());
 }
 
-Status decodeBytes(const QByteArray& bytes, Picture& out, const DecodeHint& hint = {}) {
-    return decodeMemory(bytesOf(bytes), std::size_t(bytes.size()), out, hint);
-}
+using test::decodeBytes;
 
 Status measureBytes(const QByteArray& bytes, QSize& size) {
     return measureMemory(bytesOf(bytes), std::size_t(bytes.size()), size);

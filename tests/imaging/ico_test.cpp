@@ -10,10 +10,7 @@
 namespace pix::imaging {
 namespace {
 
-Status decodeBytes(const QByteArray& bytes, Picture& out) {
-    return decodeMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                        std::size_t(bytes.size()), out);
-}
+using test::decodeBytes;
 
 Status measureBytes(const QByteArray& bytes, QSize& size) {
     return measureMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),

@@ -1,5 +1,6 @@
 // Previews of progressive JPEGs drawn from the DC of their first scans without libjpeg: against
 // libjpeg's full decode at an eighth, for every layout of the DC scans, and on hostile data.
+#include "imaging/jpegwriter.h"
 #include "imaging/testpictures.h"
 #include "platform/imaging/decoder.h"
 #include "platform/imaging/jpegdcpreview.h"
@@ -7,7 +8,6 @@
 #include <QByteArray>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <vector>
@@ -15,68 +15,12 @@
 namespace pix::imaging {
 namespace {
 
-// How a test file is written with libjpeg.
-struct Layout {
-    int components = 3;       // 1: grey
-    int lumaH = 1, lumaV = 1; // 2, 2: 4:2:0
-    J_COLOR_SPACE colourSpace = JCS_YCbCr;
-    int quality = 50;
-    bool eightBitTables = true; // false: quantisers beyond 255 at low quality, in 16-bit tables
-    std::vector<jpeg_scan_info> script; // empty: libjpeg's standard progression
-    unsigned restartInterval = 0;       // in MCUs
-    QByteArray exif;                    // an APP1 body
-};
-
-QByteArray writeJpeg(const QImage& picture, const Layout& layout) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    const bool grey = layout.components == 1;
-    const QImage rgb =
-        picture.convertToFormat(grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
-    cinfo.image_width = JDIMENSION(rgb.width());
-    cinfo.image_height = JDIMENSION(rgb.height());
-    cinfo.input_components = layout.components;
-    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    if (!grey)
-        jpeg_set_colorspace(&cinfo, layout.colourSpace);
-    jpeg_set_quality(&cinfo, layout.quality, layout.eightBitTables ? TRUE : FALSE);
-    cinfo.comp_info[0].h_samp_factor = layout.lumaH;
-    cinfo.comp_info[0].v_samp_factor = layout.lumaV;
-    cinfo.restart_interval = layout.restartInterval;
-    if (layout.script.empty()) {
-        jpeg_simple_progression(&cinfo);
-    } else {
-        cinfo.scan_info = layout.script.data();
-        cinfo.num_scans = int(layout.script.size());
-    }
-    jpeg_start_compress(&cinfo, TRUE);
-    if (!layout.exif.isEmpty())
-        jpeg_write_marker(&cinfo, JPEG_APP0 + 1,
-                          reinterpret_cast<const JOCTET*>(layout.exif.constData()),
-                          unsigned(layout.exif.size()));
-    while (cinfo.next_scanline < cinfo.image_height) {
-        auto* row = const_cast<JSAMPLE*>(rgb.constScanLine(int(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
-    std::free(buffer);
-    return bytes;
-}
+using Layout = test::JpegLayout;
+using test::decodeBytes;
+using test::writeJpeg;
 
 const unsigned char* bytesOf(const QByteArray& bytes) {
     return reinterpret_cast<const unsigned char*>(bytes.constData());
-}
-
-Status decodeBytes(const QByteArray& bytes, Picture& out, const DecodeHint& hint) {
-    return decodeMemory(bytesOf(bytes), std::size_t(bytes.size()), out, hint);
 }
 
 DecodeHint previewHint(QSize stored, bool preview = true) {
@@ -109,16 +53,7 @@ int maxDifference(const Pair& pair) {
 }
 
 double meanDifference(const Pair& pair) {
-    const QImage& a = pair.preview.image();
-    const QImage& b = pair.full.image();
-    double total = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                     std::abs(qBlue(p) - qBlue(q));
-        }
-    return total / (3.0 * a.width() * a.height());
+    return test::meanColourDifference(pair.preview.image(), pair.full.image());
 }
 
 // The DC quantisers of the luma and chroma tables, as libjpeg reads them.
@@ -161,16 +96,6 @@ jpeg::DcColour colourOf(const Layout& layout) {
     return layout.colourSpace == JCS_RGB ? jpeg::DcColour::Rgb : jpeg::DcColour::YCbCr;
 }
 
-// A picture with detail in every block, so that AC coefficients matter at full size and DC
-// values differ from block to block.
-QImage detailed(int width, int height) {
-    QImage image = test::gradient(width, height).image();
-    for (int y = 0; y < height; y += 3)
-        for (int x = (y / 3) % 2; x < width; x += 2)
-            image.setPixel(x, y, qRgb(x * 7 % 256, 255 - y % 256, (x + y) % 256));
-    return image;
-}
-
 // Scan scripts. The DC of every component in full first, then the AC; luma's DC and AC, then
 // each chroma component's DC alone, then their AC.
 const std::vector<jpeg_scan_info> kFullDcFirst = {
@@ -189,7 +114,7 @@ const QSize kOddSizes[] = {{1, 1}, {9, 7}, {17, 33}, {203, 157}, {64, 64}};
 
 TEST(JpegDcPreview, GreyAndFullChromaAreLibjpegsEighthWhenTheDcIsWhole) {
     for (const QSize size : kOddSizes) {
-        const QImage image = detailed(size.width(), size.height());
+        const QImage image = test::detailed(size.width(), size.height()).image();
         Layout grey;
         grey.components = 1;
         grey.script = kGreyFullDc;
@@ -216,7 +141,7 @@ TEST(JpegDcPreview, GreyAndFullChromaAreLibjpegsEighthWhenTheDcIsWhole) {
 
 TEST(JpegDcPreview, WithoutTheLowestDcBitGreyAndFullChromaStayWithinItsBound) {
     for (const QSize size : kOddSizes) {
-        const QImage image = detailed(size.width(), size.height());
+        const QImage image = test::detailed(size.width(), size.height()).image();
         Layout grey;
         grey.components = 1;
         const QByteArray greyJpeg = writeJpeg(image, grey);
@@ -259,7 +184,7 @@ QByteArray exifOrientation(int orientation) {
 }
 
 TEST(JpegDcPreview, TurnsAsTheDecoderDoes) {
-    const QImage image = detailed(203, 157);
+    const QImage image = test::detailed(203, 157).image();
     Layout layout;
     layout.lumaH = layout.lumaV = 2;
     const QByteArray jpeg = writeJpeg(image, layout);
@@ -295,7 +220,7 @@ QByteArray restartSegment(int interval) {
 }
 
 TEST(JpegDcPreview, RestartIntervalsChangeNothing) {
-    const QImage image = detailed(203, 157);
+    const QImage image = test::detailed(203, 157).image();
     for (const auto& script : {std::vector<jpeg_scan_info>{}, kSeparateDc}) {
         Layout layout;
         layout.lumaH = layout.lumaV = 2;
@@ -333,7 +258,7 @@ TEST(JpegDcPreview, RestartIntervalsChangeNothing) {
 TEST(JpegDcPreview, IsTakenAndNeedsNothingAfterTheDcScans) {
     // 4:2:0 from the standard progression: libjpeg's own preview reads the chroma's AC (its
     // third and fourth scans) as well, so a file cut after the first scan is a preview here only.
-    const QImage image = detailed(203, 157);
+    const QImage image = test::detailed(203, 157).image();
     Layout layout;
     layout.lumaH = layout.lumaV = 2;
     const QByteArray jpeg = writeJpeg(image, layout);
@@ -381,7 +306,7 @@ QByteArray withScanByte(QByteArray jpeg, int n, int offset, char value) {
 }
 
 TEST(JpegDcPreview, RefusesWhatItWouldHaveToGuess) {
-    const QImage image = detailed(64, 48);
+    const QImage image = test::detailed(64, 48).image();
     Layout layout;
     layout.restartInterval = 2;
     const QByteArray jpeg = writeJpeg(image, layout);
@@ -402,7 +327,7 @@ TEST(JpegDcPreview, RefusesWhatItWouldHaveToGuess) {
 }
 
 TEST(JpegDcPreview, GarbageInTheDcScanGivesAPictureOrAnError) {
-    const QImage image = detailed(203, 157);
+    const QImage image = test::detailed(203, 157).image();
     Layout layout;
     layout.lumaH = layout.lumaV = 2;
     layout.restartInterval = 5;

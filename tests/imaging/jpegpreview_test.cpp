@@ -1,12 +1,11 @@
 // Preview decodes of progressive JPEGs: at 1/8 scale the picture is drawn from the first scans
 // that give every component its DC coefficients, and the rest of the file is not read.
+#include "imaging/jpegwriter.h"
 #include "imaging/testpictures.h"
 #include "platform/imaging/decoder.h"
 
 #include <QByteArray>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <vector>
@@ -14,51 +13,21 @@
 namespace pix::imaging {
 namespace {
 
-Status decodeBytes(const QByteArray& bytes, Picture& out, const DecodeHint& hint = {}) {
-    return decodeMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                        std::size_t(bytes.size()), out, hint);
-}
+using test::decodeBytes;
 
 // Colour sampling of the written file: 4:2:0 (chroma halved both ways) or 4:4:4.
 enum class Sampling { S420, S444 };
 
-// Writes picture as a JPEG with libjpeg: progressive with its standard scan script, or with
-// the given one, or baseline.
+// Writes picture as a JPEG at quality 90: progressive with libjpeg's standard scan script, or
+// with the given one, or baseline.
 QByteArray writeJpeg(const Picture& picture, Sampling sampling, bool progressive,
                      const std::vector<jpeg_scan_info>& script = {}) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    const QImage rgb = picture.image().convertToFormat(QImage::Format_RGB888);
-    cinfo.image_width = JDIMENSION(rgb.width());
-    cinfo.image_height = JDIMENSION(rgb.height());
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    const int factor = sampling == Sampling::S420 ? 2 : 1;
-    cinfo.comp_info[0].h_samp_factor = factor;
-    cinfo.comp_info[0].v_samp_factor = factor;
-    if (progressive && script.empty())
-        jpeg_simple_progression(&cinfo);
-    if (progressive && !script.empty()) {
-        cinfo.scan_info = script.data();
-        cinfo.num_scans = int(script.size());
-    }
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        auto* row = const_cast<JSAMPLE*>(rgb.constScanLine(int(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
-    std::free(buffer);
-    return bytes;
+    test::JpegLayout layout;
+    layout.quality = 90;
+    layout.lumaH = layout.lumaV = sampling == Sampling::S420 ? 2 : 1;
+    layout.progressive = progressive;
+    layout.script = script;
+    return test::writeJpeg(picture.image(), layout);
 }
 
 // The offset of the n-th (from 1) start-of-scan marker.
@@ -78,16 +47,7 @@ QByteArray cutInScan(const QByteArray& jpeg, int n) {
     return at < 0 ? QByteArray() : jpeg.left(at + 20);
 }
 
-// A smooth picture with detail: the gradient with a fine checker laid over it, so that AC
-// coefficients matter at full size and the DC differs from block to block.
-Picture detailed(int width, int height) {
-    Picture picture = test::gradient(width, height);
-    QImage& image = picture.image();
-    for (int y = 0; y < height; y += 3)
-        for (int x = (y / 3) % 2; x < width; x += 2)
-            image.setPixel(x, y, qRgb(x * 7 % 256, 255 - y % 256, (x + y) % 256));
-    return picture;
-}
+using test::detailed;
 
 // The thumbnail maker's request: at most an eighth of the picture.
 DecodeHint previewHint(const Picture& picture) {
@@ -114,17 +74,6 @@ double allowedMeanError(Sampling sampling) {
     return sampling == Sampling::S444 ? 1.0 : 5.0;
 }
 
-double meanChannelDifference(const QImage& a, const QImage& b) {
-    double total = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                     std::abs(qBlue(p) - qBlue(q));
-        }
-    return total / (3.0 * a.width() * a.height());
-}
-
 TEST(JpegPreview, ProgressiveAtAnEighthMatchesTheFullDecodeAtOddSizesAndBothSamplings) {
     const Picture original = detailed(203, 157);
     for (const Sampling sampling : {Sampling::S420, Sampling::S444}) {
@@ -139,7 +88,8 @@ TEST(JpegPreview, ProgressiveAtAnEighthMatchesTheFullDecodeAtOddSizesAndBothSamp
         EXPECT_EQ(preview.image().format(), full.image().format());
         EXPECT_LE(test::maxChannelDifference(preview.image(), full.image()), allowedError(sampling))
             << int(sampling);
-        EXPECT_LT(meanChannelDifference(preview.image(), full.image()), allowedMeanError(sampling))
+        EXPECT_LT(test::meanColourDifference(preview.image(), full.image()),
+                  allowedMeanError(sampling))
             << int(sampling);
     }
 }

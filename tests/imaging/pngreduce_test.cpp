@@ -58,8 +58,7 @@ Status decodeBytes(const QByteArray& bytes, Picture& out, QSize minSize = {},
     DecodeHint hint;
     hint.minSize = minSize;
     hint.rotateFlip = turn;
-    return decodeMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                        std::size_t(bytes.size()), out, hint);
+    return test::decodeBytes(bytes, out, hint);
 }
 
 std::uint16_t level(double v) {

@@ -7,6 +7,11 @@
 
 namespace pix::imaging::test {
 
+Status decodeBytes(const QByteArray& bytes, Picture& out, const DecodeHint& hint) {
+    return decodeMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                        std::size_t(bytes.size()), out, hint);
+}
+
 Picture quadrants(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
@@ -73,6 +78,17 @@ int maxChannelDifference(const QImage& a, const QImage& b) {
         }
     }
     return worst;
+}
+
+double meanColourDifference(const QImage& a, const QImage& b) {
+    double total = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                     std::abs(qBlue(p) - qBlue(q));
+        }
+    return total / (3.0 * a.width() * a.height());
 }
 
 std::uint32_t crc32(const QByteArray& data) {

@@ -1,6 +1,7 @@
 // Small pictures with known content for the imaging tests.
 #pragma once
 
+#include "platform/imaging/decoder.h"
 #include "platform/imaging/picture.h"
 #include "platform/imaging/transform.h"
 
@@ -27,11 +28,16 @@ Picture halfTransparent(int width, int height);
 // A smooth photo-like picture (gradients), opaque.
 Picture gradient(int width, int height);
 
+// Decodes a file held in memory.
+Status decodeBytes(const QByteArray& bytes, Picture& out, const DecodeHint& hint = {});
+
 // Encodes with the encoder of the MIME type into memory.
 QByteArray encodeToMemory(const Picture& picture, const char* mimeType, int quality = -1);
 
 // Largest difference of any channel between two pictures of the same size (straight alpha).
 int maxChannelDifference(const QImage& a, const QImage& b);
+// Mean difference of the red, green and blue channels between two pictures of the same size.
+double meanColourDifference(const QImage& a, const QImage& b);
 
 // The CRC-32 of PNG chunks, and a big-endian 32-bit value written into bytes, for editing
 // PNG headers.

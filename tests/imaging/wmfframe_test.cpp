@@ -1,6 +1,7 @@
 // A real clip-art metafile (tests/data/wmf/inkscape-frame.wmf, written by Inkscape from
 // frame.svg) is framed by its placeable header's bounding box: its page fills the picture, edge
 // to edge, with the mark where the drawing has it and what lies beyond the page cut off.
+#include "imaging/testpictures.h"
 #include "platform/imaging/decoder.h"
 
 #include <QFile>
@@ -16,10 +17,7 @@ QByteArray frameMetafile() {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-Status decodeBytes(const QByteArray& bytes, Picture& out, const DecodeHint& hint = {}) {
-    return decodeMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                        std::size_t(bytes.size()), out, hint);
-}
+using test::decodeBytes;
 
 // Straight colours, with some room for antialiasing.
 bool isRed(QRgb p) {
