@@ -1,8 +1,7 @@
 // The run as an object: its signals, stopping it, failures on the workers and of the output
 // folder, and the event loop staying free while rows are prepared.
-#include "jobs/batchrun.h"
+#include "jobs/batchrunfixture.h"
 #include "jobs/ensurefolder.h"
-#include "jobs/jobfixture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +9,6 @@
 #include <QFileInfo>
 #include <QSemaphore>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
 #include <condition_variable>
@@ -23,32 +21,11 @@ namespace {
 
 using Outcome = RowResult::Outcome;
 
-class BatchRunControl : public ::testing::Test {
+class BatchRunControl : public test::BatchRunFixture {
 protected:
-    // Rows a.png, b.png, c.png ... converted to JPEG.
-    void addPictures(const QStringList& names) {
-        for (const QString& name : names) {
-            ASSERT_TRUE(test::writeQuadrantsPng(dir.filePath(name), 16, 8));
-            auto item = std::make_unique<JobItem>(test::itemFor(dir.path(), name, 16, 8));
-            item->output.formatCode = kFormatJpg;
-            list.AppendItem(std::move(item), name);
-        }
-    }
-    QStringList rows() const {
-        QStringList names;
-        for (int row = 0; row < list.rowCount(); ++row)
-            names << list.rowName(row);
-        return names;
-    }
     QString unable(const QString& name) const {
         return QStringLiteral("Unable to save the file - %1.").arg(dir.filePath(name));
     }
-
-    QTemporaryDir dir;
-    test::ScriptedPrompt prompt;
-    OutputLog log;
-    JobList list{&prompt};
-    ConversionContext context{&prompt, nullptr, &log};
 };
 
 TEST_F(BatchRunControl, SignalsFollowTheRowsAndTheEndComesAfterTheRemoval) {

@@ -1,13 +1,11 @@
 // The order in which the workers prepare rows on a list of mixed sizes: large rows start early
 // and one at a time, commits stay in row order, dependent rows wait, Stop keeps its place and
 // the prepared results waiting for their commit stay bounded.
-#include "jobs/batchrun.h"
-#include "jobs/jobfixture.h"
+#include "jobs/batchrunfixture.h"
 
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -43,37 +41,12 @@ struct StartOrder {
     }
 };
 
-class BatchRunOrder : public ::testing::Test {
+class BatchRunOrder : public test::BatchRunFixture {
 protected:
-    // A row converting NAME (a quadrants PNG of the given size) to JPEG at 16 x 8.
-    void addPicture(const QString& name, int width = 16, int height = 8) {
-        ASSERT_TRUE(test::writeQuadrantsPng(dir.filePath(name), width, height));
-        auto item = std::make_unique<JobItem>(test::itemFor(dir.path(), name, 16, 8));
-        item->output.formatCode = kFormatJpg;
-        list.AppendItem(std::move(item), name);
-    }
-    QStringList rows() const {
-        QStringList names;
-        for (int row = 0; row < list.rowCount(); ++row)
-            names << list.rowName(row);
-        return names;
-    }
-    QStringList lines() const {
-        QStringList out;
-        for (int i = 0; i < log.lineCount(); ++i)
-            out << log.line(i).text;
-        return out;
-    }
     QString saved(const QString& name) const {
         return QStringLiteral("The file has been saved to %1 successfully.")
             .arg(dir.filePath(name));
     }
-
-    QTemporaryDir dir;
-    test::ScriptedPrompt prompt;
-    OutputLog log;
-    JobList list{&prompt};
-    ConversionContext context{&prompt, nullptr, &log};
 };
 
 TEST_F(BatchRunOrder, ALargeRowStartsBeforeTheSmallRowsBehindItAndCommitsInItsPlace) {
