@@ -13,8 +13,9 @@ Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint&
                   Picture& out);
 // What decoding with the hint will produce: the picture's upright size at the reduced scale
 // chosen, and for a progressive file the coefficients held whole while it is decoded (for a
-// preview drawn from the DC alone, the DC). Reads the headers only; the data may be the start of
-// the file.
+// preview drawn from the DC alone, the DC; a file whose DC scans turn out damaged or unusual is
+// handed to libjpeg and then holds its coefficients, which only the decode can tell). Reads the
+// headers only; the data may be the start of the file.
 struct JpegPlan {
     QSize upright;
     std::uint64_t coefficientBytes = 0;
