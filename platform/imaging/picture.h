@@ -3,6 +3,7 @@
 
 #include "platform/imaging/status.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QRectF>
 #include <QtGlobal>
@@ -21,6 +22,19 @@ inline constexpr std::int64_t kMaxPixels = std::int64_t(1) << 28;
 
 // True when a picture of w x h pixels may be created (both sides positive and within the bound).
 bool sizeAllowed(std::int64_t width, std::int64_t height);
+
+// What a picture file carries beside its pixels, each block as its format stores it. Decoders fill
+// what the file has; the conversion updates it and hands it to the encoder.
+struct PictureMetadata {
+    QByteArray iccProfile; // the embedded ICC profile; empty: the pixels are taken as sRGB
+    QByteArray exif;       // the EXIF TIFF structure ("II*\0" or "MM\0*"), no "Exif\0\0" prefix
+    QByteArray xmp;        // the XMP packet, UTF-8 XML
+    QByteArray iptc;       // IPTC-IIM records (as in a JPEG's Photoshop APP13 resource 0x0404)
+
+    bool isEmpty() const {
+        return iccProfile.isEmpty() && exif.isEmpty() && xmp.isEmpty() && iptc.isEmpty();
+    }
+};
 
 // A decoded or created picture. The pixels are 32-bit: QImage::Format_RGB32 when the picture is
 // known to be opaque, QImage::Format_ARGB32_Premultiplied otherwise. Keeping the alpha
@@ -49,9 +63,14 @@ public:
     // picture the pixels are shared, not copied.
     QImage toStraightArgb() const;
 
+    // The profile and metadata of the file it was decoded from; empty for a created picture.
+    const PictureMetadata& metadata() const { return metadata_; }
+    PictureMetadata& metadata() { return metadata_; }
+
 private:
     QImage image_;
     QRectF content_; // empty: the whole image
+    PictureMetadata metadata_;
 };
 
 // True when some pixel of a 32-bit image is not fully opaque.
