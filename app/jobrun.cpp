@@ -71,11 +71,14 @@ int RunJobFile(const QString& jobFile, UserPrompt& prompt, OutputLineSink& sink,
     }
 
     // The same run the window starts, here waited for in a local event loop. Each failed row
-    // gets a note beside its result line: the source and why.
+    // gets a note beside its result line: the source and why; so does a row converted from a
+    // damaged source, which still counts as converted.
     BatchRun run(list, {&prompt, nullptr, &sink});
     QObject::connect(&run, &BatchRun::rowFinished, [](int, const RowResult& result) {
         if (result.outcome == RowResult::Outcome::Failed)
             printNote(result.sourcePath + QStringLiteral(": ") + result.reason);
+        else if (result.outcome == RowResult::Outcome::Converted && !result.note.isEmpty())
+            printNote(result.sourcePath + QStringLiteral(": ") + result.note);
     });
     run.start();
     // Several rows writing one file leave fewer files than rows: each clash is said, once the

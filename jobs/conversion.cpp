@@ -132,6 +132,7 @@ PreparedConversion PrepareConversion(const JobItem& item, const QString& sourceP
         result.detail = imaging::lastDecodeDetail();
         return result;
     }
+    const QString note = imaging::lastDecodeNote(); // read before anything else decodes here
     // The whole source stretched over a new picture of the output size.
     imaging::Picture output;
     status = imaging::resizePicture(source, item.output.width, item.output.height, output);
@@ -139,6 +140,7 @@ PreparedConversion PrepareConversion(const JobItem& item, const QString& sourceP
     if (status != Status::Ok)
         return failed(Stage::Resize, status);
     PreparedConversion result;
+    result.note = note;
     status = imaging::encodeToMemory(std::move(output), encoder, EncoderQuality(item, encoder),
                                      result.bytes);
     if (status != Status::Ok)
@@ -174,7 +176,10 @@ RowResult CommitConversion(const JobItem& item, const QString& outputPath,
     }
     logLine(context, QStringLiteral("The file has been saved to %1 successfully.").arg(outputPath),
             item.output.folder);
-    return RowResult::converted();
+    RowResult result = RowResult::converted();
+    if (!prepared.note.isEmpty())
+        result.note = QStringLiteral("read despite damage (%1)").arg(prepared.note);
+    return result;
 }
 
 bool ConvertItem(const JobItem& item, const QString& sourcePath, const QString& outputPath,

@@ -39,6 +39,7 @@ struct PreparedConversion {
     Stage stage = Stage::Decode;
     imaging::Status status = imaging::Status::Ok; // why it failed
     QString detail; // what the decoding library said, when it said something
+    QString note;   // of a decoded source: what its damage cost (lastDecodeNote), if anything
     QByteArray bytes;
 };
 
@@ -52,6 +53,7 @@ struct RowResult {
     };
     Outcome outcome = Outcome::Failed;
     QString reason;     // for a failed row: what went wrong, in a few words
+    QString note;       // for a converted row whose source is damaged: what was read despite it
     QString sourcePath; // the row's files, filled in by the batch run
     QString outputPath;
 

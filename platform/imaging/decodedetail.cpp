@@ -23,8 +23,7 @@ struct Detail {
 thread_local Detail current;
 
 bool keeps(detail::Severity severity) {
-    return !current.present ||
-           (current.severity == detail::Severity::Warning && severity == detail::Severity::Error);
+    return !current.present || int(severity) > int(current.severity);
 }
 
 // Control characters (a line break inside a message, bytes a file put into a tag name) become
@@ -66,6 +65,12 @@ void store(detail::Severity severity, const char* message) {
 
 QString lastDecodeDetail() {
     return current.present ? QString::fromUtf8(current.text) : QString();
+}
+
+QString lastDecodeNote() {
+    return current.present && current.severity == detail::Severity::Note
+               ? QString::fromUtf8(current.text)
+               : QString();
 }
 
 namespace detail {

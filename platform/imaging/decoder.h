@@ -43,11 +43,17 @@ Status measureFile(const QString& path, QSize& size);
 Status measureMemory(const unsigned char* data, std::size_t size, QSize& sizeOut);
 
 // What the codec library said during the last decode, measure or estimate on this thread: its
-// first error, or its first warning when there was no error (a libpng "IDAT: invalid code --
-// missing end-of-block", a libtiff "Read error on strip 3"). One line of at most about 200
-// characters without control characters; empty when the library said nothing. Each of those
-// operations clears it when it starts, so after a failure it explains that failure.
+// first error, else the first note (lastDecodeNote), else its first warning (a libpng "IDAT:
+// invalid code -- missing end-of-block", a libtiff "Read error on strip 3"). One line of at most
+// about 200 characters without control characters; empty when the library said nothing. Each of
+// those operations clears it when it starts, so after a failure it explains that failure.
 QString lastDecodeDetail();
+
+// After a decode that gave a picture: what the decoder had to leave out or mend because the file
+// is damaged (a JPEG's stray bytes skipped, the rows a cut bitmap lacks), as lastDecodeDetail()
+// words it; empty when the picture is the file's as stored. A library's remark that changes no
+// pixel (an unknown TIFF tag) is not a note.
+QString lastDecodeNote();
 
 // The memory a decode with the hint holds at its peak, in bytes, from the headers alone: the
 // picture at the size the decoder will give for the hint (a JPEG at its reduced scale, a

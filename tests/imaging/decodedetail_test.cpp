@@ -48,14 +48,21 @@ TEST(DecodeDetail, AFileThatCannotBeReadLeavesNoOlderMessage) {
     EXPECT_EQ(lastDecodeDetail(), QString());
 }
 
-TEST(DecodeDetail, TheFirstErrorWinsOverWarningsAndLaterErrors) {
+TEST(DecodeDetail, TheFirstOfTheHighestRankIsKept) {
     detail::clearDecodeDetail();
     detail::noteDecodeDetail(detail::Severity::Warning, "unknown tag");
     detail::noteDecodeDetail(detail::Severity::Warning, "another unknown tag");
     EXPECT_EQ(lastDecodeDetail(), "unknown tag");
+    EXPECT_EQ(lastDecodeNote(), QString()) << "a warning is no note";
+    detail::noteDecodeDetail(detail::Severity::Note, "stray bytes");
+    detail::noteDecodeDetail(detail::Severity::Warning, "a third unknown tag");
+    detail::noteDecodeDetail(detail::Severity::Note, "more stray bytes");
+    EXPECT_EQ(lastDecodeDetail(), "stray bytes");
+    EXPECT_EQ(lastDecodeNote(), "stray bytes");
     detail::noteDecodeDetail(detail::Severity::Error, "read error on strip 3");
     detail::noteDecodeDetail(detail::Severity::Error, "cannot read the picture");
     EXPECT_EQ(lastDecodeDetail(), "read error on strip 3");
+    EXPECT_EQ(lastDecodeNote(), QString()) << "a failure has no note";
     detail::clearDecodeDetail();
     EXPECT_EQ(lastDecodeDetail(), QString());
 }
