@@ -31,8 +31,18 @@ bool isBmp(const unsigned char* data, std::size_t size) {
     return startsWith(data, size, "BM", 2);
 }
 
+// The start-of-image marker and, within a few stray bytes (a damaged file's, which libjpeg skips),
+// the next marker.
 bool isJpeg(const unsigned char* data, std::size_t size) {
-    return startsWith(data, size, "\xFF\xD8\xFF", 3);
+    constexpr std::size_t kMostStrayBytes = 16;
+    if (startsWith(data, size, "\xFF\xD8\xFF", 3))
+        return true;
+    if (!startsWith(data, size, "\xFF\xD8", 2))
+        return false;
+    for (std::size_t i = 2; i + 1 < size && i <= 2 + kMostStrayBytes; ++i)
+        if (data[i] == 0xFF && data[i + 1] >= 0xC0)
+            return true;
+    return false;
 }
 
 bool isGif(const unsigned char* data, std::size_t size) {

@@ -65,7 +65,11 @@ int orientationFromTiff(const unsigned char* tiff, std::size_t size) {
 int jpegExifOrientation(const unsigned char* data, std::size_t size) {
     // Walk the markers that precede the image data; Exif lives in an APP1 segment.
     std::size_t pos = 2;
-    while (pos + 4 <= size && data[pos] == 0xFF) {
+    while (pos + 4 <= size) {
+        if (data[pos] != 0xFF || data[pos + 1] == 0x00) {
+            ++pos; // a stray byte before a marker, which libjpeg skips too
+            continue;
+        }
         const unsigned marker = data[pos + 1];
         if (marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
             pos += 2;

@@ -210,7 +210,7 @@ bool readPixels(DecodeState& s, QImage& image, RotateFlipType type, Band& band) 
     if (!cmyk && type == RotateNoneFlipNone) {
         while (s.cinfo.output_scanline < s.cinfo.output_height) {
             JSAMPROW row = image.scanLine(int(s.cinfo.output_scanline));
-            if (jpeg_read_scanlines(&s.cinfo, &row, 1) != 1 || s.errors.truncated)
+            if (jpeg_read_scanlines(&s.cinfo, &row, 1) != 1 || s.errors.invented)
                 return false;
         }
     } else {
@@ -224,7 +224,7 @@ bool readPixels(DecodeState& s, QImage& image, RotateFlipType type, Band& band) 
             while (count < kBandRows && s.cinfo.output_scanline < s.cinfo.output_height) {
                 const JDIMENSION read = jpeg_read_scanlines(&s.cinfo, band.rows.data() + count,
                                                             JDIMENSION(kBandRows - count));
-                if (read == 0 || s.errors.truncated)
+                if (read == 0 || s.errors.invented)
                     return false;
                 count += int(read);
             }
@@ -241,7 +241,7 @@ bool readPixels(DecodeState& s, QImage& image, RotateFlipType type, Band& band) 
     // A preview leaves the scans after the first unread: the caller destroys the decoder.
     if (!preview)
         jpeg_finish_decompress(&s.cinfo);
-    return !s.errors.truncated;
+    return !s.errors.invented;
 }
 
 } // namespace
@@ -370,20 +370,35 @@ void noteMessage(j_common_ptr cinfo, detail::Severity severity) {
     detail::noteDecodeDetail(severity, text);
 }
 
+// Warnings after which libjpeg makes up pixels: the data ended, or a marker came, before the
+// scan had all its rows (it fills the rest with grey), or the entropy-coded data is broken (it
+// zeroes coefficients until the next restart marker).
+bool inventsPixels(int code) {
+    switch (code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void onMessage(j_common_ptr cinfo, int level) {
     auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
     if (level >= 0)
         return; // trace messages
     ++manager->warnings;
-    // The data ended, or a marker came, before the scan had all its rows. libjpeg would fill
-    // the rest with grey and carry on; a picture with invented rows is refused, whether or not
-    // an end-of-image marker follows the cut, and at once rather than after filling the rows
-    // that are left.
-    const int code = manager->base.msg_code;
-    const bool truncated = code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER;
-    noteMessage(cinfo, truncated ? detail::Severity::Error : detail::Severity::Warning);
-    if (truncated) {
-        manager->truncated = true;
+    // A picture with made-up pixels is refused, whether or not an end-of-image marker follows
+    // the cut, and at once rather than after filling the rows that are left. Every other warning
+    // (stray bytes before a marker, an odd progression) leaves the pixels as a clean file gives
+    // them: the picture is read, with the warning as its note.
+    const bool invented = inventsPixels(manager->base.msg_code);
+    noteMessage(cinfo, invented ? detail::Severity::Error : detail::Severity::Note);
+    if (invented) {
+        manager->invented = true;
         if (cinfo->is_decompressor)
             fail(cinfo);
     }

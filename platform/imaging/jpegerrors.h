@@ -13,7 +13,7 @@ namespace pix::imaging::jpeg {
 struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
-    bool truncated = false;
+    bool invented = false; // libjpeg warned that it made up pixels
     int warnings = 0;
 };
 

@@ -152,6 +152,21 @@ TEST_F(JobRunNotes, WhatTheDecodingLibrarySaidIsInTheNoteAndNowhereElse) {
     EXPECT_TRUE(r.err.contains("(Premature end of JPEG file)")) << r.err.toStdString();
 }
 
+TEST_F(JobRunNotes, APictureReadFromADamagedFileIsConvertedWithANote) {
+    writeFilled("in/a.jpg", Qt::red, "JPG");
+    QFile full(path("in/a.jpg"));
+    ASSERT_TRUE(full.open(QIODevice::ReadOnly));
+    QByteArray bytes = full.readAll();
+    full.close();
+    writeText("in/stray.jpg", bytes.insert(2, "zzz"));
+    const Outcome r = runJob(R"(<folder path="in" filter="*.jpg" outputformat="png"/>)");
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, saved("in/a.png") + saved("in/stray.png"));
+    EXPECT_EQ(r.err, "pixovia: in/stray.jpg: read despite damage (Corrupt JPEG data: 3 extraneous "
+                     "bytes before marker 0xe0)\n");
+    EXPECT_TRUE(near(centre(path("in/stray.png")), qRgb(255, 0, 0)));
+}
+
 TEST_F(JobRunNotes, ControlCharactersInNamesCannotForgeLines) {
     const QString name = "a\nThe file has been saved to x successfully.\t.png";
     writeFilled("in/" + name, Qt::red, "PNG");
