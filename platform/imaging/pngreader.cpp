@@ -38,16 +38,18 @@ void greyLayout(png_structp png, png_infop info, int depth, Layout& layout) {
     png_color_16p transparent = nullptr;
     const bool hasTrns =
         png_get_tRNS(png, info, &alphas, &alphaCount, &transparent) != 0 && transparent != nullptr;
+    // A transparent grey beyond the depth (libpng warns "tRNS chunk has out-of-range samples")
+    // stands for its low bits, as libpng's own expansion and other readers take it.
+    const unsigned transparentGrey =
+        hasTrns ? transparent->gray & (depth < 16 ? (1u << depth) - 1 : 0xFFFFu) : 0;
     if (depth == 1 && png_get_channels(png, info) == 1) {
         png_set_invert_mono(png); // 1 is black in Mono's table below
         layout.format = QImage::Format_Mono;
         layout.colourCount = 2;
         layout.colours[0] = qRgb(255, 255, 255);
         layout.colours[1] = qRgb(0, 0, 0);
-        if (hasTrns && transparent->gray == 0)
-            layout.colours[1] = qRgba(0, 0, 0, 0);
-        else if (hasTrns && transparent->gray == 1)
-            layout.colours[0] = qRgba(255, 255, 255, 0);
+        if (hasTrns)
+            layout.colours[1 - transparentGrey] = 0;
     } else if (depth == 16 && hasTrns) {
         png_set_expand(png);
         png_set_gray_to_rgb(png);
@@ -68,8 +70,8 @@ void greyLayout(png_structp png, png_infop info, int depth, Layout& layout) {
             const int c = i * 255 / (count - 1);
             layout.colours[i] = qRgb(c, c, c);
         }
-        if (hasTrns && transparent->gray < count)
-            layout.colours[transparent->gray] = 0;
+        if (hasTrns)
+            layout.colours[transparentGrey] = 0;
     }
 }
 
