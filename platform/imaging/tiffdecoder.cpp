@@ -1,11 +1,13 @@
 #include "platform/imaging/tiffdecoder.h"
 
 #include "platform/imaging/decodedetail.h"
+#include "platform/imaging/tiffdeep.h"
 #include "platform/imaging/tifffile.h"
 #include "platform/imaging/tifflab.h"
 #include "platform/imaging/tiffsamples.h"
 #include "platform/imaging/transform.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace pix::imaging {
@@ -31,7 +33,7 @@ Status readLayout(TIFF* tiff, Layout& layout) {
     TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &layout.orientation);
     if (!sizeAllowed(layout.width, layout.height))
         return layout.width == 0 || layout.height == 0 ? Status::CorruptData : Status::TooLarge;
-    if (layout.samples == 0 || layout.samples > kMaxSamples || layout.bits == 0 || layout.bits > 32)
+    if (layout.samples == 0 || layout.samples > kMaxSamples || layout.bits == 0 || layout.bits > 64)
         return Status::CorruptData;
     return Status::Ok;
 }
@@ -82,8 +84,10 @@ Status readRgba(TIFF* tiff, const Layout& layout, Picture& out) {
     }
     TIFFRGBAImage reader;
     std::memset(&reader, 0, sizeof reader);
-    if (!TIFFRGBAImageBegin(&reader, tiff, 1, message))
+    if (!TIFFRGBAImageBegin(&reader, tiff, 1, message)) {
+        detail::noteDecodeDetail(detail::Severity::Error, message);
         return Status::CorruptData;
+    }
     // Rows as stored, top first: the orientation is applied afterwards, quarter turns included,
     // which libtiff does not do.
     reader.req_orientation = ORIENTATION_TOPLEFT;
@@ -114,44 +118,39 @@ tiff::SampleLayout sampleLayout(const Layout& layout) {
     return {layout.width, layout.height, layout.samples, layout.bits};
 }
 
-// Grey of 9 to 15 bits (scanners write 12), which the RGBA reader does not take: read strip by
-// strip or tile by tile and scaled to 8 bits.
-bool isDeepGrey(TIFF* tiff, const Layout& layout) {
-    const std::uint16_t photometric = photometricOf(tiff);
-    return (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE) &&
-           layout.samples == 1 && layout.bits > 8 && layout.bits < 16;
-}
-
-Status readDeepGrey(TIFF* tiff, const Layout& layout, Picture& out) {
-    const bool inverted = photometricOf(tiff) == PHOTOMETRIC_MINISWHITE;
-    Picture picture;
-    Status status = allocatePicture(int(layout.width), int(layout.height), false, picture);
-    if (status != Status::Ok)
-        return status;
-    QImage& image = picture.image();
-    const std::uint32_t top = (1u << layout.bits) - 1;
-    status = tiff::readSampleRows(
-        tiff, sampleLayout(layout),
-        [&](std::uint32_t x, std::uint32_t y, std::uint32_t count, const std::uint16_t* values) {
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(int(y)));
-            for (std::uint32_t i = 0; i < count; ++i) {
-                auto grey = int((values[i] * 255u + top / 2) / top);
-                if (inverted)
-                    grey = 255 - grey;
-                row[x + i] = qRgb(grey, grey, grey);
-            }
-        });
-    if (status == Status::Ok)
-        out = std::move(picture);
-    return status;
+// Layouts no reader here takes, refused with the reason: libtiff's JPEG codec reads samples of 8
+// (or 12) bits, and floats come in 16 or 32 bits, integers in up to 32.
+bool refuses(TIFF* tiff, const Layout& layout) {
+    std::uint16_t compression = COMPRESSION_NONE, format = SAMPLEFORMAT_UINT;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &format);
+    char reason[160];
+    if ((compression == COMPRESSION_JPEG || compression == COMPRESSION_OJPEG) && layout.bits > 12)
+        std::snprintf(reason, sizeof reason,
+                      "JPEG-compressed TIFF with %u-bit samples: libtiff reads JPEG data of 8 "
+                      "bits a sample",
+                      unsigned(layout.bits));
+    else if (format == SAMPLEFORMAT_IEEEFP && layout.bits != 16 && layout.bits != 32)
+        std::snprintf(reason, sizeof reason,
+                      "%u-bit floating-point samples are not read, only 16- and 32-bit ones",
+                      unsigned(layout.bits));
+    else if (layout.bits > 32)
+        std::snprintf(reason, sizeof reason, "%u-bit samples are not read, 32 bits at most",
+                      unsigned(layout.bits));
+    else
+        return false;
+    detail::noteDecodeDetail(detail::Severity::Error, reason);
+    return true;
 }
 
 // The layouts read without libtiff's RGBA reader; every other one goes through it.
 Status readPixels(TIFF* tiff, const Layout& layout, Picture& out) {
+    if (refuses(tiff, layout))
+        return Status::UnknownImageFormat;
     if (photometricOf(tiff) == PHOTOMETRIC_CIELAB)
         return tiff::readLab(tiff, sampleLayout(layout), out);
-    if (isDeepGrey(tiff, layout))
-        return readDeepGrey(tiff, layout, out);
+    if (tiff::isDeepLayout(tiff, sampleLayout(layout)))
+        return tiff::readDeepSamples(tiff, sampleLayout(layout), out);
     return readRgba(tiff, layout, out);
 }
 

@@ -52,14 +52,14 @@ struct LabSamples {
     int alpha = -1;          // the alpha's sample, none when negative
     bool associated = false; // the colour is stored multiplied by the alpha
 
-    QRgb pixel(const std::uint16_t* s) const {
+    QRgb pixel(const std::uint32_t* s) const {
         const double top = wide ? 65535.0 : 255.0;
         double l = s[0] * (100.0 / top);
         double a = wide ? std::int16_t(s[1]) / 256.0 : std::int8_t(s[1]);
         double b = wide ? std::int16_t(s[2]) / 256.0 : std::int8_t(s[2]);
         if (alpha < 0)
             return labToRgb(l, a, b);
-        const std::uint16_t stored = s[alpha];
+        const std::uint32_t stored = s[alpha];
         if (stored == 0)
             return 0;
         if (associated) {
@@ -108,7 +108,7 @@ Status readLab(TIFF* tiff, const SampleLayout& layout, Picture& out) {
     const std::size_t step = layout.samples;
     status = readSampleRows(
         tiff, layout,
-        [&](std::uint32_t x, std::uint32_t y, std::uint32_t count, const std::uint16_t* values) {
+        [&](std::uint32_t x, std::uint32_t y, std::uint32_t count, const std::uint32_t* values) {
             auto* row = reinterpret_cast<QRgb*>(image.scanLine(int(y))) + x;
             for (std::uint32_t i = 0; i < count; ++i, values += step)
                 row[i] = samples.pixel(values);

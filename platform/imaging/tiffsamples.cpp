@@ -55,9 +55,10 @@ bool readBlock(TIFF* tiff, const Blocks& blocks, std::uint32_t x, std::uint32_t 
 // Two bytes beyond every buffer let a sample of up to 16 bits be read as a three-byte window.
 constexpr std::size_t kPadding = 2;
 
-// The index-th sample of a row of packed samples: whole bytes at 8 bits, native 16-bit words at
-// 16 (libtiff has put them in the machine's order), otherwise packed most significant bit first.
-std::uint16_t sampleAt(const unsigned char* row, std::uint64_t index, unsigned bits) {
+// The index-th sample of a row of packed samples: whole bytes at 8 bits, native 16- and 32-bit
+// words at 16 and 32 (libtiff has put them in the machine's order), otherwise packed most
+// significant bit first.
+std::uint32_t sampleAt(const unsigned char* row, std::uint64_t index, unsigned bits) {
     if (bits == 8)
         return row[index];
     if (bits == 16) {
@@ -65,16 +66,21 @@ std::uint16_t sampleAt(const unsigned char* row, std::uint64_t index, unsigned b
         std::memcpy(&v, row + 2 * index, 2);
         return v;
     }
+    if (bits == 32) {
+        std::uint32_t v = 0;
+        std::memcpy(&v, row + 4 * index, 4);
+        return v;
+    }
     const std::uint64_t bit = index * bits;
     const unsigned char* p = row + bit / 8;
     const std::uint32_t window = (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
-    return std::uint16_t((window >> (24 - bit % 8 - bits)) & ((1u << bits) - 1));
+    return (window >> (24 - bit % 8 - bits)) & ((1u << bits) - 1);
 }
 
 } // namespace
 
 Status readSampleRows(TIFF* tiff, const SampleLayout& layout, const SampleRowSink& sink) {
-    if (layout.bits == 0 || layout.bits > 16 || layout.samples == 0)
+    if (layout.bits == 0 || (layout.bits > 16 && layout.bits != 32) || layout.samples == 0)
         return Status::CorruptData;
     Blocks blocks;
     if (const Status status = readBlocks(tiff, layout, blocks); status != Status::Ok)
@@ -86,7 +92,7 @@ Status readSampleRows(TIFF* tiff, const SampleLayout& layout, const SampleRowSin
     try {
         std::vector<std::vector<unsigned char>> buffers(
             planes, std::vector<unsigned char>(std::size_t(blocks.bytes) + kPadding));
-        std::vector<std::uint16_t> values(std::size_t(blocks.width) * samples);
+        std::vector<std::uint32_t> values(std::size_t(blocks.width) * samples);
         for (std::uint64_t y = 0; y < layout.height; y += blocks.height) {
             const auto rows =
                 std::uint32_t(std::min<std::uint64_t>(blocks.height, layout.height - y));
@@ -113,6 +119,19 @@ Status readSampleRows(TIFF* tiff, const SampleLayout& layout, const SampleRowSin
         return Status::OutOfMemory;
     }
     return Status::Ok;
+}
+
+Alpha alphaSample(TIFF* tiff, std::uint16_t colourSamples) {
+    std::uint16_t extraCount = 0;
+    const std::uint16_t* extraTypes = nullptr;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes);
+    Alpha alpha;
+    if (extraCount > 0 && extraTypes &&
+        (extraTypes[0] == EXTRASAMPLE_ASSOCALPHA || extraTypes[0] == EXTRASAMPLE_UNASSALPHA)) {
+        alpha.sample = colourSamples;
+        alpha.associated = extraTypes[0] == EXTRASAMPLE_ASSOCALPHA;
+    }
+    return alpha;
 }
 
 } // namespace pix::imaging::tiff

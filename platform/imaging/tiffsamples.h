@@ -1,5 +1,6 @@
 // The samples of a TIFF picture row by row, whatever their storage: strips or tiles, contiguous
-// or one plane per sample, 1 to 16 bits. For the layouts libtiff's RGBA reader does not take.
+// or one plane per sample, 1 to 16 or 32 bits. For the layouts libtiff's RGBA reader does not
+// take.
 #pragma once
 
 #include "platform/imaging/status.h"
@@ -16,13 +17,21 @@ struct SampleLayout {
 };
 
 // Receives `count` pixels of row y starting at column x: `samples` values each, in sample order,
-// each the stored value (0 to 2^bits - 1).
+// each the stored bits (0 to 2^bits - 1; of a float, its bits).
 using SampleRowSink = std::function<void(std::uint32_t x, std::uint32_t y, std::uint32_t count,
-                                         const std::uint16_t* values)>;
+                                         const std::uint32_t* values)>;
 
 // Reads every strip or tile of the first directory once and hands each of its rows to the sink.
 // The buffers are one strip or tile per plane, the size the caller has checked against the file.
 // A strip or tile that cannot be read in full fails the whole read: no pixel is made up.
 Status readSampleRows(TIFF* tiff, const SampleLayout& layout, const SampleRowSink& sink);
+
+// The alpha among the samples that follow the colour samples: the first extra sample, when it is
+// declared associated (the colour stored multiplied by it) or unassociated alpha.
+struct Alpha {
+    int sample = -1; // none when negative
+    bool associated = false;
+};
+Alpha alphaSample(TIFF* tiff, std::uint16_t colourSamples);
 
 } // namespace pix::imaging::tiff

@@ -19,6 +19,7 @@ void setTags(TIFF* tiff, const TiffShape& shape) {
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG,
                  std::uint16_t(shape.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG));
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, std::uint16_t(shape.compression));
+    TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, std::uint16_t(shape.sampleFormat));
     TIFFSetField(tiff, TIFFTAG_ORIENTATION, std::uint16_t(shape.orientation));
     if (shape.extraSample >= 0) {
         const auto extra = std::uint16_t(shape.extraSample);
@@ -38,6 +39,8 @@ void putSample(std::vector<std::uint8_t>& row, std::size_t index, int bits, std:
         row[index] = std::uint8_t(value);
     } else if (bits == 16) {
         std::memcpy(&row[index * 2], &value, 2); // native order; libtiff swaps as needed
+    } else if (bits == 32) {
+        std::memcpy(&row[index * 4], &value, 4);
     } else {
         for (int b = 0; b < bits; ++b) {
             const std::size_t bit = index * std::size_t(bits) + std::size_t(b);

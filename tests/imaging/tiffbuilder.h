@@ -17,10 +17,12 @@ struct TiffShape {
     int rowsPerStrip = 2; // strips of a few rows, so that several are read
     int extraSample = -1; // EXTRASAMPLE_* of the last sample, none when negative
     int compression = 1;  // COMPRESSION_NONE
+    int sampleFormat = 1; // SAMPLEFORMAT_UINT; 3 (IEEEFP) takes the samples' bits as floats
     int orientation = 1;
     bool bigTiff = false;
     bool bigEndian = false; // "MM" byte order instead of the machine's
-    // The stored value of sample s at (x, y), in the range of `bits`.
+    // The stored value of sample s at (x, y), in the range of `bits` (of 32-bit floats, the
+    // float's bits).
     std::function<std::uint32_t(int x, int y, int s)> sample;
 };
 
