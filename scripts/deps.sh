@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-image-formats-plugins libgl-dev
   libpugixml-dev libgif-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libdeflate-dev libjemalloc-dev
-  libgtest-dev
+  libgtest-dev liblcms2-dev
   dbus at-spi2-core python3-pyatspi python3-pil xclip xdotool
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core libqt6svg6 desktop-file-utils xdg-utils

@@ -147,7 +147,7 @@ bool refuses(TIFF* tiff, const Layout& layout) {
 Status readPixels(TIFF* tiff, const Layout& layout, Picture& out) {
     if (refuses(tiff, layout))
         return Status::UnknownImageFormat;
-    if (photometricOf(tiff) == PHOTOMETRIC_CIELAB)
+    if (photometricOf(tiff) == PHOTOMETRIC_CIELAB || photometricOf(tiff) == PHOTOMETRIC_ICCLAB)
         return tiff::readLab(tiff, sampleLayout(layout), out);
     if (tiff::isDeepLayout(tiff, sampleLayout(layout)))
         return tiff::readDeepSamples(tiff, sampleLayout(layout), out);

@@ -20,6 +20,8 @@ void setTags(TIFF* tiff, const TiffShape& shape) {
                  std::uint16_t(shape.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG));
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, std::uint16_t(shape.compression));
     TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, std::uint16_t(shape.sampleFormat));
+    if (shape.whitePoint[0] > 0)
+        TIFFSetField(tiff, TIFFTAG_WHITEPOINT, shape.whitePoint);
     TIFFSetField(tiff, TIFFTAG_ORIENTATION, std::uint16_t(shape.orientation));
     if (shape.extraSample >= 0) {
         const auto extra = std::uint16_t(shape.extraSample);

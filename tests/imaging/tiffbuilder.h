@@ -11,13 +11,14 @@ namespace pix::imaging::test {
 struct TiffShape {
     int width = 8, height = 6;
     int samples = 3, bits = 8;
-    int photometric = 2;  // PHOTOMETRIC_RGB
-    bool planar = false;  // one plane per sample
-    bool tiled = false;   // 16 x 16 tiles instead of strips
-    int rowsPerStrip = 2; // strips of a few rows, so that several are read
-    int extraSample = -1; // EXTRASAMPLE_* of the last sample, none when negative
-    int compression = 1;  // COMPRESSION_NONE
-    int sampleFormat = 1; // SAMPLEFORMAT_UINT; 3 (IEEEFP) takes the samples' bits as floats
+    int photometric = 2;          // PHOTOMETRIC_RGB
+    bool planar = false;          // one plane per sample
+    bool tiled = false;           // 16 x 16 tiles instead of strips
+    int rowsPerStrip = 2;         // strips of a few rows, so that several are read
+    int extraSample = -1;         // EXTRASAMPLE_* of the last sample, none when negative
+    int compression = 1;          // COMPRESSION_NONE
+    int sampleFormat = 1;         // SAMPLEFORMAT_UINT; 3 (IEEEFP) takes the samples' bits as floats
+    float whitePoint[2] = {0, 0}; // the WhitePoint tag's chromaticity x, y; none when 0
     int orientation = 1;
     bool bigTiff = false;
     bool bigEndian = false; // "MM" byte order instead of the machine's

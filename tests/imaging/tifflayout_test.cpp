@@ -61,10 +61,10 @@ TEST(TiffLayout, GreyOfEveryDepthInTilesAndStripsGivesItsLevels) {
     }
 }
 
-// The L*a*b* samples of sRGB red (L* 53.24, a* 80.09, b* 67.20) and of white, as stored at a
-// depth: L* scaled to the sample's range, a* and b* signed (in 1/256 at 16 bits).
+// The L*a*b* samples of sRGB red (L* 54.29, a* 80.81, b* 69.89 against D50) and of white, as
+// stored at a depth: L* scaled to the sample's range, a* and b* signed (in 1/256 at 16 bits).
 std::uint32_t labSample(int bits, bool red, int s) {
-    const double lab[3] = {red ? 53.24 : 100.0, red ? 80.09 : 0.0, red ? 67.20 : 0.0};
+    const double lab[3] = {red ? 54.29 : 100.0, red ? 80.81 : 0.0, red ? 69.89 : 0.0};
     const double scale = s == 0 ? (bits == 8 ? 2.55 : 655.35) : (bits == 8 ? 1.0 : 256.0);
     const long v = std::lround(lab[s] * scale);
     return std::uint32_t(v) & (bits == 8 ? 0xFFu : 0xFFFFu);
