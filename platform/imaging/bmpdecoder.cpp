@@ -1,6 +1,7 @@
 #include "platform/imaging/bmpdecoder.h"
 
 #include "platform/imaging/bmpheader.h"
+#include "platform/imaging/decodedetail.h"
 
 #include <algorithm>
 #include <array>
@@ -12,8 +13,7 @@ using bmp::Channel;
 using bmp::Encoding;
 using bmp::Header;
 
-// Colours by index. Indices beyond the entries the file gives show the first colour, as other
-// viewers show them.
+// Colours by index. Indices beyond the entries the file gives show black, as browsers show them.
 using Palette = std::array<QRgb, 256>;
 
 Status loadPalette(const unsigned char* data, std::size_t size, const Header& h, Palette& pal) {
@@ -31,7 +31,6 @@ Status loadPalette(const unsigned char* data, std::size_t size, const Header& h,
         const unsigned char* p = data + h.paletteOffset + std::size_t(i) * h.paletteEntrySize;
         pal[i] = qRgb(p[2], p[1], p[0]);
     }
-    std::fill(pal.begin() + count, pal.end(), pal[0]);
     return Status::Ok;
 }
 
@@ -165,23 +164,32 @@ Status decodeRows(const unsigned char* data, std::size_t size, const Header& h, 
     return Status::Ok;
 }
 
-// Plays a run-length encoded stream (RLE8, RLE4 or OS/2 RLE24) onto an opaque picture. Pixels the
-// stream skips with a delta or an early end of line or of bitmap keep the first palette colour
-// (black in RLE24). Runs that leave the row and moves that leave the picture are corrupt data.
+// Plays a run-length encoded stream (RLE8, RLE4 or OS/2 RLE24) onto a transparent picture, as
+// browsers show these files: pixels the stream skips with a delta or an early end of line or of
+// bitmap stay transparent; runs and moves beyond the row or the picture are clipped; a stream cut
+// short keeps the pixels drawn so far, with a note.
 class RleDecoder {
 public:
     RleDecoder(const Header& h, const Palette& pal, QImage& image)
         : h_(h), pal_(pal), image_(image) {}
 
+    // CorruptData when the data ends before the stream has drawn anything.
     Status play(const unsigned char* p, const unsigned char* end);
+    // The data ended before the end of the bitmap, inside a run or before the last row.
+    bool cut() const { return cut_; }
 
 private:
-    Status escape(int code);
+    bool escape(int code);
     int unitBytes() const { return h_.encoding == Encoding::Rle24 ? 3 : 1; }
     std::size_t absoluteBytes(int count) const;
-    QRgb* line() { return reinterpret_cast<QRgb*>(image_.scanLine(h_.height - 1 - y_)); }
+    QRgb* line() {
+        return reinterpret_cast<QRgb*>(image_.scanLine(h_.topDown ? y_ : h_.height - 1 - y_));
+    }
+    // The pixels of a run of count that fall within the row.
+    int visible(int count) const { return std::clamp(h_.width - x_, 0, count); }
     void drawRun(int count, const unsigned char* unit);
     void drawAbsolute(int count, const unsigned char* bytes);
+    void noteClipped();
 
     const Header& h_;
     const Palette& pal_;
@@ -191,58 +199,66 @@ private:
     int x_ = 0;
     int y_ = 0;
     bool finished_ = false;
+    bool drawn_ = false;
+    bool noted_ = false;
+    bool cut_ = false;
 };
 
 Status RleDecoder::play(const unsigned char* p, const unsigned char* end) {
     p_ = p;
     end_ = end;
     while (y_ < h_.height && !finished_) {
-        if (p_ == end_)
-            return Status::CorruptData;
+        if (end_ - p_ < 2) {
+            cut_ = true;
+            break;
+        }
         const int count = *p_++;
         if (count == 0) {
-            if (p_ == end_)
-                return Status::CorruptData;
-            const Status status = escape(*p_++);
-            if (status != Status::Ok)
-                return status;
+            cut_ = !escape(*p_++);
             continue;
         }
-        if (end_ - p_ < unitBytes() || count > h_.width - x_)
-            return Status::CorruptData;
+        if (end_ - p_ < unitBytes()) {
+            cut_ = true;
+            break;
+        }
         drawRun(count, p_);
         p_ += unitBytes();
         x_ += count;
     }
-    return Status::Ok;
+    return cut_ && !drawn_ ? Status::CorruptData : Status::Ok;
 }
 
-Status RleDecoder::escape(int code) {
+// False when the data ends inside the escape.
+bool RleDecoder::escape(int code) {
     if (code == 0) { // end of line
         x_ = 0;
         ++y_;
-        return Status::Ok;
+        return true;
     }
     if (code == 1) { // end of bitmap
         finished_ = true;
-        return Status::Ok;
+        return true;
     }
-    if (code == 2) { // delta: move right and up
-        if (end_ - p_ < 2 || p_[0] > h_.width - x_ || p_[1] > h_.height - y_)
-            return Status::CorruptData;
+    if (code == 2) { // delta: move right and on by rows
+        if (end_ - p_ < 2) {
+            finished_ = true;
+            return false;
+        }
         x_ += p_[0];
         y_ += p_[1];
         p_ += 2;
-        return Status::Ok;
+        return true;
     }
     // Absolute mode: `code` pixels stored as they are, padded to a 16-bit boundary.
     const std::size_t bytes = absoluteBytes(code);
-    if (std::size_t(end_ - p_) < bytes + bytes % 2 || code > h_.width - x_)
-        return Status::CorruptData;
+    if (std::size_t(end_ - p_) < bytes) {
+        finished_ = true;
+        return false;
+    }
     drawAbsolute(code, p_);
-    p_ += bytes + bytes % 2;
+    p_ += std::min(bytes + bytes % 2, std::size_t(end_ - p_));
     x_ += code;
-    return Status::Ok;
+    return true;
 }
 
 std::size_t RleDecoder::absoluteBytes(int count) const {
@@ -257,20 +273,32 @@ std::size_t RleDecoder::absoluteBytes(int count) const {
 }
 
 void RleDecoder::drawRun(int count, const unsigned char* unit) {
+    const int n = visible(count);
+    if (n < count)
+        noteClipped();
+    if (n <= 0)
+        return;
+    drawn_ = true;
     QRgb* dst = line() + x_;
     if (h_.encoding == Encoding::Rle24) {
-        std::fill(dst, dst + count, qRgb(unit[2], unit[1], unit[0]));
+        std::fill(dst, dst + n, qRgb(unit[2], unit[1], unit[0]));
     } else if (h_.encoding == Encoding::Rle8) {
-        std::fill(dst, dst + count, pal_[unit[0]]);
+        std::fill(dst, dst + n, pal_[unit[0]]);
     } else { // RLE4 runs alternate the byte's two nibbles
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < n; ++i)
             dst[i] = pal_[i % 2 == 0 ? unit[0] >> 4 : unit[0] & 0x0F];
     }
 }
 
 void RleDecoder::drawAbsolute(int count, const unsigned char* bytes) {
+    const int n = visible(count);
+    if (n < count)
+        noteClipped();
+    if (n <= 0)
+        return;
+    drawn_ = true;
     QRgb* dst = line() + x_;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < n; ++i) {
         if (h_.encoding == Encoding::Rle24)
             dst[i] = qRgb(bytes[3 * i + 2], bytes[3 * i + 1], bytes[3 * i]);
         else if (h_.encoding == Encoding::Rle8)
@@ -278,6 +306,13 @@ void RleDecoder::drawAbsolute(int count, const unsigned char* bytes) {
         else
             dst[i] = pal_[i % 2 == 0 ? bytes[i / 2] >> 4 : bytes[i / 2] & 0x0F];
     }
+}
+
+void RleDecoder::noteClipped() {
+    if (!noted_)
+        detail::noteDecodeDetail(detail::Severity::Note,
+                                 "a run goes past the end of its row; it is cut there");
+    noted_ = true;
 }
 
 // A run stands for at most 255 pixels and takes two bytes (RLE24: four). Deltas and early ends
@@ -294,12 +329,24 @@ Status decodeRle(const unsigned char* data, std::size_t size, const Header& h, c
                  Picture& out) {
     if (h.pixelOffset >= size || !rleCanHoldPicture(h, size - h.pixelOffset))
         return Status::CorruptData;
-    const Status status = allocatePicture(h.width, h.height, false, out);
+    Picture picture;
+    Status status = allocatePicture(h.width, h.height, true, picture);
     if (status != Status::Ok)
         return status;
-    out.image().fill(h.encoding == Encoding::Rle24 ? qRgb(0, 0, 0) : pal[0]);
-    RleDecoder decoder(h, pal, out.image());
-    return decoder.play(data + h.pixelOffset, data + size);
+    picture.image().fill(Qt::transparent);
+    RleDecoder decoder(h, pal, picture.image());
+    if ((status = decoder.play(data + h.pixelOffset, data + size)) != Status::Ok)
+        return status;
+    // A stream that draws every pixel gives an opaque picture: the same pixels, as RGB32. (Without
+    // its end-of-bitmap mark it is whole all the same.)
+    if (!hasTranslucentPixels(picture.image()))
+        picture.image().reinterpretAsFormat(QImage::Format_RGB32);
+    else if (decoder.cut())
+        detail::noteDecodeDetail(detail::Severity::Note,
+                                 "the run-length data ends before the picture does; the rest is "
+                                 "transparent");
+    out = std::move(picture);
+    return Status::Ok;
 }
 
 bool isRle(Encoding e) {

@@ -239,10 +239,6 @@ Status readHeader(const unsigned char* data, std::size_t size, Header& out) {
     out.bitCount = f.bitCount;
     if ((status = chooseEncoding(f, out)) != Status::Ok)
         return status;
-    const bool rle = out.encoding == Encoding::Rle8 || out.encoding == Encoding::Rle4 ||
-                     out.encoding == Encoding::Rle24;
-    if (rle && out.topDown)
-        return Status::CorruptData;
     std::size_t maskBytes = 0;
     if ((status = readMasks(data, size, f, out, maskBytes)) != Status::Ok)
         return status;
