@@ -353,15 +353,11 @@ bool isRle(Encoding e) {
     return e == Encoding::Rle8 || e == Encoding::Rle4 || e == Encoding::Rle24;
 }
 
-} // namespace
-
-Status decodeBmp(const unsigned char* data, std::size_t size, Picture& out) {
-    Header h;
-    Status status = bmp::readHeader(data, size, h);
-    if (status != Status::Ok)
-        return status;
+Status decodeWithHeader(const unsigned char* data, std::size_t size, const Header& h,
+                        Picture& out) {
     Palette pal;
-    if ((status = loadPalette(data, size, h, pal)) != Status::Ok)
+    Status status = loadPalette(data, size, h, pal);
+    if (status != Status::Ok)
         return status;
     Picture picture;
     status = isRle(h.encoding) ? decodeRle(data, size, h, pal, picture)
@@ -371,12 +367,44 @@ Status decodeBmp(const unsigned char* data, std::size_t size, Picture& out) {
     return status;
 }
 
-Status measureBmp(const unsigned char* data, std::size_t size, QSize& size_out) {
+using HeaderReader = Status (*)(const unsigned char*, std::size_t, Header&);
+
+template <HeaderReader readHeader>
+Status decodeWith(const unsigned char* data, std::size_t size, Picture& out) {
     Header h;
-    const Status status = bmp::readHeader(data, size, h);
+    const Status status = readHeader(data, size, h);
+    return status == Status::Ok ? decodeWithHeader(data, size, h, out) : status;
+}
+
+template <HeaderReader readHeader>
+Status measureWith(const unsigned char* data, std::size_t size, QSize& size_out) {
+    Header h;
+    const Status status = readHeader(data, size, h);
     if (status == Status::Ok)
         size_out = QSize(h.width, h.height);
     return status;
+}
+
+} // namespace
+
+Status decodeBmp(const unsigned char* data, std::size_t size, Picture& out) {
+    return decodeWith<bmp::readHeader>(data, size, out);
+}
+
+Status measureBmp(const unsigned char* data, std::size_t size, QSize& size_out) {
+    return measureWith<bmp::readHeader>(data, size, size_out);
+}
+
+bool isDibData(const unsigned char* data, std::size_t size) {
+    return bmp::looksLikeDib(data, size);
+}
+
+Status decodeDib(const unsigned char* data, std::size_t size, Picture& out) {
+    return decodeWith<bmp::readDibHeader>(data, size, out);
+}
+
+Status measureDib(const unsigned char* data, std::size_t size, QSize& size_out) {
+    return measureWith<bmp::readDibHeader>(data, size, size_out);
 }
 
 } // namespace pix::imaging

@@ -70,15 +70,14 @@ bool classify(std::uint32_t headerSize, Kind& kind) {
     return true;
 }
 
-Status readFields(const unsigned char* data, std::size_t size, Fields& f) {
-    if (size < 2 || data[0] != 'B' || data[1] != 'M')
-        return Status::UnknownImageFormat;
-    if (size < kFileHeaderSize + 4)
+// base: where the info header starts, after the file header or at the start of a bare DIB.
+Status readFields(const unsigned char* data, std::size_t size, std::size_t base, Fields& f) {
+    if (size < base + 4)
         return Status::CorruptData;
-    f.headerSize = u32(data + kFileHeaderSize);
-    if (!classify(f.headerSize, f.kind) || f.headerSize > size - kFileHeaderSize)
+    f.headerSize = u32(data + base);
+    if (!classify(f.headerSize, f.kind) || f.headerSize > size - base)
         return Status::CorruptData;
-    const unsigned char* h = data + kFileHeaderSize;
+    const unsigned char* h = data + base;
     if (f.kind == Kind::Core) {
         f.width = u16(h + 4);
         f.height = u16(h + 6);
@@ -162,8 +161,8 @@ void defaultMasks(int bitCount, std::uint32_t masks[4]) {
 
 // Explicit masks sit in a V2 or later header (alpha from V3 on) or, after a 40-byte header,
 // follow it: three for BI_BITFIELDS, four for BI_ALPHABITFIELDS.
-Status readMasks(const unsigned char* data, std::size_t size, const Fields& f, Header& out,
-                 std::size_t& bytesAfterHeader) {
+Status readMasks(const unsigned char* data, std::size_t size, std::size_t base, const Fields& f,
+                 Header& out, std::size_t& bytesAfterHeader) {
     bytesAfterHeader = 0;
     if (out.encoding != Encoding::BitFields)
         return Status::Ok;
@@ -175,11 +174,11 @@ Status readMasks(const unsigned char* data, std::size_t size, const Fields& f, H
         const int inHeader = f.headerSize >= 56 ? 4 : f.headerSize >= 52 ? 3 : 0;
         const int after = std::max(0, wanted - inHeader);
         bytesAfterHeader = std::size_t(after) * 4;
-        const std::size_t afterStart = kFileHeaderSize + f.headerSize;
+        const std::size_t afterStart = base + f.headerSize;
         if (bytesAfterHeader > size - afterStart)
             return Status::CorruptData;
         for (int i = 0; i < inHeader; ++i)
-            masks[i] = u32(data + kFileHeaderSize + kMaskOffset + 4 * i);
+            masks[i] = u32(data + base + kMaskOffset + 4 * i);
         for (int i = 0; i < after; ++i)
             masks[inHeader + i] = u32(data + afterStart + 4 * i);
     }
@@ -194,11 +193,11 @@ Status readMasks(const unsigned char* data, std::size_t size, const Fields& f, H
 }
 
 // The palette follows the headers and masks. bfOffBits gives the pixels; when it is zero or
-// points into the headers or past the end of the file, the pixels are taken to follow the
-// palette directly.
-Status placeData(const unsigned char* data, std::size_t size, const Fields& f,
+// points into the headers or past the end of the file, or when there is no file header, the
+// pixels are taken to follow the palette directly.
+Status placeData(const unsigned char* data, std::size_t size, std::size_t base, const Fields& f,
                  std::size_t maskBytes, Header& out) {
-    out.paletteOffset = kFileHeaderSize + f.headerSize + maskBytes;
+    out.paletteOffset = base + f.headerSize + maskBytes;
     out.paletteEntrySize = f.kind == Kind::Core ? 3 : 4;
     std::uint64_t entries = 0;
     if (f.bitCount <= 8) {
@@ -212,7 +211,7 @@ Status placeData(const unsigned char* data, std::size_t size, const Fields& f,
         entries = f.colorsUsed;
     }
     const std::uint64_t computed = out.paletteOffset + entries * out.paletteEntrySize;
-    const std::uint32_t given = u32(data + 10);
+    const std::uint32_t given = base == kFileHeaderSize ? u32(data + 10) : 0;
     const bool usable = given >= out.paletteOffset && given < size;
     out.pixelOffset = usable ? given : std::size_t(std::min<std::uint64_t>(computed, size));
     return Status::Ok;
@@ -220,12 +219,14 @@ Status placeData(const unsigned char* data, std::size_t size, const Fields& f,
 
 } // namespace
 
-Status readHeader(const unsigned char* data, std::size_t size, Header& out) {
+namespace {
+
+Status readHeaderAt(const unsigned char* data, std::size_t size, std::size_t base, Header& out) {
     out = Header{};
     if (data == nullptr)
         return Status::InvalidParameter;
     Fields f;
-    Status status = readFields(data, size, f);
+    Status status = readFields(data, size, base, f);
     if (status != Status::Ok)
         return status;
     if (f.width <= 0 || f.height == 0)
@@ -240,9 +241,39 @@ Status readHeader(const unsigned char* data, std::size_t size, Header& out) {
     if ((status = chooseEncoding(f, out)) != Status::Ok)
         return status;
     std::size_t maskBytes = 0;
-    if ((status = readMasks(data, size, f, out, maskBytes)) != Status::Ok)
+    if ((status = readMasks(data, size, base, f, out, maskBytes)) != Status::Ok)
         return status;
-    return placeData(data, size, f, maskBytes, out);
+    return placeData(data, size, base, f, maskBytes, out);
+}
+
+} // namespace
+
+Status readHeader(const unsigned char* data, std::size_t size, Header& out) {
+    if (data != nullptr && (size < 2 || data[0] != 'B' || data[1] != 'M'))
+        return Status::UnknownImageFormat;
+    return readHeaderAt(data, size, kFileHeaderSize, out);
+}
+
+Status readDibHeader(const unsigned char* data, std::size_t size, Header& out) {
+    return readHeaderAt(data, size, 0, out);
+}
+
+bool looksLikeDib(const unsigned char* data, std::size_t size) {
+    constexpr std::uint32_t kWindowsHeaders[] = {40, 52, 56, 108, 124};
+    if (size < 40 || std::find(std::begin(kWindowsHeaders), std::end(kWindowsHeaders), u32(data)) ==
+                         std::end(kWindowsHeaders))
+        return false;
+    constexpr int kBitCounts[] = {1, 2, 4, 8, 16, 24, 32};
+    constexpr std::uint32_t kCompressions[] = {kRgb, kRle8, kRle4, kBitFields, kAlphaBitFields};
+    const std::int32_t width = i32(data + 4), height = i32(data + 8);
+    const int bits = u16(data + 14);
+    const std::uint32_t colours = u32(data + 32);
+    return width > 0 && width <= kMaxSide && height != 0 && height >= -kMaxSide &&
+           height <= kMaxSide && u16(data + 12) == 1 &&
+           std::find(std::begin(kBitCounts), std::end(kBitCounts), bits) != std::end(kBitCounts) &&
+           std::find(std::begin(kCompressions), std::end(kCompressions), u32(data + 16)) !=
+               std::end(kCompressions) &&
+           colours <= (bits <= 8 ? 1u << bits : 256u);
 }
 
 } // namespace pix::imaging::bmp

@@ -44,4 +44,12 @@ struct Header {
 // PNG, OS/2 Huffman, 64 bits per pixel). CorruptData: truncated or contradictory headers.
 Status readHeader(const unsigned char* data, std::size_t size, Header& out);
 
+// The same for a bare DIB: the info header first, as the clipboard stores a bitmap, the palette
+// and the pixels right after it.
+Status readDibHeader(const unsigned char* data, std::size_t size, Header& out);
+
+// True when the data starts with a plausible Windows info header (40 bytes or one of its
+// extensions, one plane, a bit count and compression this decoder knows, a size within bounds).
+bool looksLikeDib(const unsigned char* data, std::size_t size);
+
 } // namespace pix::imaging::bmp

@@ -133,6 +133,8 @@ const std::vector<Codec>& codecs() {
          {kTiff, "image/tiff", "TIFF", "*.TIF;*.TIFF", writeTiff}},
         {ImageFormat::Wmf, isWmfData, decodeSizedThenTurn<decodeWmf>, measureWmf, {}},
         {ImageFormat::Ico, isIcoData, decodeThenTurn<decodeIco>, measureIco, {}},
+        // Last: its header is a weaker signature than the others' magic numbers.
+        {ImageFormat::Bmp, isDibData, decodeThenTurn<decodeDib>, measureDib, {}},
     };
     return table;
 }
