@@ -185,11 +185,11 @@ private:
     QRgb* line() {
         return reinterpret_cast<QRgb*>(image_.scanLine(h_.topDown ? y_ : h_.height - 1 - y_));
     }
-    // The pixels of a run of count that fall within the row.
-    int visible(int count) const { return std::clamp(h_.width - x_, 0, count); }
+    // Where a run of count pixels starts in the row, and how many of them (n) fall within it;
+    // null when none does. Notes the first run cut at the row's end.
+    QRgb* target(int count, int& n);
     void drawRun(int count, const unsigned char* unit);
     void drawAbsolute(int count, const unsigned char* bytes);
-    void noteClipped();
 
     const Header& h_;
     const Palette& pal_;
@@ -272,14 +272,24 @@ std::size_t RleDecoder::absoluteBytes(int count) const {
     }
 }
 
-void RleDecoder::drawRun(int count, const unsigned char* unit) {
-    const int n = visible(count);
-    if (n < count)
-        noteClipped();
-    if (n <= 0)
-        return;
+QRgb* RleDecoder::target(int count, int& n) {
+    n = std::clamp(h_.width - x_, 0, count);
+    if (n < count && !noted_) {
+        detail::noteDecodeDetail(detail::Severity::Note,
+                                 "a run goes past the end of its row; it is cut there");
+        noted_ = true;
+    }
+    if (n == 0)
+        return nullptr;
     drawn_ = true;
-    QRgb* dst = line() + x_;
+    return line() + x_;
+}
+
+void RleDecoder::drawRun(int count, const unsigned char* unit) {
+    int n = 0;
+    QRgb* dst = target(count, n);
+    if (!dst)
+        return;
     if (h_.encoding == Encoding::Rle24) {
         std::fill(dst, dst + n, qRgb(unit[2], unit[1], unit[0]));
     } else if (h_.encoding == Encoding::Rle8) {
@@ -291,13 +301,10 @@ void RleDecoder::drawRun(int count, const unsigned char* unit) {
 }
 
 void RleDecoder::drawAbsolute(int count, const unsigned char* bytes) {
-    const int n = visible(count);
-    if (n < count)
-        noteClipped();
-    if (n <= 0)
+    int n = 0;
+    QRgb* dst = target(count, n);
+    if (!dst)
         return;
-    drawn_ = true;
-    QRgb* dst = line() + x_;
     for (int i = 0; i < n; ++i) {
         if (h_.encoding == Encoding::Rle24)
             dst[i] = qRgb(bytes[3 * i + 2], bytes[3 * i + 1], bytes[3 * i]);
@@ -306,13 +313,6 @@ void RleDecoder::drawAbsolute(int count, const unsigned char* bytes) {
         else
             dst[i] = pal_[i % 2 == 0 ? bytes[i / 2] >> 4 : bytes[i / 2] & 0x0F];
     }
-}
-
-void RleDecoder::noteClipped() {
-    if (!noted_)
-        detail::noteDecodeDetail(detail::Severity::Note,
-                                 "a run goes past the end of its row; it is cut there");
-    noted_ = true;
 }
 
 // A run stands for at most 255 pixels and takes two bytes (RLE24: four). Deltas and early ends
