@@ -2,7 +2,7 @@
 
 #include "app/aboutdlg.h"
 #include "app/droppedfiles.h"
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "platform/localepictures.h"
 #include "settings/dlgoptions.h"
 #include "settings/dlgsettings.h"

@@ -1,7 +1,7 @@
 // The pictures of one folder that match the extension filter, as the image browser lists them.
 #pragma once
 
-#include "jobs/jobitem.h"
+#include "browser/common/imageinfo.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // The image browser's rows: records, display order, texts and thumbnails.
 #include "browser/imagelistmodel.h"
 
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "browser/imagelisting.h"
 
 #include <QDateTime>

@@ -3,7 +3,7 @@
 // (CListImageView) shows this model in a list of thumbnails or in five columns.
 #pragma once
 
-#include "jobs/jobitem.h"
+#include "browser/common/imageinfo.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>

@@ -1,6 +1,6 @@
 #include "jobfile/folderpictures.h"
 
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "jobfile/folderwalk.h"
 #include "jobfile/jobload.h"
 #include "jobfile/picturesize.h"

@@ -1,7 +1,7 @@
 // The job list model: items in the order they were added, rows in display order.
 #include "jobs/joblist.h"
 
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 // with the job list or the image browser as the active pane, in menus, toolbar and context menu.
 #include "app/commandactions.h"
 #include "app/framefixture.h"
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 
 #include <QAction>
 #include <QMenu>

@@ -2,7 +2,7 @@
 #include "browser/imagelisting.h"
 
 #include "browser/browserfixture.h"
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "browser/imagelistmodel.h"
 
 #include <gtest/gtest.h>

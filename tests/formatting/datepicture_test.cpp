@@ -1,5 +1,5 @@
 // Conversion of locale date pictures into DatePattern's notation.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 
 #include <gtest/gtest.h>
 

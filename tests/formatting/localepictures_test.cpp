@@ -1,5 +1,5 @@
 // Translation of QLocale's date and time formats into picture notation.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "platform/localepictures.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The job list model: adding files, duplicates, removal, sorting and column texts.
 #include "jobs/joblist.h"
 
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "jobs/jobfixture.h"
 
 #include <gtest/gtest.h>

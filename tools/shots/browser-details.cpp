@@ -1,5 +1,5 @@
 // Screenshot: the image browser's report view, sorted by size.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "browser/view/listimageview.h"
 #include "platform/localepictures.h"
 #include "tools/shots/browser-sample.h"

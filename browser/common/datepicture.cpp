@@ -1,5 +1,5 @@
 // ConvertDatePicture: a locale date-and-time picture turned into the pattern FormatTime reads.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 
 #include <algorithm>
 #include <initializer_list>
