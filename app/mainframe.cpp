@@ -3,7 +3,7 @@
 #include "app/aboutdlg.h"
 #include "app/droppedfiles.h"
 #include "browser/common/formatting.h"
-#include "platform/localepictures.h"
+#include "platform/localedateformat.h"
 #include "settings/dlgoptions.h"
 #include "settings/dlgsettings.h"
 
@@ -24,8 +24,8 @@ CMainFrame::CMainFrame(UserPrompt* prompt, ReplaceQuestion* question, QWidget* p
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks |
                    QMainWindow::AllowTabbedDocks);
 
-    // The "Date Modified" column shows times in the user's own date and time pictures.
-    ConvertDatePicture(userDateTimePicture());
+    // The "Date Modified" column shows times in the user's own date and time formats.
+    ConvertDatePicture(userDateTimeFormat());
     list_.setDatePattern(DatePattern());
 
     right_ = new CRightView(list_, jobListHooks(), this);
