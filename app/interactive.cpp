@@ -2,6 +2,7 @@
 
 #include "app/aboutdlg.h"
 #include "app/commandline.h"
+#include "app/display.h"
 #include "app/mainframe.h"
 #include "settings/filtersettings.h"
 
@@ -9,16 +10,6 @@
 #include <cstdio>
 
 namespace pix {
-
-namespace {
-
-bool canShowWindows() {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-}
-
-} // namespace
 
 int RunInteractive(int& argc, char** argv) {
     // Without a display the window cannot open: the command line's usage says what can run.

@@ -1,6 +1,7 @@
 // Pixovia's entry point: the command line, start-up, the job run and shutdown.
 #include "app/commandline.h"
 #include "app/consoleprompt.h"
+#include "app/display.h"
 #include "app/interactive.h"
 #include "app/jobrun.h"
 #include "app/messageboxprompt.h"
@@ -15,11 +16,6 @@
 #include <memory>
 
 namespace {
-
-bool displayAvailable() {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
 
 // Image readers report damaged files through Qt's warnings; the run reports them itself, in its
 // output lines, so only serious messages reach standard error.
@@ -63,7 +59,7 @@ int main(int argc, char** argv) {
 
     // Writing past a file-size limit fails that row like a full disk; the run goes on.
     pix::surviveFileSizeLimit();
-    const bool console = line.console || !displayAvailable();
+    const bool console = line.console || !pix::displayAvailable();
     if (console && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen"); // fonts for metafile text, no display needed
     qInstallMessageHandler(quietMessages);

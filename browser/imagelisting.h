@@ -19,7 +19,4 @@ namespace pix {
 std::vector<ImageInfo> ListPictures(const QString& folder, const QStringList& patterns,
                                     bool details, const std::atomic<bool>* cancel = nullptr);
 
-/// folder and name joined with one "/" (none added when the folder already ends in one).
-QString pictureFilePath(const QString& folder, const QString& name);
-
 } // namespace pix

@@ -10,7 +10,6 @@
 #include <array>
 #include <compare>
 #include <functional>
-#include <numeric>
 
 namespace pix {
 
@@ -80,17 +79,8 @@ std::unique_ptr<JobItem> makeItem(const ImageInfo& info, const QString& fileName
 
 } // namespace
 
-QString joinPath(const QString& folder, const QString& name) {
-    // An empty folder would otherwise turn a bare name into a path under the root.
-    if (folder.isEmpty())
-        return name;
-    if (folder.endsWith(QLatin1Char('/')))
-        return folder + name;
-    return folder + QLatin1Char('/') + name;
-}
-
 JobList::JobList(UserPrompt* prompt, QObject* parent)
-    : QAbstractTableModel(parent), prompt_(prompt) {}
+    : SortableTableModel(parent), prompt_(prompt) {}
 
 JobList::~JobList() = default;
 
@@ -276,33 +266,11 @@ void JobList::SortByColumn(int column) {
 void JobList::sort(int column, Qt::SortOrder order) {
     lastSortedColumn_ = column;
     ascending_ = order == Qt::AscendingOrder;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-
-    // Sort a permutation, so that the views' remembered indices can follow their rows.
-    std::vector<int> permutation(rows_.size());
-    std::iota(permutation.begin(), permutation.end(), 0);
     const bool ascending = ascending_;
-    std::stable_sort(permutation.begin(), permutation.end(), [&](int a, int b) {
-        const std::weak_ordering by =
-            compareItems(*rows_[std::size_t(a)].item, *rows_[std::size_t(b)].item, column);
+    sortRows(rows_, [&](const Row& a, const Row& b) {
+        const std::weak_ordering by = compareItems(*a.item, *b.item, column);
         return ascending ? by < 0 : by > 0;
     });
-    std::vector<Row> sorted;
-    sorted.reserve(rows_.size());
-    std::vector<int> newRow(rows_.size());
-    for (std::size_t i = 0; i < permutation.size(); ++i) {
-        sorted.push_back(std::move(rows_[std::size_t(permutation[i])]));
-        newRow[std::size_t(permutation[i])] = int(i);
-    }
-    rows_ = std::move(sorted);
-
-    const QModelIndexList before = persistentIndexList();
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (const QModelIndex& old : before)
-        after.append(index(newRow[std::size_t(old.row())], old.column()));
-    changePersistentIndexList(before, after);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 QString JobList::viewPath(int row) const {

@@ -7,10 +7,11 @@
 // the rows as arguments. No widget is involved.
 #pragma once
 
+#include "browser/common/sortabletablemodel.h"
 #include "jobs/jobitem.h"
 #include "jobs/userprompt.h"
+#include "platform/filesearch.h" // joinPath: a row's path is its folder joined with its name
 
-#include <QAbstractTableModel>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -28,7 +29,7 @@ enum JobColumn {
     kColumnCount
 };
 
-class JobList : public QAbstractTableModel {
+class JobList : public SortableTableModel {
     Q_OBJECT
 public:
     // A row's identity for as long as the list lives: unlike its index it survives sorting and
@@ -104,9 +105,5 @@ private:
     int lastSortedColumn_ = -1;
     bool ascending_ = true;
 };
-
-// Joins a folder and a file name with one "/" (none added when the folder already ends in
-// one). An empty folder gives the name alone.
-QString joinPath(const QString& folder, const QString& name);
 
 } // namespace pix

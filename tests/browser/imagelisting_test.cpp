@@ -140,11 +140,5 @@ TEST_F(ListingTest, CancelStopsEarly) {
     EXPECT_TRUE(ListPictures(dir.path(), {"*.png"}, false, &cancel).empty());
 }
 
-TEST(PictureFilePath, JoinsWithOneSlash) {
-    EXPECT_EQ(pictureFilePath("/a", "b.jpg"), "/a/b.jpg");
-    EXPECT_EQ(pictureFilePath("/", "b.jpg"), "/b.jpg");
-    EXPECT_EQ(pictureFilePath("/a/", "b.jpg"), "/a/b.jpg");
-}
-
 } // namespace
 } // namespace pix

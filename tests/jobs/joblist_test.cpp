@@ -177,13 +177,6 @@ TEST_F(JobListFiles, FolderEndingInSlashGetsNoSecondOne) {
     EXPECT_EQ(list.viewPath(0), dir.path() + QStringLiteral("/b.gif"));
 }
 
-TEST(JoinPath, OneSeparator) {
-    EXPECT_EQ(joinPath("/a", "b.png"), "/a/b.png");
-    EXPECT_EQ(joinPath("/a/", "b.png"), "/a/b.png");
-    EXPECT_EQ(joinPath("/", "b.png"), "/b.png");
-    EXPECT_EQ(joinPath("", "b.png"), "b.png");
-}
-
 class JobListRows : public ::testing::Test {
 protected:
     // Rows r0..r(n-1), each item's name matching its row.
