@@ -15,6 +15,16 @@ namespace pix {
 
 namespace {
 
+constexpr std::array<JobColumnInfo, kColumnCount> kColumns{{
+    {"Name", 100},
+    {"Type", 105},
+    {"Dimension", 80},
+    {"Size", 80},
+    {"Output Folder", 120},
+    {"Date Modified", 115},
+    {"Remarks", 100},
+}};
+
 const QString kDuplicateQuestion =
     QStringLiteral("The file is already in the list.\nWould you like to add the file?");
 
@@ -79,6 +89,13 @@ std::unique_ptr<JobItem> makeItem(const ImageInfo& info, const QString& fileName
 
 } // namespace
 
+const JobColumnInfo& jobColumn(int column) {
+    static constexpr JobColumnInfo kNone{"", 0};
+    if (column < 0 || column >= kColumnCount)
+        return kNone;
+    return kColumns[std::size_t(column)];
+}
+
 JobList::JobList(UserPrompt* prompt, QObject* parent)
     : SortableTableModel(parent), prompt_(prompt) {}
 
@@ -138,6 +155,16 @@ QVariant JobList::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole)
         return {};
     return columnText(index.row(), index.column());
+}
+
+QVariant JobList::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && section >= 0 && section < kColumnCount) {
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+            return QString::fromLatin1(jobColumn(section).title);
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    return SortableTableModel::headerData(section, orientation, role);
 }
 
 JobItem* JobList::itemAt(int row) const {

@@ -29,6 +29,13 @@ enum JobColumn {
     kColumnCount
 };
 
+// The columns' titles and first widths, as the job list view shows them.
+struct JobColumnInfo {
+    const char* title; // "Name", "Type", ...
+    int width;         // initial width in pixels
+};
+const JobColumnInfo& jobColumn(int column);
+
 class JobList : public SortableTableModel {
     Q_OBJECT
 public:
@@ -57,6 +64,9 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // The column titles.
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
     // Sorts stably by a column in the given direction (the view's header calls this).
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
