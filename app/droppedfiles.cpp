@@ -42,6 +42,8 @@ std::vector<DroppedPicture> picturesFromDrop(const QStringList& paths, const QSt
 }
 
 int addDropped(JobList& list, const QStringList& paths, const QStringList& filters) {
+    if (list.isLocked())
+        return 0; // nothing is measured for a list that takes no rows
     int added = 0;
     for (const DroppedPicture& picture : picturesFromDrop(paths, filters)) {
         ImageInfo info;

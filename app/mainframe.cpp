@@ -31,14 +31,10 @@ CMainFrame::CMainFrame(UserPrompt* prompt, ReplaceQuestion* question, QWidget* p
     right_ = new CRightView(list_, jobListHooks(), this);
     setCentralWidget(right_);
     list_.setQuestionOwner(right_->jobList());
-    right_->browser()->setAddFileHandler([this](const ImageInfo* info, const QString* name) {
-        // The list does not change while a run goes on.
-        return !run_->isRunning() && list_.AddFile(info, name);
-    });
-    right_->jobList()->setDropHandler([this](const QStringList& paths) {
-        if (!run_->isRunning())
-            addDropped(list_, paths, FilterList());
-    });
+    right_->browser()->setAddFileHandler(
+        [this](const ImageInfo* info, const QString* name) { return list_.AddFile(info, name); });
+    right_->jobList()->setDropHandler(
+        [this](const QStringList& paths) { addDropped(list_, paths, FilterList()); });
 
     createDocks();
     run_ = new InteractiveRun(list_, *question_, &output_->log(), right_->jobList(), this);
@@ -83,7 +79,6 @@ JobListCommands::Hooks CMainFrame::jobListHooks() {
     };
     hooks.start = [this] { startRun(); };
     hooks.stop = [this] { run_->stop(); };
-    hooks.running = [this] { return run_ && run_->isRunning(); };
     return hooks;
 }
 

@@ -54,7 +54,7 @@ void CMainFrame::addBrowserHandlers() {
     };
     CommandTarget::Handler add = through(browser->addToListAction());
     add.enabled = [this, action = browser->addToListAction()] {
-        return action->isEnabled() && !run_->isRunning();
+        return action->isEnabled() && !list_.isLocked();
     };
     browserTarget_.add(CommandId::AddImage, add);
     browserTarget_.add(CommandId::View, through(browser->viewAction()));

@@ -95,7 +95,7 @@ void CVantrelView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 bool CVantrelView::acceptsDrop(const QMimeData* data) const {
-    if (!dropHandler_ || commands_->isRunning() || !data || !data->hasUrls())
+    if (!dropHandler_ || list_.isLocked() || !data || !data->hasUrls())
         return false;
     for (const QUrl& url : data->urls()) {
         if (url.isLocalFile())

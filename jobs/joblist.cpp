@@ -108,7 +108,7 @@ void JobList::setDatePattern(const QString& pattern) {
 }
 
 bool JobList::AddFile(const ImageInfo* info, const QString* fileName) {
-    if (info == nullptr || fileName == nullptr)
+    if (isLocked() || info == nullptr || fileName == nullptr)
         return false;
 
     for (const auto& item : items_) {
@@ -133,7 +133,7 @@ bool JobList::AddFile(const ImageInfo* info, const QString* fileName) {
 }
 
 int JobList::AppendItem(std::unique_ptr<JobItem> item, const QString& rowName) {
-    if (!item)
+    if (isLocked() || !item)
         return -1;
     const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
@@ -230,6 +230,8 @@ QString JobList::columnText(int row, int column) const {
 }
 
 void JobList::RemoveRows(const std::vector<int>& rows) {
+    if (isLocked())
+        return;
     // From the highest index down, so that the indices still to come stay valid; neighbouring
     // rows go in one step. Indices out of range and repeated ones are dropped rather than
     // trusted.
@@ -278,6 +280,8 @@ void JobList::removeRowRange(int first, int last) {
 }
 
 void JobList::RemoveAll() {
+    if (isLocked())
+        return;
     beginResetModel();
     rows_.clear();
     items_.clear();
