@@ -39,20 +39,6 @@ protected:
     }
 };
 
-TEST(RunPromptAnswers, ToAllHoldsForThePromptsRunOnly) {
-    test::ScriptedReplace question;
-    question.answers = {A::No, A::YesToAll, A::NoToAll};
-    RunPrompt first(question, nullptr);
-    EXPECT_EQ(first.askYesNo("replace?", MessageIcon::Question, nullptr), Answer::No);
-    EXPECT_EQ(first.askYesNo("replace?", MessageIcon::Question, nullptr), Answer::Yes);
-    EXPECT_EQ(first.askYesNo("replace?", MessageIcon::Question, nullptr), Answer::Yes);
-    EXPECT_EQ(question.asked, 2);
-    RunPrompt second(question, nullptr);
-    EXPECT_EQ(second.askYesNo("replace?", MessageIcon::Question, nullptr), Answer::No);
-    EXPECT_EQ(second.askYesNo("replace?", MessageIcon::Question, nullptr), Answer::No);
-    EXPECT_EQ(question.asked, 3);
-}
-
 TEST_F(WindowRun, YesToAllCoversTheRestOfThisRunAndTheNextRunAsksAgain) {
     addExisting({"a.png", "b.png", "c.png", "d.png"});
     replace.answers = {A::No, A::YesToAll};
