@@ -2,6 +2,7 @@
 
 #include "app/aboutdlg.h"
 #include "app/droppedfiles.h"
+#include "app/help.h"
 #include "browser/common/formatting.h"
 #include "platform/localedateformat.h"
 #include "settings/dlgoptions.h"
@@ -16,7 +17,8 @@ namespace pix {
 CMainFrame::CMainFrame(UserPrompt* prompt, ReplaceQuestion* question, QWidget* parent)
     : QMainWindow(parent), prompt_(prompt ? prompt : &ownPrompt_),
       question_(question ? question : &ownQuestion_), list_(prompt_),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      helpFolder_(QCoreApplication::applicationDirPath()), desktopHandles_(desktopHandles) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QStringLiteral("Pixovia"));
     setWindowIcon(applicationIcon());

@@ -59,6 +59,12 @@ public:
 
     // Replaces how the frame opens URLs (the guide, pictures, folders); tests record them.
     void setUrlOpener(std::function<bool(const QUrl&)> open) { openUrl_ = std::move(open); }
+    // Replaces the program's folder, where "Help Topics" looks for the help files, and how it
+    // asks whether the desktop opens a type (desktopHandles); tests use their own.
+    void setHelpSource(QString programDir, std::function<bool(const QString&)> handles) {
+        helpFolder_ = std::move(programDir);
+        desktopHandles_ = std::move(handles);
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -90,6 +96,8 @@ private:
     ReplaceQuestion* question_;
     JobList list_;
     std::function<bool(const QUrl&)> openUrl_;
+    QString helpFolder_;
+    std::function<bool(const QString&)> desktopHandles_;
 
     CRightView* right_ = nullptr;
     COutputBar* output_ = nullptr;

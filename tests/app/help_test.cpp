@@ -1,12 +1,52 @@
 // "Help Topics" and the About box.
 #include "app/aboutdlg.h"
+#include "app/framefixture.h"
 
+#include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
 namespace pix {
 namespace {
+
+// "Help Topics" from the Help menu, with the program in a folder of the test's own: the
+// compiled help beside it opens only when the desktop has a program for it, else the guide.
+class HelpTopics : public test::FrameTest {};
+
+TEST_F(HelpTopics, TheCompiledHelpOpensOnlyWhenTheDesktopHasAProgramForIt) {
+    const QString program = dir.filePath("bin");
+    const QString compiled = program + "/help/pixovia.chm";
+    const QString guide = dir.filePath("share/pixovia/help/guide.html");
+    for (const QString& file : {compiled, guide}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+        QFile touched(file);
+        ASSERT_TRUE(touched.open(QIODevice::WriteOnly));
+    }
+    struct Case {
+        bool compiledThere;
+        bool desktopOpensIt;
+        QString opens;
+    };
+    const Case cases[] = {{true, true, compiled}, {true, false, guide}, {false, true, guide}};
+    for (const Case& c : cases) {
+        if (!c.compiledThere)
+            QFile::remove(compiled);
+        QStringList asked;
+        frame->setHelpSource(program, [&](const QString& type) {
+            asked << type;
+            return c.desktopOpensIt;
+        });
+        opened.clear();
+        frame->action(CommandId::HelpTopics)->trigger();
+        ASSERT_EQ(opened.size(), 1u) << c.opens.toStdString();
+        EXPECT_EQ(opened.front().toLocalFile(), c.opens);
+        EXPECT_EQ(asked,
+                  c.compiledThere ? QStringList{"application/vnd.ms-htmlhelp"} : QStringList());
+    }
+}
 
 TEST(AboutBox, ShowsTheIconNameAndVersionAndClosesWithOK) {
     CAboutDlg about;
