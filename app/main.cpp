@@ -2,10 +2,10 @@
 #include "app/commandline.h"
 #include "app/consoleprompt.h"
 #include "app/display.h"
-#include "app/interactive.h"
 #include "app/jobrun.h"
 #include "app/messageboxprompt.h"
 #include "app/shardoption.h"
+#include "app/windowedprogram.h"
 #include "platform/filelimits.h"
 #include "settings/filtersettings.h"
 
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     for (const QString& unknown : line.unknownSwitches)
         std::fprintf(stderr, "pixovia: ignoring option %s\n", unknown.toLocal8Bit().constData());
     if (line.jobFile.isEmpty())
-        return pix::RunInteractive(argc, argv);
+        return pix::RunWindowedProgram(argc, argv);
 
     // Writing past a file-size limit fails that row like a full disk; the run goes on.
     pix::surviveFileSizeLimit();

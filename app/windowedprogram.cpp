@@ -1,4 +1,4 @@
-#include "app/interactive.h"
+#include "app/windowedprogram.h"
 
 #include "app/aboutdlg.h"
 #include "app/commandline.h"
@@ -11,7 +11,7 @@
 
 namespace pix {
 
-int RunInteractive(int& argc, char** argv) {
+int RunWindowedProgram(int& argc, char** argv) {
     // Without a display the window cannot open: the command line's usage says what can run.
     if (!canShowWindows()) {
         std::fputs(kUsageText, stderr);
