@@ -49,6 +49,7 @@ public:
     const CommandTarget& jobListTarget() const { return jobListView()->commands().target(); }
     // The frame's action for a command (the one menus and toolbar share); none if absent.
     QAction* action(CommandId id) const;
+    QLabel* statusMessage() const { return statusMessage_; }
     QLabel* progressLabel() const { return progressLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }
 
@@ -67,6 +68,7 @@ public:
     }
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -104,6 +106,7 @@ private:
     CTabDockWnd* folders_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
+    QLabel* statusMessage_ = nullptr;
     QLabel* progressLabel_ = nullptr;
     InteractiveRun* run_ = nullptr;
     bool closeAfterRun_ = false;
