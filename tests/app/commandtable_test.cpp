@@ -5,7 +5,7 @@
 
 #include <QItemSelectionModel>
 #include <gtest/gtest.h>
-#include <map>
+#include <set>
 
 namespace pix {
 namespace {
@@ -63,11 +63,14 @@ protected:
         };
         commands = std::make_unique<JobListCommands>(list, selection, hooks);
     }
-    std::map<C, bool> states() const {
-        std::map<C, bool> result;
+    // The commands the pane enables.
+    std::set<C> enabled() const {
+        std::set<C> result;
         for (const C id :
-             {C::View, C::Remove, C::SelectAll, C::RemoveAll, C::Settings, C::Start, C::Stop})
-            result[id] = commands->target().isEnabled(id);
+             {C::View, C::Remove, C::SelectAll, C::RemoveAll, C::Settings, C::Start, C::Stop}) {
+            if (commands->target().isEnabled(id))
+                result.insert(id);
+        }
         return result;
     }
 
@@ -82,39 +85,15 @@ TEST_F(JobListCommandStates, ARunDisablesWhatChangesTheListAndEnablesStop) {
         const char* state;
         bool selected;
         bool held;
-        std::map<C, bool> enabled;
+        std::set<C> enabled;
     };
     const Case cases[] = {
-        {"idle",
-         false,
-         false,
-         {{C::View, false},
-          {C::Remove, false},
-          {C::SelectAll, true},
-          {C::RemoveAll, true},
-          {C::Settings, true},
-          {C::Start, true},
-          {C::Stop, false}}},
+        {"idle", false, false, {C::SelectAll, C::RemoveAll, C::Settings, C::Start}},
         {"idle, a row selected",
          true,
          false,
-         {{C::View, true},
-          {C::Remove, true},
-          {C::SelectAll, true},
-          {C::RemoveAll, true},
-          {C::Settings, true},
-          {C::Start, true},
-          {C::Stop, false}}},
-        {"held by a run, a row selected",
-         true,
-         true,
-         {{C::View, true},
-          {C::Remove, false},
-          {C::SelectAll, true},
-          {C::RemoveAll, false},
-          {C::Settings, false},
-          {C::Start, false},
-          {C::Stop, true}}},
+         {C::View, C::Remove, C::SelectAll, C::RemoveAll, C::Settings, C::Start}},
+        {"held by a run, a row selected", true, true, {C::View, C::SelectAll, C::Stop}},
     };
     for (const Case& c : cases) {
         selection.clearSelection();
@@ -124,7 +103,7 @@ TEST_F(JobListCommandStates, ARunDisablesWhatChangesTheListAndEnablesStop) {
         std::optional<JobList::RunLock> lock;
         if (c.held)
             lock.emplace(list);
-        EXPECT_EQ(states(), c.enabled) << c.state;
+        EXPECT_EQ(enabled(), c.enabled) << c.state;
     }
 }
 
