@@ -9,46 +9,31 @@ namespace pix {
 namespace {
 
 using L = QLatin1String;
-using SP = QStyle::StandardPixmap;
+using I = CommandIcon;
 
 const std::array kCommands{
-    CommandInfo{CommandId::RemoveSelected, L("Remove"), L("Remove"), L("Remove"), L("list-remove"),
-                SP::SP_TrashIcon},
-    CommandInfo{CommandId::View, L("View"), L("View"), L(), L("document-open"),
-                SP::SP_DialogOpenButton},
-    CommandInfo{CommandId::SelectAll, L("Select All"), L("Select All"), L(), L("edit-select-all"),
-                SP::SP_DialogYesButton},
-    CommandInfo{CommandId::Settings, L("Settings"), L("Settings"), L("Settings"),
-                L("document-properties"), SP::SP_FileDialogInfoView},
-    CommandInfo{CommandId::RemoveAll, L("Remove All"), L("Remove All"), L(), L("edit-clear"),
-                SP::SP_DialogResetButton},
-    CommandInfo{CommandId::Options, L("Options"), L("Options"), L(), L("preferences-system"),
-                SP::SP_FileDialogDetailedView},
-    CommandInfo{CommandId::AddImage, L("Add image"), L("Add image"), L("Add image"), L("list-add"),
-                SP::SP_ArrowDown},
-    CommandInfo{CommandId::Remove, L("Remove"), L("Remove"), L("Remove"), L("list-remove"),
-                SP::SP_TrashIcon},
-    CommandInfo{CommandId::Start, L("Start"), L("Start"), L("Start"), L("media-playback-start"),
-                SP::SP_MediaPlay},
+    CommandInfo{CommandId::RemoveSelected, L("Remove"), L("Remove"), L("Remove"), I::Remove},
+    CommandInfo{CommandId::View, L("View"), L("View"), L(), I::Open},
+    CommandInfo{CommandId::SelectAll, L("Select All"), L("Select All"), L(), I::SelectAll},
+    CommandInfo{CommandId::Settings, L("Settings"), L("Settings"), L("Settings"), I::Properties},
+    CommandInfo{CommandId::RemoveAll, L("Remove All"), L("Remove All"), L(), I::Clear},
+    CommandInfo{CommandId::Options, L("Options"), L("Options"), L(), I::Preferences},
+    CommandInfo{CommandId::AddImage, L("Add image"), L("Add image"), L("Add image"), I::Add},
+    CommandInfo{CommandId::Remove, L("Remove"), L("Remove"), L("Remove"), I::Remove},
+    CommandInfo{CommandId::Start, L("Start"), L("Start"), L("Start"), I::Start},
     CommandInfo{CommandId::ChangeView, L("Change View"), L("Change View"), L("Change View"),
-                L("view-list-icons"), SP::SP_FileDialogListView},
-    CommandInfo{CommandId::Refresh, L("Refresh"), L("Refresh"), L("Refresh"), L("view-refresh"),
-                SP::SP_BrowserReload},
-    CommandInfo{CommandId::HelpTopics, L("Help Topics"), L("Help"), L("Help"), L("help-contents"),
-                SP::SP_DialogHelpButton},
-    CommandInfo{CommandId::Stop, L("Stop"), L("Stop"), L("Stop"), L("media-playback-stop"),
-                SP::SP_MediaStop},
+                I::ChangeView},
+    CommandInfo{CommandId::Refresh, L("Refresh"), L("Refresh"), L("Refresh"), I::Refresh},
+    CommandInfo{CommandId::HelpTopics, L("Help Topics"), L("Help"), L("Help"), I::Help},
+    CommandInfo{CommandId::Stop, L("Stop"), L("Stop"), L("Stop"), I::Stop},
     CommandInfo{CommandId::OpenContainingFolder, L("Open Containing Folder"), L(), L(),
-                L("folder-open"), SP::SP_DirOpenIcon},
-    CommandInfo{CommandId::CopyToClipboard, L("Copy to Clipboard"), L(), L(), L("edit-copy"),
-                SP::SP_FileIcon},
-    CommandInfo{CommandId::Clear, L("Clear"), L(), L(), L("edit-clear"), SP::SP_DialogResetButton},
-    CommandInfo{CommandId::About, L("&About Vantrel..."), L(), L(), L("help-about"),
-                SP::SP_MessageBoxInformation},
-    CommandInfo{CommandId::Exit, L("E&xit"), L(), L(), L("application-exit"),
-                SP::SP_DialogCloseButton},
-    CommandInfo{CommandId::Toolbar, L("&Toolbar"), L(), L(), L(), SP::SP_TitleBarMenuButton},
-    CommandInfo{CommandId::StatusBar, L("&Status Bar"), L(), L(), L(), SP::SP_TitleBarMenuButton},
+                I::OpenFolder},
+    CommandInfo{CommandId::CopyToClipboard, L("Copy to Clipboard"), L(), L(), I::Copy},
+    CommandInfo{CommandId::Clear, L("Clear"), L(), L(), I::Clear},
+    CommandInfo{CommandId::About, L("&About Vantrel..."), L(), L(), I::About},
+    CommandInfo{CommandId::Exit, L("E&xit"), L(), L(), I::Exit},
+    CommandInfo{CommandId::Toolbar, L("&Toolbar"), L(), L(), I::None},
+    CommandInfo{CommandId::StatusBar, L("&Status Bar"), L(), L(), I::None},
 };
 
 constexpr CommandId kSep = CommandId::None;
@@ -73,7 +58,7 @@ std::span<const CommandInfo> commandTable() {
 }
 
 const CommandInfo& commandInfo(CommandId id) {
-    static const CommandInfo none{CommandId::None, L(), L(), L(), L(), SP::SP_CustomBase};
+    static const CommandInfo none{CommandId::None, L(), L(), L(), I::None};
     const auto it = std::find_if(kCommands.begin(), kCommands.end(),
                                  [id](const CommandInfo& info) { return info.id == id; });
     return it == kCommands.end() ? none : *it;

@@ -1,11 +1,10 @@
 // The window's commands in one table: each command's id, its menu text, its tool tip and
-// status-bar text and its icon. Menus, the toolbar and the context menus are built from this
-// table; what a command does and when it is enabled belongs to the pane that handles it
+// status-bar text and what its icon shows. Menus, the toolbar and the context menus are built from
+// this table; what a command does and when it is enabled belongs to the pane that handles it
 // (commandrouter.h).
 #pragma once
 
 #include <QLatin1String>
-#include <QStyle>
 #include <span>
 
 namespace pix {
@@ -36,13 +35,34 @@ enum class CommandId : int {
     StatusBar = 59393,
 };
 
+// What a command's icon shows. The window layer draws it from the desktop's icon theme, or
+// from the widget style when the theme has none.
+enum class CommandIcon {
+    None,
+    Remove,
+    Open,
+    SelectAll,
+    Properties,
+    Clear,
+    Preferences,
+    Add,
+    Start,
+    ChangeView,
+    Refresh,
+    Help,
+    Stop,
+    OpenFolder,
+    Copy,
+    About,
+    Exit,
+};
+
 struct CommandInfo {
     CommandId id;
     QLatin1String text;      // menu text, "&" before the mnemonic
     QLatin1String toolTip;   // empty: the text without "&"
     QLatin1String statusTip; // empty: none
-    QLatin1String themeIcon; // freedesktop icon name; empty: no icon
-    QStyle::StandardPixmap fallbackIcon;
+    CommandIcon icon;
 };
 
 std::span<const CommandInfo> commandTable();

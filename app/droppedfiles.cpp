@@ -3,7 +3,6 @@
 #include "platform/filesearch.h"
 #include "platform/imaging/decoder.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -11,21 +10,16 @@ namespace pix {
 
 namespace {
 
-bool measure(const QString& path, QSize& size) {
-    return imaging::measureFile(path, size) == imaging::Status::Ok;
-}
-
 void addFolder(const QString& folder, const QStringList& filters,
                std::vector<DroppedPicture>& pictures) {
     QStringList names;
-    for (const QString& pattern : filters)
-        names << listFolder(folder, pattern, Entry::Files);
+    for (const QStringList& matches : listFolderByPatterns(folder, filters, Entry::Files))
+        names << matches;
     std::sort(names.begin(), names.end(), nameLess);
     names.erase(std::unique(names.begin(), names.end()), names.end());
-    const QDir dir(folder);
     for (const QString& name : names) {
         QSize size;
-        if (measure(dir.filePath(name), size))
+        if (imaging::measureFile(joinPath(folder, name), size) == imaging::Status::Ok)
             pictures.push_back({folder, name, size});
     }
 }
@@ -40,7 +34,7 @@ std::vector<DroppedPicture> picturesFromDrop(const QStringList& paths, const QSt
             addFolder(info.absoluteFilePath(), filters, pictures);
         } else if (info.isFile()) {
             QSize size;
-            if (measure(info.absoluteFilePath(), size))
+            if (imaging::measureFile(info.absoluteFilePath(), size) == imaging::Status::Ok)
                 pictures.push_back({info.absolutePath(), info.fileName(), size});
         }
     }
@@ -48,6 +42,8 @@ std::vector<DroppedPicture> picturesFromDrop(const QStringList& paths, const QSt
 }
 
 int addDropped(JobList& list, const QStringList& paths, const QStringList& filters) {
+    if (list.isLocked())
+        return 0; // nothing is measured for a list that takes no rows
     int added = 0;
     for (const DroppedPicture& picture : picturesFromDrop(paths, filters)) {
         ImageInfo info;

@@ -21,7 +21,8 @@ struct DroppedPicture {
 // name order. Anything else is left out.
 std::vector<DroppedPicture> picturesFromDrop(const QStringList& paths, const QStringList& filters);
 
-// Adds them to the list through AddFile, which asks about duplicates. Answers the rows added.
+// Adds them to the list through AddFile, which asks about duplicates and adds nothing while a
+// run holds the list. Answers the rows added.
 int addDropped(JobList& list, const QStringList& paths, const QStringList& filters);
 
 } // namespace pix

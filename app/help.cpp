@@ -41,4 +41,17 @@ bool ShowHelp(const QString& programDir, const std::function<bool(const QUrl&)>&
     return false;
 }
 
+bool OpenHelpTopics(const QString& programDir,
+                    const std::function<bool(const QString& mimeType)>& handles,
+                    const std::function<bool(const QUrl&)>& open) {
+    if (!open)
+        return false;
+    return ShowHelp(programDir, [&](const QUrl& url) {
+        if (url.fileName().endsWith(QLatin1String(".chm"), Qt::CaseInsensitive) &&
+            !(handles && handles(QStringLiteral("application/vnd.ms-htmlhelp"))))
+            return false;
+        return open(url);
+    });
+}
+
 } // namespace pix

@@ -20,4 +20,11 @@ bool desktopHandles(const QString& mimeType);
 // Opens the first candidate that exists and that the opener accepts. False when none did.
 bool ShowHelp(const QString& programDir, const std::function<bool(const QUrl&)>& open);
 
+// ShowHelp as "Help Topics" does it: the compiled help is handed to the opener only when
+// `handles` (desktopHandles) says the desktop names a program for it, since xdg-open starts
+// whatever it finds even for a file nobody handles.
+bool OpenHelpTopics(const QString& programDir,
+                    const std::function<bool(const QString& mimeType)>& handles,
+                    const std::function<bool(const QUrl&)>& open);
+
 } // namespace pix

@@ -21,8 +21,12 @@ bool InteractiveRun::start() {
                                       options_);
     connect(run_.get(), &BatchRun::progress, this, &InteractiveRun::progress);
     connect(run_.get(), &BatchRun::finished, this, &InteractiveRun::onFinished);
-    emit started(list_.rowCount());
+    const int total = list_.rowCount();
     run_->start();
+    // Once the run holds the list, so that what is told of the start sees it locked. A list
+    // without rows has finished already.
+    if (run_)
+        emit started(total);
     return true;
 }
 

@@ -31,6 +31,7 @@ public:
     static QString progressText(int done, int total);
 
 signals:
+    // Once the run holds the list; not for a list without rows, which finishes at once.
     void started(int total);
     void progress(int done, int total);
     // After the converted rows have left the list.

@@ -12,8 +12,8 @@ JobListCommands::JobListCommands(JobList& list, QItemSelectionModel& selection, 
 
 void JobListCommands::addHandlers() {
     const auto hasRows = [this] { return list_.rowCount() > 0; };
-    const auto idleWithRows = [this] { return !isRunning() && list_.rowCount() > 0; };
-    const auto idleWithSelection = [this] { return !isRunning() && hasSelection(); };
+    const auto idleWithRows = [this] { return !list_.isLocked() && list_.rowCount() > 0; };
+    const auto idleWithSelection = [this] { return !list_.isLocked() && hasSelection(); };
 
     target_.add(CommandId::View, {[this] { return hasSelection(); }, [this] { view(); }});
     target_.add(CommandId::RemoveSelected, {idleWithSelection, [this] { removeSelected(); }});
@@ -21,12 +21,12 @@ void JobListCommands::addHandlers() {
     target_.add(CommandId::SelectAll, {hasRows, [this] { selectAll(); }});
     target_.add(CommandId::RemoveAll, {idleWithRows, [this] { removeAll(); }});
     target_.add(CommandId::Settings, {idleWithRows, [this] { editSettings(); }});
-    target_.add(CommandId::Start, {[this] { return !isRunning() && list_.canStart(); },
+    target_.add(CommandId::Start, {[this] { return !list_.isLocked() && list_.canStart(); },
                                    [this] {
                                        if (hooks_.start)
                                            hooks_.start();
                                    }});
-    target_.add(CommandId::Stop, {[this] { return isRunning(); },
+    target_.add(CommandId::Stop, {[this] { return list_.isLocked(); },
                                   [this] {
                                       if (hooks_.stop)
                                           hooks_.stop();
@@ -45,13 +45,7 @@ bool JobListCommands::hasSelection() const {
     return selection_.hasSelection();
 }
 
-bool JobListCommands::isRunning() const {
-    return hooks_.running && hooks_.running();
-}
-
 void JobListCommands::removeSelected() {
-    if (isRunning())
-        return;
     list_.RemoveRows(selectedRows());
 }
 
@@ -67,8 +61,7 @@ void JobListCommands::selectAll() {
 }
 
 void JobListCommands::removeAll() {
-    if (!isRunning())
-        list_.RemoveAll();
+    list_.RemoveAll();
 }
 
 void JobListCommands::view() {
@@ -81,7 +74,7 @@ void JobListCommands::view() {
 }
 
 void JobListCommands::editSettings() {
-    if (isRunning() || !hooks_.editSettings)
+    if (list_.isLocked() || !hooks_.editSettings)
         return;
     if (!hasSelection())
         selectAll();
@@ -96,7 +89,7 @@ void JobListCommands::editSettings() {
 }
 
 void JobListCommands::editItemSettings() {
-    if (isRunning() || !hooks_.editSettings)
+    if (list_.isLocked() || !hooks_.editSettings)
         return;
     const std::vector<int> rows = selectedRows();
     if (rows.empty())

@@ -1,5 +1,6 @@
 // The job list's commands without a widget: what "Remove", "Select All", "Remove All", "View",
 // "Settings", "Start" and "Stop" do to the list and its selection, and when each is enabled.
+// While a run holds the list, the commands that change it are disabled and Stop is enabled.
 // The job list view shows the list and hands its clicks and keys to this class.
 #pragma once
 
@@ -25,8 +26,6 @@ public:
         std::function<std::optional<SettingsResult>(const JobItem* item)> editSettings;
         std::function<void()> start;
         std::function<void()> stop;
-        // True while a run goes on: commands that change the list are disabled meanwhile.
-        std::function<bool()> running;
     };
 
     JobListCommands(JobList& list, QItemSelectionModel& selection, Hooks hooks);
@@ -37,7 +36,6 @@ public:
     // The selected rows in index order.
     std::vector<int> selectedRows() const;
     bool hasSelection() const;
-    bool isRunning() const;
 
     void removeSelected();
     void selectAll();

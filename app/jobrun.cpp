@@ -6,6 +6,7 @@
 #include "jobs/joblist.h"
 #include "jobs/outputnaming.h"
 #include "jobs/shardplan.h"
+#include "platform/filesearch.h"
 
 #include <QEventLoop>
 #include <cstdio>

@@ -1,10 +1,11 @@
 // Pixovia's entry point: the command line, start-up, the job run and shutdown.
 #include "app/commandline.h"
 #include "app/consoleprompt.h"
-#include "app/interactive.h"
+#include "app/display.h"
 #include "app/jobrun.h"
 #include "app/messageboxprompt.h"
 #include "app/shardoption.h"
+#include "app/windowedprogram.h"
 #include "platform/filelimits.h"
 #include "settings/filtersettings.h"
 
@@ -15,11 +16,6 @@
 #include <memory>
 
 namespace {
-
-bool displayAvailable() {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
 
 // Image readers report damaged files through Qt's warnings; the run reports them itself, in its
 // output lines, so only serious messages reach standard error.
@@ -59,11 +55,11 @@ int main(int argc, char** argv) {
     for (const QString& unknown : line.unknownSwitches)
         std::fprintf(stderr, "pixovia: ignoring option %s\n", unknown.toLocal8Bit().constData());
     if (line.jobFile.isEmpty())
-        return pix::RunInteractive(argc, argv);
+        return pix::RunWindowedProgram(argc, argv);
 
     // Writing past a file-size limit fails that row like a full disk; the run goes on.
     pix::surviveFileSizeLimit();
-    const bool console = line.console || !displayAvailable();
+    const bool console = line.console || !pix::displayAvailable();
     if (console && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen"); // fonts for metafile text, no display needed
     qInstallMessageHandler(quietMessages);

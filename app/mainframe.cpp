@@ -2,8 +2,9 @@
 
 #include "app/aboutdlg.h"
 #include "app/droppedfiles.h"
-#include "browser/formatting.h"
-#include "platform/localepictures.h"
+#include "app/help.h"
+#include "browser/common/formatting.h"
+#include "platform/localedateformat.h"
 #include "settings/dlgoptions.h"
 #include "settings/dlgsettings.h"
 
@@ -16,7 +17,8 @@ namespace pix {
 CMainFrame::CMainFrame(UserPrompt* prompt, ReplaceQuestion* question, QWidget* parent)
     : QMainWindow(parent), prompt_(prompt ? prompt : &ownPrompt_),
       question_(question ? question : &ownQuestion_), list_(prompt_),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      helpFolder_(QCoreApplication::applicationDirPath()), desktopHandles_(desktopHandles) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QStringLiteral("Pixovia"));
     setWindowIcon(applicationIcon());
@@ -24,21 +26,17 @@ CMainFrame::CMainFrame(UserPrompt* prompt, ReplaceQuestion* question, QWidget* p
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks |
                    QMainWindow::AllowTabbedDocks);
 
-    // The "Date Modified" column shows times in the user's own date and time pictures.
-    ConvertDatePicture(userDateTimePicture());
+    // The "Date Modified" column shows times in the user's own date and time formats.
+    ConvertDatePicture(userDateTimeFormat());
     list_.setDatePattern(DatePattern());
 
     right_ = new CRightView(list_, jobListHooks(), this);
     setCentralWidget(right_);
     list_.setQuestionOwner(right_->jobList());
-    right_->browser()->setAddFileHandler([this](const ImageInfo* info, const QString* name) {
-        // The list does not change while a run goes on.
-        return !run_->isRunning() && list_.AddFile(info, name);
-    });
-    right_->jobList()->setDropHandler([this](const QStringList& paths) {
-        if (!run_->isRunning())
-            addDropped(list_, paths, FilterList());
-    });
+    right_->browser()->setAddFileHandler(
+        [this](const ImageInfo* info, const QString* name) { return list_.AddFile(info, name); });
+    right_->jobList()->setDropHandler(
+        [this](const QStringList& paths) { addDropped(list_, paths, FilterList()); });
 
     createDocks();
     run_ = new InteractiveRun(list_, *question_, &output_->log(), right_->jobList(), this);
@@ -83,7 +81,6 @@ JobListCommands::Hooks CMainFrame::jobListHooks() {
     };
     hooks.start = [this] { startRun(); };
     hooks.stop = [this] { run_->stop(); };
-    hooks.running = [this] { return run_ && run_->isRunning(); };
     return hooks;
 }
 

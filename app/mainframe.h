@@ -49,6 +49,7 @@ public:
     const CommandTarget& jobListTarget() const { return jobListView()->commands().target(); }
     // The frame's action for a command (the one menus and toolbar share); none if absent.
     QAction* action(CommandId id) const;
+    QLabel* statusMessage() const { return statusMessage_; }
     QLabel* progressLabel() const { return progressLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }
 
@@ -59,8 +60,15 @@ public:
 
     // Replaces how the frame opens URLs (the guide, pictures, folders); tests record them.
     void setUrlOpener(std::function<bool(const QUrl&)> open) { openUrl_ = std::move(open); }
+    // Replaces the program's folder, where "Help Topics" looks for the help files, and how it
+    // asks whether the desktop opens a type (desktopHandles); tests use their own.
+    void setHelpSource(QString programDir, std::function<bool(const QString&)> handles) {
+        helpFolder_ = std::move(programDir);
+        desktopHandles_ = std::move(handles);
+    }
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -90,12 +98,15 @@ private:
     ReplaceQuestion* question_;
     JobList list_;
     std::function<bool(const QUrl&)> openUrl_;
+    QString helpFolder_;
+    std::function<bool(const QString&)> desktopHandles_;
 
     CRightView* right_ = nullptr;
     COutputBar* output_ = nullptr;
     CTabDockWnd* folders_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
+    QLabel* statusMessage_ = nullptr;
     QLabel* progressLabel_ = nullptr;
     InteractiveRun* run_ = nullptr;
     bool closeAfterRun_ = false;

@@ -23,9 +23,7 @@ bool isInside(const QWidget* widget, const QWidget* pane) {
 
 void CMainFrame::addFrameHandlers() {
     frameTarget_.add(CommandId::Options, {nullptr, [this] { onOptions(); }});
-    frameTarget_.add(
-        CommandId::HelpTopics,
-        {nullptr, [this] { ShowHelp(QCoreApplication::applicationDirPath(), openUrl_); }});
+    frameTarget_.add(CommandId::HelpTopics, {nullptr, [this] { onHelpTopics(); }});
     frameTarget_.add(CommandId::Refresh, {nullptr, [this] {
                                               if (CListImageView* browser = GetImageBrowser())
                                                   browser->FillList();
@@ -54,7 +52,7 @@ void CMainFrame::addBrowserHandlers() {
     };
     CommandTarget::Handler add = through(browser->addToListAction());
     add.enabled = [this, action = browser->addToListAction()] {
-        return action->isEnabled() && !run_->isRunning();
+        return action->isEnabled() && !list_.isLocked();
     };
     browserTarget_.add(CommandId::AddImage, add);
     browserTarget_.add(CommandId::View, through(browser->viewAction()));
@@ -65,14 +63,7 @@ void CMainFrame::addBrowserHandlers() {
 }
 
 void CMainFrame::onHelpTopics() {
-    // xdg-open starts whatever it finds, even for a file nobody handles: the compiled help is
-    // offered to it only when the desktop names a program for it.
-    ShowHelp(QCoreApplication::applicationDirPath(), [this](const QUrl& url) {
-        if (url.fileName().endsWith(QLatin1String(".chm"), Qt::CaseInsensitive) &&
-            !desktopHandles(QStringLiteral("application/vnd.ms-htmlhelp")))
-            return false;
-        return openUrl_(url);
-    });
+    OpenHelpTopics(helpFolder_, desktopHandles_, openUrl_);
 }
 
 void CMainFrame::createActions() {

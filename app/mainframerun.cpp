@@ -1,22 +1,39 @@
-// "Start" in the main window: the run's progress in the status bar, the window kept usable.
+// "Start" in the main window: the run's progress in the status bar, the window kept usable; the
+// status bar's message.
 #include "app/mainframe.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 
 namespace pix {
 
 namespace {
+
 const QString kReady = QStringLiteral("Ready");
+
+// A status label's text is also its accessible name, so that assistive technology reads the
+// text and is told each time it changes.
+void showText(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->setAccessibleName(text);
 }
+
+} // namespace
 
 void CMainFrame::createStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setAccessibleName(QStringLiteral("Status bar"));
+    // The message ("Ready", a command's tip) and the run's "n of N" are labels named by their
+    // text rather than painted text, so that assistive technology reads them.
+    statusMessage_ = new QLabel(bar);
+    statusMessage_->setObjectName(QStringLiteral("StatusMessage"));
+    showText(statusMessage_, kReady);
+    bar->addWidget(statusMessage_, 1);
     progressLabel_ = new QLabel(bar);
-    progressLabel_->setAccessibleName(QStringLiteral("Progress"));
+    progressLabel_->setObjectName(QStringLiteral("RunProgress"));
     progressBar_ = new QProgressBar(bar);
     progressBar_->setAccessibleName(QStringLiteral("Progress"));
     progressBar_->setMaximumWidth(200);
@@ -25,12 +42,17 @@ void CMainFrame::createStatusBar() {
     bar->addPermanentWidget(progressBar_);
     progressLabel_->hide();
     progressBar_->hide();
-    // The message pane falls back to "Ready" whenever a command's status text goes away.
-    connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& message) {
-        if (message.isEmpty())
-            bar->showMessage(kReady);
-    });
-    bar->showMessage(kReady);
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // A command's tip, shown while the pointer is over its menu entry or button, goes to the
+    // message label; "Ready" comes back when the tip goes away.
+    if (event->type() == QEvent::StatusTip && statusMessage_ != nullptr) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        showText(statusMessage_, tip.isEmpty() ? kReady : tip);
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 void CMainFrame::startRun() {
@@ -41,7 +63,7 @@ void CMainFrame::startRun() {
 void CMainFrame::onRunStarted(int total) {
     progressBar_->setRange(0, std::max(total, 1));
     progressBar_->setValue(0);
-    progressLabel_->setText(InteractiveRun::progressText(0, total));
+    showText(progressLabel_, InteractiveRun::progressText(0, total));
     progressBar_->show();
     progressLabel_->show();
     updateCommandStates();
@@ -50,7 +72,7 @@ void CMainFrame::onRunStarted(int total) {
 void CMainFrame::onRunProgress(int done, int total) {
     progressBar_->setRange(0, std::max(total, 1));
     progressBar_->setValue(done);
-    progressLabel_->setText(InteractiveRun::progressText(done, total));
+    showText(progressLabel_, InteractiveRun::progressText(done, total));
 }
 
 void CMainFrame::onRunFinished() {

@@ -1,7 +1,6 @@
 #include "app/vantrelview.h"
 
 #include "app/commandactions.h"
-#include "app/joblistheaders.h"
 
 #include <QContextMenuEvent>
 #include <QDropEvent>
@@ -15,9 +14,7 @@ namespace pix {
 
 CVantrelView::CVantrelView(JobList& list, JobListCommands::Hooks hooks, QWidget* parent)
     : QTableView(parent), list_(list) {
-    auto* shown = new JobListHeaders(this);
-    shown->setSourceModel(&list_);
-    setModel(shown);
+    setModel(&list_);
     commands_ = std::make_unique<JobListCommands>(list_, *selectionModel(), std::move(hooks));
     setAccessibleName(QStringLiteral("Job list"));
     setShowGrid(true);
@@ -39,7 +36,7 @@ CVantrelView::CVantrelView(JobList& list, JobListCommands::Hooks hooks, QWidget*
     // "Remarks" takes the width the other columns leave, so the whole remark shows.
     header->setStretchLastSection(true);
     for (int column = 0; column < kColumnCount; ++column)
-        header->resizeSection(column, kColumnWidths[column]);
+        header->resizeSection(column, jobColumn(column).width);
     connect(header, &QHeaderView::sectionClicked, this, &CVantrelView::sortByColumn);
 }
 
@@ -98,7 +95,7 @@ void CVantrelView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 bool CVantrelView::acceptsDrop(const QMimeData* data) const {
-    if (!dropHandler_ || commands_->isRunning() || !data || !data->hasUrls())
+    if (!dropHandler_ || list_.isLocked() || !data || !data->hasUrls())
         return false;
     for (const QUrl& url : data->urls()) {
         if (url.isLocalFile())

@@ -36,8 +36,6 @@ public:
     // A column header clicked: sorts and shows the sort mark.
     void sortByColumn(int column);
 
-    static constexpr int kColumnWidths[kColumnCount] = {100, 105, 80, 80, 120, 115, 100};
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -5,7 +5,7 @@
 // 5 ms timer on the user-interface thread; peak: the process's peak resident memory above
 // what it held before the first fill.
 // Usage: browser_bench FOLDER LABEL [REFILL_LABEL]   (the cache is $XDG_CACHE_HOME/thumbnails)
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "browser/view/listimageview.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The pictures of one folder that match the extension filter, as the image browser lists them.
 #pragma once
 
-#include "jobs/jobitem.h"
+#include "browser/common/imageinfo.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,8 +18,5 @@ namespace pix {
 /// stops early and answers what it has.
 std::vector<ImageInfo> ListPictures(const QString& folder, const QStringList& patterns,
                                     bool details, const std::atomic<bool>* cancel = nullptr);
-
-/// folder and name joined with one "/" (none added when the folder already ends in one).
-QString pictureFilePath(const QString& folder, const QString& name);
 
 } // namespace pix

@@ -1,8 +1,8 @@
 // The image browser's rows: records, display order, texts and thumbnails.
 #include "browser/imagelistmodel.h"
 
-#include "browser/formatting.h"
-#include "browser/imagelisting.h"
+#include "browser/common/formatting.h"
+#include "platform/filesearch.h"
 
 #include <QDateTime>
 #include <algorithm>
@@ -72,7 +72,7 @@ bool CompareItems(const ImageInfo* a, const ImageInfo* b, int column) {
     return SortDirection() < 0 ? order > 0 : order < 0;
 }
 
-ImageListModel::ImageListModel(QObject* parent) : QAbstractTableModel(parent) {}
+ImageListModel::ImageListModel(QObject* parent) : SortableTableModel(parent) {}
 
 ImageListModel::~ImageListModel() = default;
 
@@ -166,7 +166,7 @@ QString ImageListModel::filePath(int row) const {
     const ImageInfo* info = recordAt(row);
     if (info == nullptr)
         return QString();
-    return pictureFilePath(info->folder, rowName(row));
+    return joinPath(info->folder, rowName(row));
 }
 
 void ImageListModel::SortByColumn(int column) {
@@ -176,27 +176,11 @@ void ImageListModel::SortByColumn(int column) {
         SetSortDirection(-1);
     lastSortColumn_ = column;
 
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    // Persistent indexes (the selection, the current row) follow their records.
-    const QModelIndexList before = persistentIndexList();
-    std::vector<int> recordsBefore;
-    recordsBefore.reserve(std::size_t(before.size()));
-    for (const QModelIndex& index : before)
-        recordsBefore.push_back(recordOfRow(index.row()));
-
-    // a stands before b unless the comparison puts it after b; the stable sort keeps the order
-    // of rows with equal keys.
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [&](int a, int b) { return CompareItems(record(b), record(a), column); });
+    // a stands before b unless the comparison puts it after b; rows with equal keys keep their
+    // order.
+    sortRows(rows_, [&](int a, int b) { return CompareItems(record(b), record(a), column); });
     for (std::size_t row = 0; row < rows_.size(); ++row)
         rowOfRecord_[std::size_t(rows_[row])] = int(row);
-
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (qsizetype i = 0; i < before.size(); ++i)
-        after << index(rowOfRecord(recordsBefore[std::size_t(i)]), before[i].column());
-    changePersistentIndexList(before, after);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void ImageListModel::setThumbnail(int recordIndex, const QImage& image, ThumbnailState state) {

@@ -3,9 +3,9 @@
 // (CListImageView) shows this model in a list of thumbnails or in five columns.
 #pragma once
 
-#include "jobs/jobitem.h"
+#include "browser/common/imageinfo.h"
+#include "browser/common/sortabletablemodel.h"
 
-#include <QAbstractTableModel>
 #include <QIcon>
 #include <QImage>
 #include <memory>
@@ -39,7 +39,7 @@ bool CompareItems(const ImageInfo* a, const ImageInfo* b, int column);
 
 enum class ThumbnailState { Pending, Ready, Broken, Unavailable };
 
-class ImageListModel : public QAbstractTableModel {
+class ImageListModel : public SortableTableModel {
 public:
     enum ViewMode { ReportView = 0, ThumbnailView = 1 };
     static constexpr int kThumbnailWidth = 96;

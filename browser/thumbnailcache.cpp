@@ -125,7 +125,7 @@ QString ThumbnailCache::cacheName(const QString& path) {
     return QString::fromLatin1(md5.toHex()) + QStringLiteral(".png");
 }
 
-bool ThumbnailCache::contains(const QString& path) const {
+bool ThumbnailCache::isInsideCache(const QString& path) const {
     const QString file = QFileInfo(path).absoluteFilePath();
     return file.startsWith(root_ + QLatin1Char('/'));
 }

@@ -40,7 +40,7 @@ public:
     bool hasFailure(const QString& path, std::int64_t modified) const;
 
     /// True for files inside the cache itself, which are never thumbnailed.
-    bool contains(const QString& path) const;
+    bool isInsideCache(const QString& path) const;
 
 private:
     bool write(const QString& folder, const QString& path, std::int64_t modified, QImage image,

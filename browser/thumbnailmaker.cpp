@@ -97,7 +97,7 @@ ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* 
     std::int64_t modified = 0;
     if (!modificationTime(path, modified))
         return broken;
-    const bool cached = cache != nullptr && !cache->contains(path);
+    const bool cached = cache != nullptr && !cache->isInsideCache(path);
     if (cached) {
         const QImage normal = cache->lookup(path, modified);
         if (!normal.isNull())

@@ -1,6 +1,6 @@
 #include "jobfile/folderpictures.h"
 
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "jobfile/folderwalk.h"
 #include "jobfile/jobload.h"
 #include "jobfile/picturesize.h"
@@ -73,15 +73,16 @@ void noteUndecodableNames(const QString& folder, const std::vector<Pattern>& pat
 
 void addMatches(JobList& list, const QString& folder, std::vector<Pattern>& patterns,
                 const JobItem& templ, std::int32_t& counter, JobLoad& load) {
-    const QStringList names =
-        listFolder(folderOnDisk(folder), QStringLiteral("*"), Entry::Files | Entry::Folders);
+    QStringList texts;
+    for (const Pattern& pattern : patterns)
+        texts << pattern.text;
+    const std::vector<QStringList> matches =
+        listFolderByPatterns(folderOnDisk(folder), texts, Entry::Files | Entry::Folders);
     noteUndecodableNames(folder, patterns, load);
-    for (Pattern& pattern : patterns) {
-        for (const QString& name : names) {
-            if (pattern.matcher.matches(name)) {
-                pattern.matched = true;
-                list.AppendItem(makeFolderItem(folder, name, templ, counter), name);
-            }
+    for (std::size_t i = 0; i < patterns.size(); ++i) {
+        for (const QString& name : matches[i]) {
+            patterns[i].matched = true;
+            list.AppendItem(makeFolderItem(folder, name, templ, counter), name);
         }
     }
 }

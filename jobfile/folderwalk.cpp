@@ -1,6 +1,5 @@
 #include "jobfile/folderwalk.h"
 
-#include "jobs/joblist.h"
 #include "platform/filesearch.h"
 
 #include <QSet>

@@ -6,6 +6,7 @@
 #include "jobfile/picturesize.h"
 #include "jobs/joblist.h"
 #include "jobs/quarterturn.h"
+#include "platform/filesearch.h"
 
 #include <QFileInfo>
 #include <memory>

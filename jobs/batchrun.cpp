@@ -349,6 +349,7 @@ void BatchRun::start() {
     state_->tasks = std::move(plan.tasks);
     clashes_ = std::move(plan.clashes);
     running_ = true;
+    lock_.emplace(list_);
     if (state_->tasks.empty()) {
         finish();
         return;
@@ -442,6 +443,7 @@ void BatchRun::finish() {
     running_ = false;
     if (state_->pipeline)
         state_->pipeline.reset(); // every row the run needs is prepared; stop the workers
+    lock_.reset();
     list_.RemoveItems(converted_);
     emit finished();
 }

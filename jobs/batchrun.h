@@ -8,6 +8,7 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace pix {
@@ -93,6 +94,7 @@ private:
     std::vector<RowResult> results_;
     std::vector<OutputClash> clashes_;
     std::vector<JobList::ItemId> converted_;
+    std::optional<JobList::RunLock> lock_;
     bool running_ = false;
     bool committing_ = false;
     bool stopRequested_ = false;

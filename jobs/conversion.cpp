@@ -182,10 +182,4 @@ RowResult CommitConversion(const JobItem& item, const QString& outputPath,
     return result;
 }
 
-bool ConvertItem(const JobItem& item, const QString& sourcePath, const QString& outputPath,
-                 const ConversionContext& context) {
-    return CommitConversion(item, outputPath, PrepareConversion(item, sourcePath), context)
-               .outcome == RowResult::Outcome::Converted;
-}
-
 } // namespace pix

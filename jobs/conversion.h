@@ -93,8 +93,4 @@ RowResult CommitConversion(const JobItem& item, const QString& outputPath,
 // Writes "Unable to save the file - %s." for the output path, with no folder attached.
 void LogUnableToSave(const ConversionContext& context, const QString& outputPath);
 
-// Both steps at once.
-bool ConvertItem(const JobItem& item, const QString& sourcePath, const QString& outputPath,
-                 const ConversionContext& context);
-
 } // namespace pix

@@ -1,7 +1,7 @@
 // The job list model: items in the order they were added, rows in display order.
 #include "jobs/joblist.h"
 
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -10,11 +10,20 @@
 #include <array>
 #include <compare>
 #include <functional>
-#include <numeric>
 
 namespace pix {
 
 namespace {
+
+constexpr std::array<JobColumnInfo, kColumnCount> kColumns{{
+    {"Name", 100},
+    {"Type", 105},
+    {"Dimension", 80},
+    {"Size", 80},
+    {"Output Folder", 120},
+    {"Date Modified", 115},
+    {"Remarks", 100},
+}};
 
 const QString kDuplicateQuestion =
     QStringLiteral("The file is already in the list.\nWould you like to add the file?");
@@ -80,17 +89,15 @@ std::unique_ptr<JobItem> makeItem(const ImageInfo& info, const QString& fileName
 
 } // namespace
 
-QString joinPath(const QString& folder, const QString& name) {
-    // An empty folder would otherwise turn a bare name into a path under the root.
-    if (folder.isEmpty())
-        return name;
-    if (folder.endsWith(QLatin1Char('/')))
-        return folder + name;
-    return folder + QLatin1Char('/') + name;
+const JobColumnInfo& jobColumn(int column) {
+    static constexpr JobColumnInfo kNone{"", 0};
+    if (column < 0 || column >= kColumnCount)
+        return kNone;
+    return kColumns[std::size_t(column)];
 }
 
 JobList::JobList(UserPrompt* prompt, QObject* parent)
-    : QAbstractTableModel(parent), prompt_(prompt) {}
+    : SortableTableModel(parent), prompt_(prompt) {}
 
 JobList::~JobList() = default;
 
@@ -101,7 +108,7 @@ void JobList::setDatePattern(const QString& pattern) {
 }
 
 bool JobList::AddFile(const ImageInfo* info, const QString* fileName) {
-    if (info == nullptr || fileName == nullptr)
+    if (isLocked() || info == nullptr || fileName == nullptr)
         return false;
 
     for (const auto& item : items_) {
@@ -126,7 +133,7 @@ bool JobList::AddFile(const ImageInfo* info, const QString* fileName) {
 }
 
 int JobList::AppendItem(std::unique_ptr<JobItem> item, const QString& rowName) {
-    if (!item)
+    if (isLocked() || !item)
         return -1;
     const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
@@ -148,6 +155,16 @@ QVariant JobList::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole)
         return {};
     return columnText(index.row(), index.column());
+}
+
+QVariant JobList::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && section >= 0 && section < kColumnCount) {
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+            return QString::fromLatin1(jobColumn(section).title);
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    return SortableTableModel::headerData(section, orientation, role);
 }
 
 JobItem* JobList::itemAt(int row) const {
@@ -213,6 +230,8 @@ QString JobList::columnText(int row, int column) const {
 }
 
 void JobList::RemoveRows(const std::vector<int>& rows) {
+    if (isLocked())
+        return;
     // From the highest index down, so that the indices still to come stay valid; neighbouring
     // rows go in one step. Indices out of range and repeated ones are dropped rather than
     // trusted.
@@ -261,6 +280,8 @@ void JobList::removeRowRange(int first, int last) {
 }
 
 void JobList::RemoveAll() {
+    if (isLocked())
+        return;
     beginResetModel();
     rows_.clear();
     items_.clear();
@@ -276,33 +297,11 @@ void JobList::SortByColumn(int column) {
 void JobList::sort(int column, Qt::SortOrder order) {
     lastSortedColumn_ = column;
     ascending_ = order == Qt::AscendingOrder;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-
-    // Sort a permutation, so that the views' remembered indices can follow their rows.
-    std::vector<int> permutation(rows_.size());
-    std::iota(permutation.begin(), permutation.end(), 0);
     const bool ascending = ascending_;
-    std::stable_sort(permutation.begin(), permutation.end(), [&](int a, int b) {
-        const std::weak_ordering by =
-            compareItems(*rows_[std::size_t(a)].item, *rows_[std::size_t(b)].item, column);
+    sortRows(rows_, [&](const Row& a, const Row& b) {
+        const std::weak_ordering by = compareItems(*a.item, *b.item, column);
         return ascending ? by < 0 : by > 0;
     });
-    std::vector<Row> sorted;
-    sorted.reserve(rows_.size());
-    std::vector<int> newRow(rows_.size());
-    for (std::size_t i = 0; i < permutation.size(); ++i) {
-        sorted.push_back(std::move(rows_[std::size_t(permutation[i])]));
-        newRow[std::size_t(permutation[i])] = int(i);
-    }
-    rows_ = std::move(sorted);
-
-    const QModelIndexList before = persistentIndexList();
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (const QModelIndex& old : before)
-        after.append(index(newRow[std::size_t(old.row())], old.column()));
-    changePersistentIndexList(before, after);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 QString JobList::viewPath(int row) const {

@@ -4,13 +4,15 @@
 // The list owns its items in an array in the order they were added; the rows are kept apart,
 // in display order, each pointing at its item. Sorting reorders rows only. Every look-up goes
 // from a row to its item. Selection belongs to the view: operations on "the selected rows" take
-// the rows as arguments. No widget is involved.
+// the rows as arguments. While a run holds the list (RunLock), no row comes or goes. No widget
+// is involved.
 #pragma once
 
+#include "browser/common/sortabletablemodel.h"
 #include "jobs/jobitem.h"
 #include "jobs/userprompt.h"
+#include "platform/filesearch.h" // joinPath: a row's path is its folder joined with its name
 
-#include <QAbstractTableModel>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -28,7 +30,14 @@ enum JobColumn {
     kColumnCount
 };
 
-class JobList : public QAbstractTableModel {
+// The columns' titles and first widths, as the job list view shows them.
+struct JobColumnInfo {
+    const char* title; // "Name", "Type", ...
+    int width;         // initial width in pixels
+};
+const JobColumnInfo& jobColumn(int column);
+
+class JobList : public SortableTableModel {
     Q_OBJECT
 public:
     // A row's identity for as long as the list lives: unlike its index it survives sorting and
@@ -39,6 +48,21 @@ public:
     explicit JobList(UserPrompt* prompt = nullptr, QObject* parent = nullptr);
     ~JobList() override;
 
+    // While a run holds one, the rows are the run's: AddFile, AppendItem and the Remove
+    // operations refuse, and the commands that would change the list are disabled. Sorting and
+    // changing items stay possible: the run finds its rows by identity and works on copies.
+    class RunLock {
+    public:
+        explicit RunLock(JobList& list) : list_(list) { ++list_.runLocks_; }
+        ~RunLock() { --list_.runLocks_; }
+        RunLock(const RunLock&) = delete;
+        RunLock& operator=(const RunLock&) = delete;
+
+    private:
+        JobList& list_;
+    };
+    bool isLocked() const { return runLocks_ > 0; }
+
     // The window the duplicate question belongs to.
     void setQuestionOwner(QObject* owner) { questionOwner_ = owner; }
     // The pattern of the "Date Modified" column (FormatTime's notation); empty shows no date.
@@ -46,16 +70,21 @@ public:
 
     // Adds a picture from the image browser (only info's folder, width and height are used).
     // Asks before adding a file that is already listed; a file that is not on disk is skipped
-    // without a message. True when a row was added.
+    // without a message, and nothing is added while the list is locked. True when a row was
+    // added.
     bool AddFile(const ImageInfo* info, const QString* fileName);
 
-    // Appends a ready item (from a job file) with the given row name. Returns the row index.
+    // Appends a ready item (from a job file) with the given row name. Returns the row index, or
+    // -1 while the list is locked.
     int AppendItem(std::unique_ptr<JobItem> item, const QString& rowName);
 
     // The table: one row per item in display order, the seven columns' texts.
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // The column titles.
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
     // Sorts stably by a column in the given direction (the view's header calls this).
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
@@ -68,6 +97,7 @@ public:
     // Tells the views that a row's item was changed in place (its settings, its remarks).
     void itemChanged(int row);
 
+    // None of the three removes anything while the list is locked.
     void RemoveRows(const std::vector<int>& rows);    // any order; out of range and repeats ignored
     void RemoveItems(const std::vector<ItemId>& ids); // rows no longer listed are ignored
     void RemoveAll();
@@ -103,10 +133,7 @@ private:
     ItemId nextId_ = 1;
     int lastSortedColumn_ = -1;
     bool ascending_ = true;
+    int runLocks_ = 0;
 };
-
-// Joins a folder and a file name with one "/" (none added when the folder already ends in
-// one). An empty folder gives the name alone.
-QString joinPath(const QString& folder, const QString& name);
 
 } // namespace pix

@@ -79,16 +79,30 @@ bool nameLess(const QString& a, const QString& b) {
     return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
 }
 
-QStringList listFolder(const QString& folder, const QString& pattern, Entries what) {
-    if (folder.isEmpty() || !what)
-        return {};
-    const WildcardPattern matcher(pattern);
+std::vector<QStringList> listFolderByPatterns(const QString& folder, const QStringList& patterns,
+                                              Entries what) {
+    std::vector<QStringList> lists(std::size_t(patterns.size()));
+    if (folder.isEmpty() || !what || patterns.isEmpty())
+        return lists;
     const QStringList entries = QDir(folder).entryList(dirFilters(what), QDir::Unsorted);
-    QStringList names;
-    std::copy_if(entries.cbegin(), entries.cend(), std::back_inserter(names),
-                 [&matcher](const QString& name) { return matcher.matches(name); });
-    std::sort(names.begin(), names.end(), nameLess);
-    return names;
+    for (qsizetype i = 0; i < patterns.size(); ++i) {
+        const WildcardPattern matcher(patterns[i]);
+        QStringList& names = lists[std::size_t(i)];
+        std::copy_if(entries.cbegin(), entries.cend(), std::back_inserter(names),
+                     [&matcher](const QString& name) { return matcher.matches(name); });
+        std::sort(names.begin(), names.end(), nameLess);
+    }
+    return lists;
+}
+
+QStringList listFolder(const QString& folder, const QString& pattern, Entries what) {
+    return listFolderByPatterns(folder, {pattern}, what).front();
+}
+
+QString joinPath(const QString& folder, const QString& name) {
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
 }
 
 namespace {

@@ -1,4 +1,5 @@
-// Wildcard matching and folder listing, as the image browser and the job-file loader use them.
+// Wildcard matching, folder listing and joining paths, as the image browser, the job list and
+// the job-file loader use them.
 //
 // Matching follows the Windows file search with the quirks that make no sense here left out:
 //  - "*" matches any run of characters (dots included), "?" exactly one character;
@@ -19,6 +20,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace pix {
 
@@ -52,6 +54,15 @@ Q_DECLARE_FLAGS(Entries, Entry)
 /// left out, since opening them could block or fail. Links to folders count as folders.
 /// A folder that is empty, missing or unreadable, or an empty folder path, gives no names.
 QStringList listFolder(const QString& folder, const QString& pattern, Entries what);
+
+/// listFolder of every pattern, with the folder read once: one list of names per pattern, in
+/// the order given. A name that matches two patterns is in both lists.
+std::vector<QStringList> listFolderByPatterns(const QString& folder, const QStringList& patterns,
+                                              Entries what);
+
+/// folder and name joined with one "/" (none added when the folder already ends in one). An
+/// empty folder gives the name alone, rather than a path under the root.
+QString joinPath(const QString& folder, const QString& name);
 
 /// The entries of folder whose names are not valid UTF-8, which listFolder cannot give (no
 /// text names them), each as it would read with the bad bytes replaced (for matching) and as

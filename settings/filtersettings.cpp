@@ -1,6 +1,6 @@
 #include "settings/filtersettings.h"
 
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "settings/settingstable.h"
 
 namespace pix {

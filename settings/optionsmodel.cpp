@@ -1,6 +1,6 @@
 #include "settings/optionsmodel.h"
 
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 
 namespace pix {
 

@@ -1,6 +1,6 @@
 #include "settings/settingstable.h"
 
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "settings/cereg.h"
 
 #include <array>

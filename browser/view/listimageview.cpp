@@ -1,7 +1,7 @@
 // The image browser: filling, thumbnails and the commands.
 #include "browser/view/listimageview.h"
 
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "browser/imagelisting.h"
 #include "browser/thumbnailcache.h"
 #include "browser/thumbnailloader.h"

@@ -3,32 +3,16 @@
 #pragma once
 
 #include "app/mainframe.h"
+#include "app/scriptedreplace.h"
 #include "jobs/jobfixture.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTest>
-#include <deque>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace pix::test {
-
-// Answers the replace question from a queue (No when it runs dry) and counts the questions.
-class ScriptedReplace : public ReplaceQuestion {
-public:
-    std::deque<ReplaceAnswer> answers;
-    int asked = 0;
-
-    ReplaceAnswer askReplace(const QString&, QObject*) override {
-        ++asked;
-        if (answers.empty())
-            return ReplaceAnswer::No;
-        const ReplaceAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-};
 
 class FrameTest : public ::testing::Test {
 protected:

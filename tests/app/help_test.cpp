@@ -1,54 +1,51 @@
 // "Help Topics" and the About box.
 #include "app/aboutdlg.h"
-#include "app/help.h"
+#include "app/framefixture.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace pix {
 namespace {
 
-bool touch(const QString& path) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly);
-}
+// "Help Topics" from the Help menu, with the program in a folder of the test's own: the
+// compiled help beside it opens only when the desktop has a program for it, else the guide.
+class HelpTopics : public test::FrameTest {};
 
-TEST(Help, TheCompiledHelpBesideTheProgramComesFirstThenTheInstalledGuide) {
-    QTemporaryDir root;
-    const QString program = root.filePath("my tools/bin");
-    const QStringList candidates = helpCandidates(program);
-    ASSERT_GE(candidates.size(), 2);
-    EXPECT_EQ(candidates[0], program + "/help/pixovia.chm");
-    EXPECT_EQ(candidates[1], root.filePath("my tools/share/pixovia/help/guide.html"));
-
-    ASSERT_TRUE(touch(candidates[0]));
-    ASSERT_TRUE(touch(candidates[1]));
-    std::vector<QUrl> tried;
-    // The desktop has no handler for the compiled help: the guide opens instead.
-    EXPECT_TRUE(ShowHelp(program, [&](const QUrl& url) {
-        tried.push_back(url);
-        return url.toLocalFile().endsWith(".html");
-    }));
-    ASSERT_EQ(tried.size(), 2u);
-    EXPECT_EQ(tried[0].toLocalFile(), candidates[0]); // the blank stays in the path
-    EXPECT_EQ(tried[1].toLocalFile(), candidates[1]);
-}
-
-TEST(Help, MissingFilesAreNotHandedToTheDesktop) {
-    QTemporaryDir root;
-    std::vector<QUrl> tried;
-    ShowHelp(root.filePath("bin"), [&](const QUrl& url) {
-        tried.push_back(url);
-        return true;
-    });
-    for (const QUrl& url : tried)
-        EXPECT_TRUE(QFileInfo(url.toLocalFile()).isFile());
-    EXPECT_FALSE(ShowHelp(root.filePath("bin"), nullptr));
+TEST_F(HelpTopics, TheCompiledHelpOpensOnlyWhenTheDesktopHasAProgramForIt) {
+    const QString program = dir.filePath("bin");
+    const QString compiled = program + "/help/pixovia.chm";
+    const QString guide = dir.filePath("share/pixovia/help/guide.html");
+    for (const QString& file : {compiled, guide}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+        QFile touched(file);
+        ASSERT_TRUE(touched.open(QIODevice::WriteOnly));
+    }
+    struct Case {
+        bool compiledThere;
+        bool desktopOpensIt;
+        QString opens;
+    };
+    const Case cases[] = {{true, true, compiled}, {true, false, guide}, {false, true, guide}};
+    for (const Case& c : cases) {
+        if (!c.compiledThere)
+            QFile::remove(compiled);
+        QStringList asked;
+        frame->setHelpSource(program, [&](const QString& type) {
+            asked << type;
+            return c.desktopOpensIt;
+        });
+        opened.clear();
+        frame->action(CommandId::HelpTopics)->trigger();
+        ASSERT_EQ(opened.size(), 1u) << c.opens.toStdString();
+        EXPECT_EQ(opened.front().toLocalFile(), c.opens);
+        EXPECT_EQ(asked,
+                  c.compiledThere ? QStringList{"application/vnd.ms-htmlhelp"} : QStringList());
+    }
 }
 
 TEST(AboutBox, ShowsTheIconNameAndVersionAndClosesWithOK) {

@@ -1,7 +1,6 @@
 // The window's layout and placement: saved at close, restored by the next window, and a
 // damaged or foreign saved value still giving a usable window on screen.
 #include "app/framefixture.h"
-#include "app/placement.h"
 #include "settings/settingstable.h"
 
 #include <QCloseEvent>
@@ -72,31 +71,6 @@ TEST_F(Layout, ClosingDuringARunStopsItFirst) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(frame->isVisible());
     EXPECT_GE(frame->jobList().rowCount(), 1); // rows not reached stay
-}
-
-struct PlacementCase {
-    const char* what;
-    QRect saved;
-    QRect expected;
-};
-
-TEST(Placement, AWindowIsKeptReachableOnSomeScreen) {
-    const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
-    const QSize fallback(960, 680);
-    const PlacementCase cases[] = {
-        {"on the primary screen", {100, 100, 800, 600}, {100, 100, 800, 600}},
-        {"on the second screen", {2000, 50, 800, 600}, {2000, 50, 800, 600}},
-        {"partly off the right edge", {1700, 100, 800, 600}, {1120, 100, 800, 600}},
-        {"larger than its screen", {2000, 10, 3000, 2000}, {1920, 0, 1280, 1024}},
-        {"on a screen that is gone", {4000, 100, 800, 600}, {480, 200, 960, 680}},
-        {"title above every screen", {100, -500, 800, 600}, {480, 200, 960, 680}},
-        {"empty", {}, {480, 200, 960, 680}},
-    };
-    for (const PlacementCase& c : cases) {
-        EXPECT_EQ(placeOnScreens(c.saved, screens, fallback), c.expected) << c.what;
-    }
-    EXPECT_EQ(placeOnScreens({5, 5, 10, 10}, {}, fallback), QRect(5, 5, 10, 10));
-    EXPECT_EQ(placeOnScreens({}, {QRect(0, 0, 800, 600)}, fallback), QRect(0, 0, 800, 600));
 }
 
 } // namespace

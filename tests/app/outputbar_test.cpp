@@ -42,17 +42,6 @@ TEST_F(OutputBar, ADockWindowWithOneOutputTab) {
     EXPECT_EQ(frame->GetFoldersTab()->windowTitle(), "Folders");
 }
 
-TEST_F(OutputBar, LinesKeepTheirOrderAndAnEmptyTextAddsNothing) {
-    frame->AddOutputLine(kSaved, QStringLiteral("/out"));
-    frame->AddOutputLine(QString(), QStringLiteral("/lost"));
-    frame->AddOutputLine(kUnable);
-    ASSERT_EQ(log().rowCount(), 2);
-    EXPECT_EQ(log().index(0).data().toString(), kSaved);
-    EXPECT_EQ(log().index(1).data().toString(), kUnable);
-    EXPECT_EQ(log().log().line(0).path, QStringLiteral("/out"));
-    EXPECT_FALSE(log().log().line(1).path);
-}
-
 TEST_F(OutputBar, TheMenuOffersOpenAndCopyOnlyForASelectedLine) {
     EXPECT_EQ(menu(), QStringList({"Clear"}));
     frame->AddOutputLine(kSaved, QStringLiteral("/out"));

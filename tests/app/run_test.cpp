@@ -3,9 +3,13 @@
 #include "app/framefixture.h"
 #include "app/runprompt.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
 
 namespace pix {
 namespace {
@@ -39,20 +43,6 @@ protected:
     }
 };
 
-TEST(RunPromptAnswers, ToAllHoldsForThePromptsRunOnly) {
-    test::ScriptedReplace question;
-    question.answers = {A::No, A::YesToAll, A::NoToAll};
-    RunPrompt first(question, nullptr);
-    EXPECT_EQ(first.askYesNo("replace?", MessageIcon::Question, nullptr), Answer::No);
-    EXPECT_EQ(first.askYesNo("replace?", MessageIcon::Question, nullptr), Answer::Yes);
-    EXPECT_EQ(first.askYesNo("replace?", MessageIcon::Question, nullptr), Answer::Yes);
-    EXPECT_EQ(question.asked, 2);
-    RunPrompt second(question, nullptr);
-    EXPECT_EQ(second.askYesNo("replace?", MessageIcon::Question, nullptr), Answer::No);
-    EXPECT_EQ(second.askYesNo("replace?", MessageIcon::Question, nullptr), Answer::No);
-    EXPECT_EQ(question.asked, 3);
-}
-
 TEST_F(WindowRun, YesToAllCoversTheRestOfThisRunAndTheNextRunAsksAgain) {
     addExisting({"a.png", "b.png", "c.png", "d.png"});
     replace.answers = {A::No, A::YesToAll};
@@ -83,6 +73,37 @@ TEST_F(WindowRun, ProgressShowsInTheStatusBarWhileTheWindowKeepsAnswering) {
     EXPECT_EQ(texts, (std::vector<QString>{"1 of 3", "2 of 3", "3 of 3"}));
     EXPECT_TRUE(frame->progressBar()->isHidden());
     EXPECT_EQ(frame->jobList().rowCount(), 0);
+}
+
+// What a screen reader hears of the status bar: "Ready", a command's tip while the pointer is
+// on its entry, the run's "n of N", each as the name of a label there.
+TEST_F(WindowRun, TheStatusBarSpeaksTheMessageTheTipsAndTheProgress) {
+    const auto heard = [](QWidget* widget) {
+        return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+    };
+    QLabel* message = frame->statusMessage();
+    EXPECT_EQ(frame->statusBar()->findChild<QLabel*>("StatusMessage"), message);
+    frame->show();
+    EXPECT_EQ(heard(message), "Ready");
+    // The pointer on the toolbar's "Add image", then away from it: the label stays shown.
+    frame->action(CommandId::AddImage)->showStatusText(frame->toolBar());
+    EXPECT_EQ(heard(message), "Add image");
+    EXPECT_TRUE(message->isVisible());
+    QStatusTipEvent away{QString()};
+    QCoreApplication::sendEvent(frame->toolBar(), &away);
+    EXPECT_EQ(heard(message), "Ready");
+
+    addRows({"a.png", "b.png"});
+    for (int row = 0; row < 2; ++row)
+        frame->jobList().itemAt(row)->output.formatCode = kFormatGif;
+    QStringList progress;
+    QObject::connect(&frame->run(), &InteractiveRun::progress,
+                     [&](int, int) { progress << heard(frame->progressLabel()); });
+    ASSERT_TRUE(frame->run().start());
+    progress << heard(frame->progressLabel());
+    while (frame->run().isRunning())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(progress, QStringList({"0 of 2", "1 of 2", "2 of 2"}));
 }
 
 TEST_F(WindowRun, StopLeavesTheRowsNotReached) {

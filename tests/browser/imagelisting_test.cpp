@@ -2,7 +2,7 @@
 #include "browser/imagelisting.h"
 
 #include "browser/browserfixture.h"
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "browser/imagelistmodel.h"
 
 #include <gtest/gtest.h>
@@ -138,12 +138,6 @@ TEST_F(ListingTest, CancelStopsEarly) {
         ASSERT_TRUE(test::writePicture(path(QStringLiteral("p%1.png").arg(i)), 4, 4));
     std::atomic<bool> cancel{true};
     EXPECT_TRUE(ListPictures(dir.path(), {"*.png"}, false, &cancel).empty());
-}
-
-TEST(PictureFilePath, JoinsWithOneSlash) {
-    EXPECT_EQ(pictureFilePath("/a", "b.jpg"), "/a/b.jpg");
-    EXPECT_EQ(pictureFilePath("/", "b.jpg"), "/b.jpg");
-    EXPECT_EQ(pictureFilePath("/a/", "b.jpg"), "/a/b.jpg");
 }
 
 } // namespace

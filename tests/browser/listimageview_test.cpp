@@ -2,7 +2,7 @@
 #include "browser/view/listimageview.h"
 
 #include "browser/browserfixture.h"
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "browser/thumbnailcache.h"
 #include "jobs/jobfixture.h"
 #include "jobs/joblist.h"

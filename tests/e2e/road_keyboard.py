@@ -15,6 +15,8 @@ def road():
         program = desk.Program()
         frame = program.window("frame", "Pixovia")
         program.activate()
+        # The status bar's message is a label assistive technology reads.
+        desk.find(desk.find(frame, "status bar", "Status bar"), "label", "Ready", showing=True)
 
     with step("Tab to the Folders tree; type-ahead and Right reach ~/Pictures"):
         tree = desk.find(frame, "tree", "My Computer", showing=True)
@@ -46,6 +48,8 @@ def road():
         dialog = program.window(role="dialog", name="Settings")
         combo = desk.find(dialog, "combo box")
         desk.wait_until(lambda: desk.is_focused(combo), "the format list to have the focus")
+        check("Format:" in desk.labels_of(combo),
+              f"the format list is labelled by {desk.labels_of(combo)}")
         desk.type_text("P")
         desk.wait_until(lambda: desk.name_of(combo) == "PNG", "PNG chosen")
         desk.keys("Return")

@@ -92,6 +92,17 @@ def children(node):
     return result
 
 
+def labels_of(node):
+    """The names of the nodes that label node (its "labelled by" relations)."""
+    try:
+        relations = node.get_relation_set()
+    except GLib.Error:
+        return []
+    return [name_of(r.get_target(i)) for r in relations
+            if r.get_relation_type() == Atspi.RelationType.LABELLED_BY
+            for i in range(r.get_n_targets())]
+
+
 def states(node):
     try:
         return node.get_state_set()

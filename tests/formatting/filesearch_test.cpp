@@ -104,11 +104,33 @@ TEST_F(ListFolder, NameOrderWithoutRegardToCase) {
     EXPECT_EQ(listFolder(dir_.path(), "*.gif", Entry::Files), QStringList());
 }
 
+TEST_F(ListFolder, OneListPerPatternInTheOrderGiven) {
+    for (const char* name : {"b.png", "a.JPG", "c.jpg"})
+        makeFile(QString::fromLatin1(name));
+    const std::vector<QStringList> lists =
+        listFolderByPatterns(dir_.path(), {"*.jpg", "*.gif", "*.*", "b*"}, Entry::Files);
+    EXPECT_EQ(lists, (std::vector<QStringList>{
+                         {"a.JPG", "c.jpg"}, {}, {"a.JPG", "b.png", "c.jpg"}, {"b.png"}}));
+    EXPECT_EQ(listFolderByPatterns(dir_.path(), {}, Entry::Files), std::vector<QStringList>());
+    EXPECT_EQ(listFolderByPatterns(dir_.filePath("missing"), {"*"}, Entry::Files),
+              std::vector<QStringList>{QStringList()});
+}
+
 TEST_F(ListFolder, NothingFromMissingOrEmptyFolders) {
     makeFile(QStringLiteral("a.jpg"));
     EXPECT_EQ(listFolder(dir_.filePath("missing"), "*", Entry::Files), QStringList());
     EXPECT_EQ(listFolder(QString(), "*", Entry::Files | Entry::Folders), QStringList());
     EXPECT_EQ(listFolder(dir_.path(), "*", Entries()), QStringList());
+}
+
+TEST(JoinPath, OneSeparator) {
+    struct Case {
+        const char* folder;
+        const char* path;
+    };
+    const Case cases[] = {{"/a", "/a/b.png"}, {"/a/", "/a/b.png"}, {"/", "/b.png"}, {"", "b.png"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(joinPath(c.folder, "b.png"), c.path) << c.folder;
 }
 
 #ifdef Q_OS_UNIX

@@ -1,5 +1,5 @@
 // Rendering of times with DatePattern's codes.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // File sizes, the extension filter and the process-wide values.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 
 #include <gtest/gtest.h>
 

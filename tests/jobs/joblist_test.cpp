@@ -1,7 +1,7 @@
 // The job list model: adding files, duplicates, removal, sorting and column texts.
 #include "jobs/joblist.h"
 
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "jobs/jobfixture.h"
 
 #include <gtest/gtest.h>
@@ -175,13 +175,6 @@ TEST_F(JobListFiles, FolderEndingInSlashGetsNoSecondOne) {
     info.folder = dir.path() + QLatin1Char('/');
     ASSERT_TRUE(add(QStringLiteral("b.gif")));
     EXPECT_EQ(list.viewPath(0), dir.path() + QStringLiteral("/b.gif"));
-}
-
-TEST(JoinPath, OneSeparator) {
-    EXPECT_EQ(joinPath("/a", "b.png"), "/a/b.png");
-    EXPECT_EQ(joinPath("/a/", "b.png"), "/a/b.png");
-    EXPECT_EQ(joinPath("/", "b.png"), "/b.png");
-    EXPECT_EQ(joinPath("", "b.png"), "b.png");
 }
 
 class JobListRows : public ::testing::Test {

@@ -3,6 +3,7 @@
 #include "settings/dialogtesting.h"
 #include "settings/dlgsettings.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -313,6 +314,22 @@ TEST_F(SettingsDialog, RoundTripIntoThreeItems) {
     EXPECT_TRUE(get<QCheckBox>("Mirror")->isChecked());
     EXPECT_EQ(get<QLineEdit>("Prefix")->text(), "Trip");
     EXPECT_EQ(editIn("Number From")->text(), "5");
+}
+
+// Each field is announced with its label. On Linux a list box such as "Format" is named by the
+// entry it shows, so its "labelled by" relation is what tells assistive technology "Format".
+TEST_F(SettingsDialog, EveryFieldIsLabelledByItsLabel) {
+    open();
+    for (const char* name :
+         {"Format", "Image quality", "Folder", "Width", "Height", "Prefix", "Number From"}) {
+        QStringList labels;
+        const auto relations = QAccessible::queryAccessibleInterface(get<QWidget>(name))
+                                   ->relations(QAccessible::Label);
+        for (const auto& [label, relation] : relations)
+            labels << label->text(QAccessible::Name);
+        EXPECT_TRUE(labels.contains(QString::fromLatin1(name) + u':'))
+            << name << ": " << labels.join(u',').toStdString();
+    }
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The extension filter kept in the per-user settings store.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "settings/cereg.h"
 #include "settings/filtersettings.h"
 #include "settings/settingstable.h"

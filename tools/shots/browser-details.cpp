@@ -1,7 +1,7 @@
 // Screenshot: the image browser's report view, sorted by size.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "browser/view/listimageview.h"
-#include "platform/localepictures.h"
+#include "platform/localedateformat.h"
 #include "tools/shots/browser-sample.h"
 
 #include <QApplication>
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     pix::SetFilterList(QStringList{QStringLiteral("*.jpg"), QStringLiteral("*.png"),
                                    QStringLiteral("*.gif"), QStringLiteral("*.bmp")});
     pix::ConvertDatePicture(
-        pix::userDateTimePicture(QLocale(QLocale::English, QLocale::UnitedStates)));
+        pix::userDateTimeFormat(QLocale(QLocale::English, QLocale::UnitedStates)));
     pix::CListImageView view;
     view.setWindowTitle(QStringLiteral("Pixovia"));
     view.resize(560, 330);

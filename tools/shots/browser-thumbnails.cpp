@@ -1,5 +1,5 @@
 // Screenshot: the image browser's thumbnail view of a folder of photographs.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "browser/view/listimageview.h"
 #include "tools/shots/browser-sample.h"
 

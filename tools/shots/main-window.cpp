@@ -2,7 +2,7 @@
 // remarks, and result lines in the output log.
 #include "app/aboutdlg.h"
 #include "app/mainframe.h"
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "jobs/applysettings.h"
 #include "shell/childview.h"
 

@@ -1,5 +1,6 @@
-// ConvertDatePicture: a locale date-and-time picture turned into the pattern FormatTime reads.
-#include "browser/formatting.h"
+// ConvertDatePicture: a date-and-time format in locale notation turned into the pattern
+// FormatTime reads.
+#include "browser/common/formatting.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -70,23 +71,23 @@ QString ReplaceLoneChar(const QString& text, QChar ch, const QString& replacemen
     return result;
 }
 
-QString convertDatePicture(const QString& picture) {
-    QString pattern = picture;
+QString datePatternFromFormat(const QString& format) {
+    QString pattern = format;
     replaceFirstOf(pattern, {{"HH", "%H"}, {"H", "%H"}, {"hh", "%I"}, {"h", "%I"}});
     pattern = ReplacePairToken(pattern, QStringLiteral("mm"), QStringLiteral("%M"));
     replaceAll(pattern, "ss", "%S");
     replaceFirstOf(pattern, {{"dddd", "%A"}, {"ddd", "%a"}, {"dd", "%d"}, {"d", "%#d"}});
     if (!replaceFirstOf(pattern, {{"MMMM", "%B"}, {"MMM", "%b"}, {"MM", "%m"}}))
         pattern = ReplaceLoneChar(pattern, QLatin1Char('M'), QStringLiteral("%#m"));
-    // "yy" is replaced also after "yyyy" was: a picture may hold both.
+    // "yy" is replaced also after "yyyy" was: a format may hold both.
     replaceAll(pattern, "yyyy", "%Y");
     replaceAll(pattern, "yy", "%y");
     replaceAll(pattern, "tt", "%p");
     return pattern;
 }
 
-void ConvertDatePicture(const QString& picture) {
-    SetDatePattern(convertDatePicture(picture));
+void ConvertDatePicture(const QString& format) {
+    SetDatePattern(datePatternFromFormat(format));
 }
 
 } // namespace pix

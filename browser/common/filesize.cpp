@@ -1,5 +1,5 @@
 // FormatFileSize: the text of the "Size" columns.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-// The interactive program: started without a job file, it shows the main window and runs
+// The program with its window: started without a job file, it shows the main window and runs
 // until the person closes it.
 #pragma once
 
@@ -6,6 +6,6 @@ namespace pix {
 
 // Start-up, the window's life and shutdown. Answers the exit status; 2 when there is no
 // display to show the window on.
-int RunInteractive(int& argc, char** argv);
+int RunWindowedProgram(int& argc, char** argv);
 
 } // namespace pix

@@ -1,7 +1,8 @@
-#include "app/interactive.h"
+#include "app/windowedprogram.h"
 
 #include "app/aboutdlg.h"
 #include "app/commandline.h"
+#include "app/display.h"
 #include "app/mainframe.h"
 #include "settings/filtersettings.h"
 
@@ -10,17 +11,7 @@
 
 namespace pix {
 
-namespace {
-
-bool canShowWindows() {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-}
-
-} // namespace
-
-int RunInteractive(int& argc, char** argv) {
+int RunWindowedProgram(int& argc, char** argv) {
     // Without a display the window cannot open: the command line's usage says what can run.
     if (!canShowWindows()) {
         std::fputs(kUsageText, stderr);

@@ -1,18 +1,18 @@
-// Conversion of locale date pictures into DatePattern's notation.
-#include "browser/formatting.h"
+// Conversion of date formats in locale notation into DatePattern's notation.
+#include "browser/common/formatting.h"
 
 #include <gtest/gtest.h>
 
 namespace pix {
 namespace {
 
-struct PictureCase {
-    const char* picture;
+struct FormatCase {
+    const char* format;
     const char* pattern;
 };
 
 TEST(ConvertDatePicture, Table) {
-    const PictureCase cases[] = {
+    const FormatCase cases[] = {
         {"M/d/yyyy h:mm:ss tt", "%#m/%#d/%Y %I:%M:%S %p"},
         {"dd.MM.yyyy HH:mm:ss", "%d.%m.%Y %H:%M:%S"},
         {"yyyy-MM-dd H:mm:ss", "%Y-%m-%d %H:%M:%S"},
@@ -32,9 +32,9 @@ TEST(ConvertDatePicture, Table) {
         {"", ""},
         {"%", "%"},
     };
-    for (const PictureCase& c : cases) {
-        EXPECT_EQ(convertDatePicture(QString::fromUtf8(c.picture)), QString::fromUtf8(c.pattern))
-            << c.picture;
+    for (const FormatCase& c : cases) {
+        EXPECT_EQ(datePatternFromFormat(QString::fromUtf8(c.format)), QString::fromUtf8(c.pattern))
+            << c.format;
     }
 }
 

@@ -1,6 +1,6 @@
-// Translation of QLocale's date and time formats into picture notation.
-#include "browser/formatting.h"
-#include "platform/localepictures.h"
+// Translation of QLocale's date and time formats into locale notation.
+#include "browser/common/formatting.h"
+#include "platform/localedateformat.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,11 @@ namespace pix {
 namespace {
 
 struct FormatCase {
-    const char* format;
-    const char* picture;
+    const char* qt;
+    const char* locale;
 };
 
-TEST(PictureFromQtFormat, Table) {
+TEST(LocaleFormatFromQt, Table) {
     const FormatCase cases[] = {
         {"", ""},
         {"dddd, MMMM d, yyyy", "dddd, MMMM d, yyyy"},
@@ -43,17 +43,16 @@ TEST(PictureFromQtFormat, Table) {
         {"HH:mm 100%", "HH:mm 100%%"},
     };
     for (const FormatCase& c : cases) {
-        EXPECT_EQ(pictureFromQtFormat(QString::fromUtf8(c.format)), QString::fromUtf8(c.picture))
-            << c.format;
+        EXPECT_EQ(localeFormatFromQt(QString::fromUtf8(c.qt)), QString::fromUtf8(c.locale)) << c.qt;
     }
 }
 
 struct LocaleCase {
     const char* locale;
-    const char* picture;
+    const char* format;
 };
 
-TEST(UserDateTimePicture, Locales) {
+TEST(UserDateTimeFormat, Locales) {
     const LocaleCase cases[] = {
         {"en_US", "M/d/yy h:mm:ss tt"},
         {"de_DE", "dd.MM.yy HH:mm:ss"},
@@ -61,15 +60,15 @@ TEST(UserDateTimePicture, Locales) {
         {"en_GB", "dd/MM/yyyy HH:mm:ss"},
     };
     for (const LocaleCase& c : cases) {
-        EXPECT_EQ(userDateTimePicture(QLocale(QString::fromLatin1(c.locale))),
-                  QString::fromUtf8(c.picture))
+        EXPECT_EQ(userDateTimeFormat(QLocale(QString::fromLatin1(c.locale))),
+                  QString::fromUtf8(c.format))
             << c.locale;
     }
 }
 
-TEST(UserDateTimePicture, ConvertsIntoAWorkingPattern) {
+TEST(UserDateTimeFormat, ConvertsIntoAWorkingPattern) {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
-    const QString pattern = convertDatePicture(userDateTimePicture(english));
+    const QString pattern = datePatternFromFormat(userDateTimeFormat(english));
     EXPECT_EQ(pattern, QStringLiteral("%#m/%#d/%y %I:%M:%S %p"));
     const QDateTime time(QDate(2024, 3, 5), QTime(14, 7, 9));
     EXPECT_EQ(FormatTime(time, pattern, english), QStringLiteral("3/5/24 02:07:09 PM"));

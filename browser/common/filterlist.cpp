@@ -1,5 +1,5 @@
 // ParseFilterList: the extension filter text split into wildcard patterns.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 
 namespace pix {
 

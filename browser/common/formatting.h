@@ -46,12 +46,13 @@ void SetFilterList(const QStringList& patterns);
 QString DatePattern();
 void SetDatePattern(const QString& pattern);
 
-/// Turns a locale date-and-time picture ("M/d/yyyy h:mm:ss tt") into a FormatTime pattern
+/// Turns a date-and-time format in locale notation ("M/d/yyyy h:mm:ss tt") into a FormatTime
+/// pattern
 /// ("%#m/%#d/%Y %I:%M:%S %p"). Letters the conversion does not know stay as they are.
-QString convertDatePicture(const QString& picture);
+QString datePatternFromFormat(const QString& format);
 
-/// Sets DatePattern to convertDatePicture(picture).
-void ConvertDatePicture(const QString& picture);
+/// Sets DatePattern to datePatternFromFormat(format).
+void ConvertDatePicture(const QString& format);
 
 /// Replaces a two-letter token such as "mm", letting a final single letter count as the token
 /// and giving up at the first single letter inside the text (which stays with the rest).

@@ -1,4 +1,4 @@
-// The user's date and time pictures, in the notation the date-pattern conversion reads:
+// The user's date and time formats in locale notation, which the date-pattern conversion reads:
 // d dd ddd dddd, M MM MMM MMMM, yy yyyy, h hh (12-hour), H HH (24-hour), m mm, s ss, tt (the
 // AM/PM mark); every other character is literal.
 #pragma once
@@ -8,10 +8,10 @@
 
 namespace pix {
 
-/// The locale's short date picture, a blank, and its long time picture.
-QString userDateTimePicture(const QLocale& locale = QLocale::system());
+/// The locale's short date format, a blank, and its long time format, in locale notation.
+QString userDateTimeFormat(const QLocale& locale = QLocale::system());
 
-/// One QLocale date or time format translated to picture notation:
+/// One QLocale date or time format translated to locale notation:
 ///  - "AP", "ap", "Ap", "aP", "A" and "a" become "tt";
 ///  - "h" and "hh" stay 12-hour when the format has an AM/PM mark and become "H" and "HH"
 ///    otherwise, as QLocale renders them;
@@ -20,8 +20,8 @@ QString userDateTimePicture(const QLocale& locale = QLocale::system());
 ///    brackets that held only them ("H:mm:ss (t)" gives "H:mm:ss");
 ///  - quoted text loses its quotes ("''" is a quote character), and a "%" becomes "%%" so
 ///    that it prints as itself.
-/// Letters inside quoted text cannot be protected in picture notation: a quoted "d" will be
+/// Letters inside quoted text cannot be protected in locale notation: a quoted "d" will be
 /// read as a day.
-QString pictureFromQtFormat(const QString& format);
+QString localeFormatFromQt(const QString& format);
 
 } // namespace pix

@@ -1,5 +1,5 @@
 // FormatTime: a time rendered with a pattern of DatePattern's notation.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 
 #include <optional>
 #include <utility>

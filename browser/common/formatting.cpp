@@ -1,7 +1,7 @@
 // The process-wide values of the formatting utilities.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 
-#include "browser/sharedvalue.h"
+#include "browser/common/sharedvalue.h"
 
 namespace pix {
 

@@ -1,4 +1,4 @@
-#include "platform/localepictures.h"
+#include "platform/localedateformat.h"
 
 #include <QList>
 
@@ -154,27 +154,27 @@ QString render(const QList<Token>& tokens) {
     bool twelveHour = false;
     for (const Token& token : tokens)
         twelveHour = twelveHour || isAmPm(token);
-    QString picture;
+    QString format;
     for (const Token& token : tokens) {
         if (token.kind == Token::Field)
-            picture += translateField(token.text, twelveHour);
+            format += translateField(token.text, twelveHour);
         else
-            picture += QString(token.text).replace(QLatin1Char('%'), QLatin1String("%%"));
+            format += QString(token.text).replace(QLatin1Char('%'), QLatin1String("%%"));
     }
-    return picture.trimmed();
+    return format.trimmed();
 }
 
 } // namespace
 
-QString pictureFromQtFormat(const QString& format) {
+QString localeFormatFromQt(const QString& format) {
     QList<Token> tokens = tokenize(format);
     dropUnsupportedFields(&tokens);
     return render(tokens);
 }
 
-QString userDateTimePicture(const QLocale& locale) {
-    return pictureFromQtFormat(locale.dateFormat(QLocale::ShortFormat)) + QLatin1Char(' ') +
-           pictureFromQtFormat(locale.timeFormat(QLocale::LongFormat));
+QString userDateTimeFormat(const QLocale& locale) {
+    return localeFormatFromQt(locale.dateFormat(QLocale::ShortFormat)) + QLatin1Char(' ') +
+           localeFormatFromQt(locale.timeFormat(QLocale::LongFormat));
 }
 
 } // namespace pix
