@@ -1,6 +1,7 @@
 // What the job run says when something goes wrong: no source is ever lost, every failure has a
 // note on standard error with the source and the reason, and the exit status tells the truth.
 #include "app/jobrunfixture.h"
+#include "wmf/wmftestdata.h"
 
 #include <QImage>
 #include <cstdio>
@@ -150,6 +151,45 @@ TEST_F(JobRunNotes, WhatTheDecodingLibrarySaidIsInTheNoteAndNowhereElse) {
     EXPECT_EQ(r.err.count('\n'), 1) << "one note, no raw library line: " << r.err.toStdString();
     EXPECT_TRUE(r.err.startsWith("pixovia: in/cut.jpg: cannot read the picture: "));
     EXPECT_TRUE(r.err.contains("(Premature end of JPEG file)")) << r.err.toStdString();
+}
+
+// A metafile may claim any frame and any amount of drawing in a few bytes: without a size it
+// is drawn no larger than 8192 pixels on its long side, with a note, and one whose drawing
+// would take minutes fails at once with its reason.
+TEST_F(JobRunNotes, MetafilesAreDrawnWithinASensibleSizeAndWork) {
+    writeText("in/wide.wmf", wmftest::placeableMetafile(
+                                 {16384, 1024}, 48, wmftest::recordBytes(0x041B, {9, 9, 0, 0})));
+    writeText("in/star.wmf",
+              wmftest::placeableMetafile({1000, 1000}, 96, wmftest::starPolygon(16000, 1000)));
+    const char* const drawnSmaller =
+        R"(image "in/wide.wmf": drawn at 8192 x 512 pixels, not at its own 32768 x 2048)";
+    const struct {
+        const char* entry;
+        QString out;
+        const char* note;
+        int status;
+    } cases[] = {
+        {R"(<image path="in" name="wide.wmf" outputformat="png" outputfolder="out"/>)",
+         saved("out/wide.png"), drawnSmaller, 0},
+        {R"(<folder path="in" filter="wide.wmf" outputformat="png" outputfolder="out"/>)",
+         saved("out/wide.png"), drawnSmaller, 0},
+        {R"(<image path="in" name="star.wmf" outputformat="png" width="1000" height="1000"/>)",
+         unable("in/star.png"),
+         "in/star.wmf: cannot read the picture: picture too large (drawing it at 1000 x 1000 "
+         "pixels takes more work than a picture may take",
+         1},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(path("out/wide.png"));
+        const Outcome r = runJob(c.entry);
+        EXPECT_EQ(r.out, c.out) << c.entry;
+        EXPECT_TRUE(r.err.startsWith("pixovia: ") && r.err.contains(c.note)) << c.entry << "\n"
+                                                                             << r.err.toStdString();
+        EXPECT_EQ(r.status, c.status) << c.entry;
+        if (c.status == 0) {
+            EXPECT_EQ(QImage(path("out/wide.png")).size(), QSize(8192, 512)) << c.entry;
+        }
+    }
 }
 
 TEST_F(JobRunNotes, ControlCharactersInNamesCannotForgeLines) {
