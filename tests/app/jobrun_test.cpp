@@ -93,6 +93,7 @@ TEST_F(JobRun, CommandLineUsage) {
     r = run({"--help"});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.contains("--console"));
+    EXPECT_TRUE(r.out.contains("called .pixovia-XXXXXX")) << "what a leftover file is";
 }
 
 } // namespace

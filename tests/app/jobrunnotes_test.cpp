@@ -4,6 +4,7 @@
 #include "wmf/wmftestdata.h"
 
 #include <QImage>
+#include <QStandardPaths>
 #include <cstdio>
 #include <unistd.h>
 
@@ -190,6 +191,42 @@ TEST_F(JobRunNotes, MetafilesAreDrawnWithinASensibleSizeAndWork) {
             EXPECT_EQ(QImage(path("out/wide.png")).size(), QSize(8192, 512)) << c.entry;
         }
     }
+}
+
+// An output whose name is as long as names may be is written, and replaced by a run again
+// (retried shards do that): the temporary file beside it has a short name of its own.
+TEST_F(JobRunNotes, AnOutputWithTheLongestNameIsReplacedOnAnotherRun) {
+    const QString name = QString(251, u'p');
+    writeFilled("in/" + name + ".png", Qt::red, "PNG");
+    const QString entry =
+        QString(R"(<image path="in" name="%1.png" outputformat="gif" outputfolder="out" )"
+                R"(overwrite="1"/>)")
+            .arg(name);
+    for (int run = 0; run < 2; ++run) {
+        const Outcome r = runJob(entry.toUtf8());
+        EXPECT_EQ(r.out, saved("out/" + name + ".gif")) << "run " << run << r.err.toStdString();
+        EXPECT_EQ(r.status, 0);
+    }
+    EXPECT_EQ(QDir(path("out")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+// A read-only disk refuses every writer: it is named as such, not as a permission. The output
+// folder becomes a read-only file system in a mount namespace of the run's own.
+TEST_F(JobRunNotes, AReadOnlyDiskIsSaidToBeReadOnly) {
+    if (QStandardPaths::findExecutable("unshare").isEmpty())
+        GTEST_SKIP() << "no unshare to make a read-only file system";
+    writeFilled("in/a.png", Qt::red, "PNG");
+    QDir().mkpath(path("out"));
+    writeText("job.xml", R"(<job><image path="in" name="a.png" outputfolder="out"/></job>)");
+    const QString script =
+        QString("mount -t tmpfs -o ro none out || exit 99; exec '%1' job.xml").arg(PIXOVIA_BINARY);
+    const Outcome r = run({geteuid() == 0 ? "-m" : "-rm", "/bin/sh", "-c", script}, {},
+                          QStandardPaths::findExecutable("unshare"));
+    if (r.status == 99 || r.err.startsWith("unshare:"))
+        GTEST_SKIP() << "no mount namespace here: " << r.err.toStdString();
+    EXPECT_EQ(r.out, unable("out/a.png"));
+    EXPECT_TRUE(r.err.contains("pixovia: in/a.png: the disk is read-only")) << r.err.toStdString();
+    EXPECT_EQ(r.status, 1);
 }
 
 TEST_F(JobRunNotes, ControlCharactersInNamesCannotForgeLines) {
