@@ -30,7 +30,7 @@ constexpr bool kSanitized = false;
 
 class MemoryLimits : public test::JobRun {
 protected:
-    // Four 6000 x 6000 pictures written as BMP: each holds about 300 MB while it converts.
+    // Four 6000 x 6000 pictures.
     void SetUp() override {
         static const QByteArray png = [] {
             QImage image(6000, 6000, QImage::Format_RGB32);
@@ -43,8 +43,14 @@ protected:
         }();
         for (int i = 0; i < 4; ++i)
             writeText(QString("in/p%1.png").arg(i), png);
-        writeText("job.xml", "<job><folder path=\"in\" filter=\"*.png\" outputformat=\"bmp\" "
-                             "outputfolder=\"out\" overwrite=\"1\"/></job>");
+    }
+
+    // Every picture to `format`: as BMP a picture holds its encoded file too (some 300 MB
+    // while it converts), as JPEG little more than its pixels (some 150 MB).
+    void writeJob(const char* format) {
+        writeText("job.xml",
+                  QByteArray("<job><folder path=\"in\" filter=\"*.png\" outputformat=\"") + format +
+                      "\" outputfolder=\"out\" overwrite=\"1\"/></job>");
     }
 
     // The program as a shell command, on two processors where there are two, so that the
@@ -66,10 +72,10 @@ protected:
                    : QString("taskset -c %1 '%2' job.xml").arg(cpus.join(','), PIXOVIA_BINARY);
     }
 
-    void expectAllConverted(const Outcome& r) {
+    void expectAllConverted(const Outcome& r, const char* format) {
         EXPECT_EQ(r.status, 0) << r.err.toStdString();
         for (int i = 0; i < 4; ++i)
-            EXPECT_TRUE(r.out.contains(QString("out/p%1.bmp successfully").arg(i)))
+            EXPECT_TRUE(r.out.contains(QString("out/p%1.%2 successfully").arg(i).arg(format)))
                 << r.out.toStdString() << r.err.toStdString();
     }
 };
@@ -78,7 +84,8 @@ TEST_F(MemoryLimits, UnderAnAddressSpaceLimitThePicturesTakeTurns) {
     if (kSanitized)
         GTEST_SKIP() << "the sanitizers reserve terabytes of address space";
     // About twice what one picture needs beside the program, less than two together.
-    expectAllConverted(run({"-c", "ulimit -v 750000 && exec " + program()}, {}, "/bin/sh"));
+    writeJob("bmp");
+    expectAllConverted(run({"-c", "ulimit -v 750000 && exec " + program()}, {}, "/bin/sh"), "bmp");
 }
 
 // A memory cgroup made below this process's own one for the run, and removed afterwards; none
@@ -116,12 +123,13 @@ private:
 TEST_F(MemoryLimits, InAMemoryCgroupThePicturesTakeTurns) {
     if (kSanitized)
         GTEST_SKIP() << "the sanitizers' quarantine holds freed memory";
-    const std::unique_ptr<ChildCgroup> cgroup = ChildCgroup::make(qint64(450) << 20);
+    // Room for one picture and the files written meanwhile, not for two pictures.
+    const std::unique_ptr<ChildCgroup> cgroup = ChildCgroup::make(qint64(250) << 20);
     if (!cgroup)
         GTEST_SKIP() << "no memory cgroup can be made here";
+    writeJob("jpg");
     // The shell stays to report a run the kernel killed (137).
-    const Outcome r = run({"-c", cgroup->enter() + program()}, {}, "/bin/sh");
-    expectAllConverted(r);
+    expectAllConverted(run({"-c", cgroup->enter() + program()}, {}, "/bin/sh"), "jpg");
 }
 
 } // namespace
