@@ -1,6 +1,8 @@
 // The freedesktop.org thumbnail cache: look-up, atomic stores and failure records.
 #include "browser/thumbnailcache.h"
 
+#include "platform/regularfile.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +13,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,32 +73,10 @@ bool makeFolder(const QString& folder) {
     return trustedFolder(folder);
 }
 
-// An entry of the cache opened without following a link and without waiting for a writer (a
-// FIFO), read only when it is a regular file of at most `limit` bytes, and no further than its
-// size said when it was opened. Empty on any doubt.
+// An entry of the cache, never through a link, only a regular file of at most `limit` bytes.
 QByteArray readEntry(const QString& file, qint64 limit) {
-    const int fd =
-        ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    QByteArray bytes;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-        info.st_size <= limit) {
-        bytes.resize(qsizetype(info.st_size));
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + done, std::size_t(bytes.size() - done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                break;
-            done += got;
-        }
-        bytes.truncate(done);
-    }
-    ::close(fd);
-    return bytes;
+    RegularFileRead read = readRegularFile(file, limit, false);
+    return read.outcome == RegularFileRead::Outcome::Read ? std::move(read.bytes) : QByteArray();
 }
 
 // zlib data inflated to at most `limit` bytes; none when it is damaged or would be longer.

@@ -1,5 +1,6 @@
 #include "settings/settingsfile.h"
 
+#include "platform/regularfile.h"
 #include "platform/safefile.h"
 
 #include <QDir>
@@ -7,7 +8,6 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,41 +29,30 @@ QByteArray native(const QString& path) {
 
 enum class Read { Missing, Loaded, Refused };
 
-// The file's bytes when it is a regular file of sensible size. Opened without waiting for a
-// writer (a FIFO) and read no further than its size said.
+// The file's bytes when it is a regular file of sensible size (a link to one is followed).
 Read readSettings(const QString& path, QByteArray& bytes, QString& why) {
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT && !QFileInfo(path).isSymLink())
+    using Outcome = RegularFileRead::Outcome;
+    RegularFileRead read = readRegularFile(path, kMaxSettingsBytes, true);
+    switch (read.outcome) {
+    case Outcome::Read:
+        bytes = std::move(read.bytes);
+        return Read::Loaded;
+    case Outcome::Missing:
+        if (!QFileInfo(path).isSymLink())
             return Read::Missing;
-        why = errno == ENOENT ? QStringLiteral("it is a link to nothing")
-                              : QString::fromLocal8Bit(std::strerror(errno));
-        return Read::Refused;
-    }
-    struct stat info {};
-    Read result = Read::Refused;
-    if (::fstat(fd, &info) != 0) {
-        why = QString::fromLocal8Bit(std::strerror(errno));
-    } else if (!S_ISREG(info.st_mode)) {
+        why = QStringLiteral("it is a link to nothing");
+        break;
+    case Outcome::NotRegular:
         why = QStringLiteral("it is not a regular file");
-    } else if (info.st_size > kMaxSettingsBytes) {
+        break;
+    case Outcome::TooLarge:
         why = QStringLiteral("it is larger than %1 KB").arg(kMaxSettingsBytes / 1024);
-    } else {
-        bytes.resize(qsizetype(info.st_size));
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + done, std::size_t(bytes.size() - done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                break;
-            done += got;
-        }
-        bytes.truncate(done);
-        result = Read::Loaded;
+        break;
+    case Outcome::Failed:
+        why = QString::fromLocal8Bit(std::strerror(read.error));
+        break;
     }
-    ::close(fd);
-    return result;
+    return Read::Refused;
 }
 
 // Makes the folder and the missing ones above it; as root in another user's folder, each is
