@@ -119,11 +119,13 @@ SettingsFile::SettingsFile() : path_(path()) {
     else
         note().clear();
     copy_.setAutoRemove(true);
-    if (copy_.open()) {
-        if (usable_)
-            copy_.write(original_);
-        copy_.close();
+    if (!copy_.open() || (usable_ && copy_.write(original_) != original_.size())) {
+        usable_ = false;
+        note() = QStringLiteral("the settings file %1 is not used (no working copy could be "
+                                "made in %2): the defaults are used")
+                     .arg(path_, QDir::tempPath());
     }
+    copy_.close();
     values_ = std::make_unique<QSettings>(copy_.fileName(), QSettings::IniFormat);
 }
 
