@@ -32,6 +32,9 @@ class MemoryLimits : public test::JobRun {
 protected:
     // Four 6000 x 6000 pictures.
     void SetUp() override {
+        if (kSanitized)
+            GTEST_SKIP() << "the sanitizers reserve terabytes of address space and keep freed "
+                            "memory in quarantine";
         static const QByteArray png = [] {
             QImage image(6000, 6000, QImage::Format_RGB32);
             image.fill(Qt::darkCyan);
@@ -81,8 +84,6 @@ protected:
 };
 
 TEST_F(MemoryLimits, UnderAnAddressSpaceLimitThePicturesTakeTurns) {
-    if (kSanitized)
-        GTEST_SKIP() << "the sanitizers reserve terabytes of address space";
     // About twice what one picture needs beside the program, less than two together.
     writeJob("bmp");
     expectAllConverted(run({"-c", "ulimit -v 750000 && exec " + program()}, {}, "/bin/sh"), "bmp");
@@ -121,8 +122,6 @@ private:
 };
 
 TEST_F(MemoryLimits, InAMemoryCgroupThePicturesTakeTurns) {
-    if (kSanitized)
-        GTEST_SKIP() << "the sanitizers' quarantine holds freed memory";
     // Room for one picture and the files written meanwhile, not for two pictures.
     const std::unique_ptr<ChildCgroup> cgroup = ChildCgroup::make(qint64(250) << 20);
     if (!cgroup)
