@@ -8,6 +8,7 @@
 #include "app/windowedprogram.h"
 #include "platform/filelimits.h"
 #include "settings/filtersettings.h"
+#include "settings/settingsfile.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -72,6 +73,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName("Pixovia");
 
     pix::LoadFilterSettings();
+    if (const QString note = pix::SettingsFileNote(); !note.isEmpty())
+        std::fprintf(stderr, "pixovia: %s\n", note.toLocal8Bit().constData());
     std::unique_ptr<pix::UserPrompt> prompt;
     if (console)
         prompt = std::make_unique<pix::ConsolePrompt>();

@@ -3,8 +3,15 @@
 // file's URI, holding the URI and the file's modification time; failures recorded under
 // fail/pixovia-1.0/ so that a broken picture is not decoded again until it changes.
 //
-// Every operation may be called from any thread. A cache that cannot be read or written only
-// costs time: lookups miss and stores fail quietly.
+// Anyone who can write into a cache (a shared or restored one, a synced home folder) chooses
+// what is read from it, so a folder is used only when it is the user's own and nobody else may
+// write into it, every folder the cache makes is owner-only, and an entry is read only when it
+// is a regular file (never through a link, never waiting on a FIFO) of thumbnail size, up to
+// the size it had when it was opened; of its texts only the two keys are decoded, within a few
+// kilobytes, before anything else.
+//
+// Every operation may be called from any thread. A cache that cannot be read or written, or
+// may not be used, only costs time: lookups miss and stores fail quietly.
 #pragma once
 
 #include <QImage>

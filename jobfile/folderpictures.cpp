@@ -19,7 +19,8 @@ namespace pix {
 namespace {
 
 std::unique_ptr<JobItem> makeFolderItem(const QString& folder, const QString& name,
-                                        const JobItem& templ, std::int32_t& counter) {
+                                        const JobItem& templ, std::int32_t& counter,
+                                        JobLoad& load) {
     auto item = std::make_unique<JobItem>();
     item->source.fileName = name;
     item->source.folder = folder;
@@ -37,7 +38,10 @@ std::unique_ptr<JobItem> makeFolderItem(const QString& folder, const QString& na
         output.width = given.width;
         output.height = given.height;
     } else {
-        MeasurePicture(joinPath(folder, name), *item);
+        QString note;
+        MeasurePicture(joinPath(folder, name), *item, nullptr, &note);
+        if (!note.isEmpty())
+            load.warning(imageEntryName(joinPath(folder, name)) + QStringLiteral(": ") + note);
     }
     if (!given.prefix.isEmpty()) {
         output.prefix = given.prefix;
@@ -82,7 +86,7 @@ void addMatches(JobList& list, const QString& folder, std::vector<Pattern>& patt
     for (std::size_t i = 0; i < patterns.size(); ++i) {
         for (const QString& name : matches[i]) {
             patterns[i].matched = true;
-            list.AppendItem(makeFolderItem(folder, name, templ, counter), name);
+            list.AppendItem(makeFolderItem(folder, name, templ, counter, load), name);
         }
     }
 }

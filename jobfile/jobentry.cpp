@@ -29,12 +29,14 @@ void addImageEntry(JobList& list, const JobItem& read, JobLoad& load) {
         return;
     }
     auto item = std::make_unique<JobItem>(read);
-    QString why;
+    QString why, note;
     if ((item->output.width == 0 || item->output.height == 0) &&
-        !MeasurePicture(path, *item, &why)) {
+        !MeasurePicture(path, *item, &why, &note)) {
         load.failure(entry + QStringLiteral(": ") + why);
         return;
     }
+    if (!note.isEmpty())
+        load.warning(entry + QStringLiteral(": ") + note);
     if (item->output.width <= 0 || item->output.height <= 0) {
         load.failure(entry + QStringLiteral(": the size %1 x %2 is not above 0")
                                  .arg(item->output.width)

@@ -9,7 +9,9 @@ namespace pix {
 
 /// Fills the item's zero sizes from the picture at path, each side by itself: a zero source
 /// side takes the picture's (upright) side, then a zero output side takes the source's. A file
-/// that cannot be measured leaves every size as it was, answers false and says why.
-bool MeasurePicture(const QString& path, JobItem& item, QString* why = nullptr);
+/// that cannot be measured leaves every size as it was, answers false and says why. A metafile
+/// counts as no larger than it is drawn without an asked size, which `note` then tells.
+bool MeasurePicture(const QString& path, JobItem& item, QString* why = nullptr,
+                    QString* note = nullptr);
 
 } // namespace pix

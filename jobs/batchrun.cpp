@@ -182,6 +182,7 @@ private:
         qint64 need = 0;    // memoryNeed
         qint64 work = 0;    // the expected work: need and the file's size
         qint64 reserve = 0; // held for its result while a row started far ahead is prepared
+        qint64 result = 0;  // the bytes of its prepared result
         bool large = false; // started as a large row
     };
 
@@ -239,6 +240,16 @@ private:
         return {rows.front(), isLarge(rows.front())};
     }
 
+    // The bytes of the prepared results next in row order, being committed or to be committed
+    // by the run's thread without waiting for any worker.
+    qint64 committable() const {
+        qint64 bytes = 0;
+        for (std::size_t i = committed_;
+             i < rows_.size() && (rows_[i].state == Row::Done || rows_[i].state == Row::Taken); ++i)
+            bytes += rows_[i].result;
+        return bytes;
+    }
+
     void measure(std::size_t index, std::unique_lock<std::mutex>& lock) {
         rows_[index].state = Row::Measuring;
         lock.unlock();
@@ -246,7 +257,7 @@ private:
         const qint64 need = memoryNeed(task);
         const qint64 work = need + QFileInfo(task.sourcePath).size();
         lock.lock();
-        rows_[index] = {Row::Measured, need, work, 0, false};
+        rows_[index] = {Row::Measured, need, work, 0, 0, false};
         heldLimit_ = std::max(heldLimit_, need);
         changed_.notify_all();
     }
@@ -262,9 +273,13 @@ private:
             held_ += row.reserve;
         }
         // Rows that fit may start while a larger one waits; it starts once the memory is
-        // free, at the latest when nothing else is in flight.
-        changed_.wait(lock,
-                      [&] { return stopping_ || inUse_ == 0 || inUse_ + row.need <= budget_; });
+        // free, at the latest when nothing else is in flight. Results the run's thread can
+        // commit without any worker count as in flight: they leave memory on their own.
+        changed_.wait(lock, [&] {
+            const qint64 waiting = committable();
+            return stopping_ || (inUse_ == 0 && waiting == 0) ||
+                   inUse_ + waiting + row.need <= budget_;
+        });
         if (stopping_)
             return;
         inUse_ += row.need;
@@ -274,7 +289,8 @@ private:
         lock.lock();
         inUse_ -= row.need;
         largeInFlight_ -= row.large;
-        held_ += qint64(prepared.bytes.size()) - row.reserve;
+        row.result = qint64(prepared.bytes.size());
+        held_ += row.result - row.reserve;
         task.prepared = std::move(prepared);
         row.state = Row::Done;
         changed_.notify_all();

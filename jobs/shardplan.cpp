@@ -4,8 +4,10 @@
 #include "jobs/joblist.h"
 #include "jobs/outputnaming.h"
 
-#include <QFileInfo>
+#include <QCryptographicHash>
+#include <QDir>
 #include <QHash>
+#include <QtEndian>
 #include <algorithm>
 #include <numeric>
 
@@ -28,32 +30,39 @@ public:
         a = find(a);
         b = find(b);
         if (a != b)
-            parent_[std::max(a, b)] = std::min(a, b); // the earliest row names the group
+            parent_[std::max(a, b)] = std::min(a, b);
     }
 
 private:
     std::vector<std::size_t> parent_;
 };
 
-struct Group {
-    std::size_t first = 0; // the group's earliest row
-    qint64 work = 0;
-    std::vector<int> rows;
-};
+} // namespace
 
-std::vector<Group> groupRows(const JobList& list) {
-    const std::size_t count = std::size_t(list.rowCount());
-    Groups groups(count);
-    std::vector<qint64> work(count, 0);
+int ShardOfKey(const QString& key, int count) {
+    // A fixed hash (never Qt's per-process seeded one), so that every machine and every
+    // version agrees; its first eight bytes are spread evenly enough for any count.
+    const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Md5);
+    const quint64 value = qFromBigEndian<quint64>(digest.constData());
+    return int(value % quint64(count));
+}
+
+std::vector<int> ShardRows(const JobList& list, int index, int count) {
+    if (count <= 0 || index < 0 || index >= count)
+        return {};
+    const std::size_t rows = std::size_t(list.rowCount());
+    Groups groups(rows);
+    // Rows are joined by file keys, which resolve the folders on disk, so that two spellings of
+    // one file stay together; the shard is chosen by the paths as the job spells them, which do
+    // not depend on what exists yet (an output folder made by an earlier shard).
     QHash<QString, std::size_t> writer; // output key -> a row writing it
-    std::vector<QString> sourceKeys(count);
-    for (std::size_t row = 0; row < count; ++row) {
+    std::vector<QString> sourceKeys(rows);
+    std::vector<QString> outputs(rows);
+    for (std::size_t row = 0; row < rows; ++row) {
         const JobItem* item = list.itemAt(int(row));
-        const QString source = joinPath(item->source.folder, list.rowName(int(row)));
-        sourceKeys[row] = FileKey(source);
-        // Every row counts a little, so that rows of missing or empty files spread too.
-        work[row] = std::max<qint64>(QFileInfo(source).size(), 0) + 1;
-        const QString output = FileKey(BuildOutputPath(*item, list.rowName(int(row))));
+        sourceKeys[row] = FileKey(joinPath(item->source.folder, list.rowName(int(row))));
+        outputs[row] = QDir::cleanPath(BuildOutputPath(*item, list.rowName(int(row))));
+        const QString output = FileKey(outputs[row]);
         if (const auto found = writer.constFind(output); found != writer.cend())
             groups.join(row, *found);
         else
@@ -61,44 +70,22 @@ std::vector<Group> groupRows(const JobList& list) {
     }
     // A row reading a file that some row writes goes with that row, earlier or later: both
     // orders decide what the row reads or whether the writer may replace it.
-    for (std::size_t row = 0; row < count; ++row) {
+    for (std::size_t row = 0; row < rows; ++row) {
         if (const auto found = writer.constFind(sourceKeys[row]); found != writer.cend())
             groups.join(row, *found);
     }
-    std::vector<Group> byRoot(count);
-    for (std::size_t row = 0; row < count; ++row) {
-        Group& group = byRoot[groups.find(row)];
-        group.first = groups.find(row);
-        group.work += work[row];
-        group.rows.push_back(int(row));
+    std::vector<QString> keys(rows);
+    for (std::size_t row = 0; row < rows; ++row) {
+        QString& key = keys[groups.find(row)];
+        if (key.isEmpty() || outputs[row] < key)
+            key = outputs[row];
     }
-    std::vector<Group> result;
-    for (Group& group : byRoot) {
-        if (!group.rows.empty())
-            result.push_back(std::move(group));
+    std::vector<int> mine;
+    for (std::size_t row = 0; row < rows; ++row) {
+        if (ShardOfKey(keys[groups.find(row)], count) == index)
+            mine.push_back(int(row));
     }
-    return result;
-}
-
-} // namespace
-
-std::vector<int> ShardRows(const JobList& list, int index, int count) {
-    if (count <= 0 || index < 0 || index >= count)
-        return {};
-    std::vector<Group> groups = groupRows(list);
-    std::sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {
-        return a.work != b.work ? a.work > b.work : a.first < b.first;
-    });
-    std::vector<qint64> load(std::size_t(count), 0);
-    std::vector<int> rows;
-    for (const Group& group : groups) {
-        const auto least = std::min_element(load.begin(), load.end()); // the first of equals
-        *least += group.work;
-        if (least - load.begin() == index)
-            rows.insert(rows.end(), group.rows.begin(), group.rows.end());
-    }
-    std::sort(rows.begin(), rows.end());
-    return rows;
+    return mine;
 }
 
 } // namespace pix

@@ -6,8 +6,8 @@
 namespace pix {
 
 // The likeliest reason a file of `bytes` bytes could not be written at path: the target is a
-// folder, permission denied, the disk is full, the file-size limit, or (when none of these
-// shows) that the file could not be written.
+// folder, the disk is read-only, permission denied, the file-size limit, the disk is full, or
+// (when none of these shows) that the file could not be written.
 QString DescribeWriteFailure(const QString& path, qint64 bytes);
 
 } // namespace pix

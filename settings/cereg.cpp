@@ -1,6 +1,7 @@
 #include "settings/cereg.h"
 
-#include <QSettings>
+#include "settings/settingsfile.h"
+
 #include <QStringList>
 
 namespace pix {
@@ -24,49 +25,54 @@ QString groupFor(const QString& subKey) {
     return path;
 }
 
-QSettings openStore() {
-    return QSettings(kOrganisation, kApplication);
+QVariant readValue(const RegKey& key, const QString& name) {
+    SettingsFile file;
+    QSettings& values = file.values();
+    values.beginGroup(key.group);
+    return values.value(name);
+}
+
+// Writes a value, and the file only when the value is new or changed or the file is missing.
+bool writeValue(const RegKey& key, const QString& name, const QVariant& value) {
+    SettingsFile file;
+    if (!file.usable())
+        return false;
+    QSettings& values = file.values();
+    values.beginGroup(key.group);
+    const QVariant stored = values.value(name);
+    if (file.exists() && stored.typeId() == value.typeId() && stored == value)
+        return true;
+    values.setValue(name, value);
+    values.endGroup();
+    return file.save();
 }
 
 } // namespace
 
-CCEReg::~CCEReg() {
-    QSettings store = openStore();
-    store.sync();
-}
+CCEReg::~CCEReg() = default;
 
 std::optional<RegKey> CCEReg::OpenKey(const QString& root, const QString& subKey, bool create) {
     if (!root.isEmpty())
         return std::nullopt;
     // Groups of a settings file exist as soon as a value is written into them: opening needs a
-    // readable store, creating a writable one.
-    if (openStore().status() == QSettings::NoError)
+    // file that may be used (or none yet).
+    if (SettingsFile().usable())
         return RegKey{groupFor(subKey)};
     return create ? CreateKey(root, subKey) : std::nullopt;
 }
 
 std::optional<RegKey> CCEReg::CreateKey(const QString& root, const QString& subKey) {
-    if (!root.isEmpty() || !openStore().isWritable())
+    if (!root.isEmpty() || !SettingsFile().usable())
         return std::nullopt;
     return RegKey{groupFor(subKey)};
 }
 
 bool CCEReg::WriteString(const RegKey& key, const QString& name, const QString& text) {
-    QSettings store = openStore();
-    if (!store.isWritable())
-        return false;
-    store.beginGroup(key.group);
-    store.setValue(name, text);
-    store.endGroup();
-    store.sync();
-    return store.status() == QSettings::NoError;
+    return writeValue(key, name, text);
 }
 
 bool CCEReg::ReadString(const RegKey& key, const QString& name, QString& text) {
-    QSettings store = openStore();
-    store.beginGroup(key.group);
-    const QVariant value = store.value(name);
-    store.endGroup();
+    const QVariant value = readValue(key, name);
     if (!value.isValid())
         return false;
     // A hand-edited file may hold "*.png,*.jpg" unquoted, which the INI reader turns into a
@@ -80,21 +86,11 @@ bool CCEReg::ReadString(const RegKey& key, const QString& name, QString& text) {
 }
 
 bool CCEReg::WriteBinary(const RegKey& key, const QString& name, const QByteArray& bytes) {
-    QSettings store = openStore();
-    if (!store.isWritable())
-        return false;
-    store.beginGroup(key.group);
-    store.setValue(name, bytes);
-    store.endGroup();
-    store.sync();
-    return store.status() == QSettings::NoError;
+    return writeValue(key, name, bytes);
 }
 
 bool CCEReg::ReadBinary(const RegKey& key, const QString& name, QByteArray& bytes) {
-    QSettings store = openStore();
-    store.beginGroup(key.group);
-    const QVariant value = store.value(name);
-    store.endGroup();
+    const QVariant value = readValue(key, name);
     // A value edited into text by hand is not the layout that was saved.
     if (value.typeId() != QMetaType::QByteArray)
         return false;

@@ -19,7 +19,7 @@ public:
     CCEReg() = default;
     CCEReg(const CCEReg&) = delete;
     CCEReg& operator=(const CCEReg&) = delete;
-    // Flushes the settings key to storage.
+    // Every write reaches the file at once (settings/settingsfile.h): nothing is left to flush.
     virtual ~CCEReg();
 
     // Opens the key below the current user's root (root must be empty: the only root here).

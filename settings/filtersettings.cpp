@@ -12,7 +12,8 @@ void LoadFilterSettings() {
 }
 
 void SaveFilterSettings() {
-    // Always written, changed or not, joined with ";" whatever separators were typed.
+    // Joined with ";" whatever separators were typed; the file is written only when that
+    // changes the value or there is no file yet.
     SettingsStore().setText(Setting::ExtensionFilter, FilterList().join(u';'));
 }
 

@@ -2,9 +2,9 @@
 
 #include "platform/imaging/codecs.h"
 #include "platform/imaging/guard.h"
+#include "platform/safefile.h"
 
 #include <QBuffer>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace pix::imaging {
@@ -59,16 +59,14 @@ Status savePicture(const Picture& picture, const QString& path, EncoderId encode
         return Status::InvalidParameter;
     if (!codecForEncoder(encoder.value))
         return Status::UnknownEncoder;
-    // QSaveFile writes next to the target and renames over it only on commit; when it is
+    // Written next to the target and renamed over it only on commit; when the file is
     // destroyed uncommitted, the temporary file is removed and the target stays as it was.
-    QSaveFile file(path);
+    SafeFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Status::WriteFailed;
     const Status status = encodePicture(picture, file, encoder, quality);
-    if (status != Status::Ok) {
-        file.cancelWriting();
+    if (status != Status::Ok)
         return status;
-    }
     return file.commit() ? Status::Ok : Status::WriteFailed;
 }
 
@@ -86,13 +84,9 @@ Status encodeToMemory(Picture picture, EncoderId encoder, std::optional<int> qua
 Status writeFileReplacing(const QString& path, const QByteArray& bytes) {
     if (path.isEmpty())
         return Status::InvalidParameter;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    SafeFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         return Status::WriteFailed;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return Status::WriteFailed;
-    }
     return file.commit() ? Status::Ok : Status::WriteFailed;
 }
 

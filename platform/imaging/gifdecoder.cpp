@@ -7,7 +7,9 @@
 // - The canvas is the logical screen, grown where needed to hold the whole frame at its offset:
 //   its width is the larger of the screen's and the frame's right edge, its height likewise.
 //   A frame larger than the screen, one reaching past it and one on a screen of 0x0 are all
-//   shown whole at their place, as libvips and Pillow show them; nothing is cut away.
+//   shown whole at their place, as libvips and Pillow show them; nothing is cut away. A canvas
+//   of more than 16 million pixels is refused unless the frame's own data could fill its
+//   screen and the frame covers what it grows past the screen (canvasRefusal).
 // - Where the frame does not cover the canvas the canvas is transparent (what browsers show for
 //   the screen); the screen's background colour is not painted.
 // - Any LZW minimum code size from 0 to 11 is decoded (9 to 11 are seen in the wild); 12 and
@@ -125,20 +127,47 @@ Status decodeRows(const unsigned char* data, std::size_t size, const GifFirstIma
     return Status::Ok;
 }
 
-// An LZW code is at least 3 bits long and stands for at most 4096 pixels (the size of the code
-// table), so data shorter than that bound cannot hold the frame its descriptor claims; such a
-// frame is refused before its canvas is allocated. (Codes narrower than 3 bits, of minimum code
-// sizes 0 and 1, stand for one pixel each.)
-// A canvas beyond the frame is only transparent, and real files have screens of their frames'
-// size; one of more than 16 million pixels is believed only when the data could fill it too, so
-// that a few bytes cannot claim a gigabyte canvas.
-bool dataCanHoldFrame(std::size_t size, const GifFirstImage& image, const Placement& place) {
-    constexpr std::uint64_t kMaxPixelsPerByte = 4096 * 8 / 3 + 1;
+// The bytes of the first image's own data: its sub-blocks' contents, up to the chain's
+// terminator or the end of the file. Whatever follows (later frames, trailing junk) draws
+// nothing of this frame.
+std::uint64_t frameDataBytes(const unsigned char* data, std::size_t size,
+                             const GifFirstImage& image) {
+    std::uint64_t bytes = 0;
+    for (std::size_t at = image.dataOffset; at < size && data[at] != 0;) {
+        const std::size_t block = data[at];
+        bytes += std::min(block, size - at - 1);
+        at += block + 1;
+    }
+    return bytes;
+}
+
+// A code of w bits names a table entry below 1 << w, whose string is at most that many pixels
+// long; codes are at most 12 bits wide, so a byte of data stands for at most 4096 * 8 / 12
+// pixels, however the table was built. A frame claiming more than its data can fill is refused
+// before anything is allocated.
+// A canvas beyond the frame is only transparent. Up to 16 million pixels it is believed as
+// the screen and the frame's place make it (small odd files show as libvips and Pillow show
+// them). A larger one must be earned: its screen no larger than the frame's own data could
+// fill, and grown past the screen no further than the frame covers, so that a few bytes, or a
+// tiny frame far off its screen followed by any amount of junk, cannot claim a gigabyte.
+const char* canvasRefusal(const unsigned char* data, std::size_t size, const GifFirstImage& image,
+                          const Placement& place) {
+    constexpr std::uint64_t kMaxPixelsPerByte = 4096 * 8 / 12 + 1;
     constexpr std::uint64_t kAnyCanvas = std::uint64_t(1) << 24;
-    const std::uint64_t left = size - std::min(image.dataOffset, size);
+    const std::uint64_t fillable = frameDataBytes(data, size, image) * kMaxPixelsPerByte;
+    const std::uint64_t frame = std::uint64_t(image.width) * std::uint64_t(image.height);
+    if (frame > fillable)
+        return "the first image is larger than its data can hold";
     const std::uint64_t canvas = std::uint64_t(place.canvasWidth) * place.canvasHeight;
-    return std::uint64_t(image.width) * std::uint64_t(image.height) <= left * kMaxPixelsPerByte &&
-           (canvas <= kAnyCanvas || canvas <= left * kMaxPixelsPerByte);
+    if (canvas <= kAnyCanvas)
+        return nullptr;
+    const std::uint64_t screen =
+        std::uint64_t(image.screenWidth) * std::uint64_t(image.screenHeight);
+    if (screen > fillable)
+        return "the screen is larger than the first image's data can fill";
+    if (canvas > screen + frame)
+        return "the first image lies far beyond its screen";
+    return nullptr;
 }
 
 // Reads the records up to the first image's data (no pixel data) and places the frame.
@@ -154,9 +183,8 @@ Status decodeFirstFrame(const unsigned char* data, std::size_t size, Picture& ou
     Status status = locateFirstImage(data, size, image, place);
     if (status != Status::Ok)
         return status;
-    if (!dataCanHoldFrame(size, image, place)) {
-        detail::noteDecodeDetail(detail::Severity::Error,
-                                 "the first image is larger than its data can hold");
+    if (const char* refusal = canvasRefusal(data, size, image, place)) {
+        detail::noteDecodeDetail(detail::Severity::Error, refusal);
         return Status::CorruptData;
     }
     const bool withAlpha = image.transparentIndex >= 0 || !coversCanvas(place, image);

@@ -1,6 +1,7 @@
 #include "platform/wmf/wmfcanvas.h"
 
 #include "platform/wmf/wmfcontext.h"
+#include "platform/wmf/wmfwork.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -14,7 +15,8 @@ namespace {
 // time out of all proportion to what can be seen of them.
 constexpr double MaxDashedTargets = 16;
 // Antialiasing a path of edges far longer than the target's perimeter (a star of thousands of
-// crossing lines) takes the rasterizer seconds; such a path is drawn with aliased edges.
+// crossing lines) takes the rasterizer seconds; such a path is drawn with aliased edges, as is
+// one whose antialiased edges would cost too much (wmfwork.h).
 constexpr double MaxSmoothPerimeters = 16;
 
 // The dash patterns of one-pixel pens, in pen widths; empty for a solid line.
@@ -166,16 +168,33 @@ void paintPath(Context& context, const QPainterPath& path, bool fill) {
     if (pen.style() == Qt::NoPen && brush.style() == Qt::NoBrush)
         return;
     const QRectF extent = path.boundingRect();
-    QPainter* painter = context.painter();
-    if (painter == nullptr) {
+    if (context.measuring()) {
         const double half = pen.style() == Qt::NoPen ? 0.0 : pen.widthF() / 2;
         context.addBounds(extent.adjusted(-half, -half, half, half));
         return;
     }
-    const double perimeter = 2.0 * (context.targetSize().width() + context.targetSize().height());
+    const QSize target = context.targetSize();
+    const double perimeter = 2.0 * (target.width() + target.height());
     if (std::max(extent.width(), extent.height()) > MaxDashedTargets * perimeter)
         pen.setStyle(pen.style() == Qt::NoPen ? Qt::NoPen : Qt::SolidLine);
-    const bool smooth = path.length() <= MaxSmoothPerimeters * perimeter;
+    // The edges' work decides the smoothing as well as the cost: a path of many long crossing
+    // edges would take the antialiasing rasterizer seconds.
+    const double length = path.length();
+    const EdgeCrossings crossings = edgeCrossings(path, target);
+    const bool smooth = length <= MaxSmoothPerimeters * perimeter && smoothEdges(crossings);
+    const double edges = edgeWork(crossings, smooth);
+    double work = CallWork;
+    if (brush.style() != Qt::NoBrush)
+        work += areaOn(extent, target) + edges;
+    if (pen.style() != Qt::NoPen) {
+        // A line is drawn only where it crosses the target; a wide pen's outline is filled as a
+        // path of twice the edges.
+        const double visible = std::min(length, path.elementCount() * perimeter);
+        work += visible * pen.widthF() + (pen.widthF() > 1 ? 4 * edges : 0.0);
+    }
+    if (!context.spend(work))
+        return;
+    QPainter* painter = context.painter();
     painter->setRenderHint(QPainter::Antialiasing, smooth);
     applyRop2(*painter, context.dc.rop2, pen, brush);
     painter->setBackgroundMode(context.dc.bkMode == BkOpaque ? Qt::OpaqueMode
@@ -189,12 +208,12 @@ void paintPath(Context& context, const QPainterPath& path, bool fill) {
 }
 
 void fillRect(Context& context, const QRectF& rect, const QBrush& brush) {
-    QPainter* painter = context.painter();
-    if (painter == nullptr) {
+    if (context.measuring()) {
         context.addBounds(rect);
         return;
     }
-    painter->fillRect(rect.normalized(), brush);
+    if (context.spend(CallWork + areaOn(rect, context.targetSize())))
+        context.painter()->fillRect(rect.normalized(), brush);
 }
 
 } // namespace pix::wmf

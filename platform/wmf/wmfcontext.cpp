@@ -12,8 +12,11 @@ namespace {
 constexpr std::size_t MaxSaveDepth = 4096;
 } // namespace
 
-Context::Context(QPainter* painter, QSize target, FrameSource frame)
-    : painter_(painter), target_(target), frame_(frame) {}
+Context::Context(QPainter* painter, QSize target, FrameSource frame, bool cost)
+    : painter_(painter), pass_(painter ? Pass::Paint
+                               : cost  ? Pass::Cost
+                                       : Pass::Measure),
+      target_(target), frame_(frame) {}
 
 void Context::saveDc() {
     if (saved_.size() < MaxSaveDepth)
@@ -126,7 +129,7 @@ void Context::setClip(std::optional<QRegion> clip) {
 QRegion Context::clipRegion() const {
     if (dc.clip)
         return *dc.clip;
-    if (painter_ == nullptr) // measuring: the drawing may lie anywhere
+    if (measuring()) // the drawing may lie anywhere
         return QRegion(QRect(-(1 << 29), -(1 << 29), 1 << 30, 1 << 30));
     return QRegion(QRect(QPoint(0, 0), target_));
 }

@@ -48,16 +48,30 @@ struct FrameSource {
     QRectF rect;
 };
 
+// What a playback does with the drawing calls: measure what they cover, add up the work they
+// would take on the target, or draw them.
+enum class Pass { Measure, Cost, Paint };
+
 class Context {
 public:
-    // painter may be null: the records are then only measured (see bounds()).
-    Context(QPainter* painter, QSize target, FrameSource frame);
+    // painter may be null: the records are then only measured (see bounds()), or, with `cost`,
+    // weighed for a target of that size (see work()).
+    Context(QPainter* painter, QSize target, FrameSource frame, bool cost = false);
 
     DcState dc;
     ObjectTable objects;
 
     QPainter* painter() const { return painter_; }
     QSize targetSize() const { return target_; }
+    Pass pass() const { return pass_; }
+    bool measuring() const { return pass_ == Pass::Measure; }
+
+    // Counts the work of a drawing call (wmfwork.h); true when the call is to be drawn.
+    bool spend(double work) {
+        work_ += work;
+        return pass_ == Pass::Paint;
+    }
+    double work() const { return work_; }
 
     void saveDc();
     // A negative level counts back from the latest save, a positive one names a save by its
@@ -89,6 +103,8 @@ public:
 
 private:
     QPainter* painter_;
+    Pass pass_;
+    double work_ = 0;
     QSize target_;
     FrameSource frame_;
     std::optional<QTransform> frameTransform_;

@@ -3,6 +3,7 @@
 #include "platform/wmf/wmfcontext.h"
 #include "platform/wmf/wmfhandlers.h"
 #include "platform/wmf/wmfrecord.h"
+#include "platform/wmf/wmfwork.h"
 
 #include <algorithm>
 #include <vector>
@@ -53,6 +54,8 @@ WmfResult playRecords(const unsigned char* data, std::size_t size, const Header&
             continue; // a record this player does not draw
         if (!record.has(handler->minWords) || !handler->play(context, record))
             return WmfResult::Malformed;
+        if (context.pass() == Pass::Cost && context.work() > WorkBudget)
+            return WmfResult::TooMuchWork; // no need to weigh the rest
     }
 }
 

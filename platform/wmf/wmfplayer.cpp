@@ -95,8 +95,13 @@ WmfResult measure(const unsigned char* data, std::size_t size, QSize& pixelSize)
 
 WmfResult render(const unsigned char* data, std::size_t size, QImage& target) {
     Plan plan;
-    const WmfResult result = makePlan(data, size, plan);
+    WmfResult result = makePlan(data, size, plan);
     if (result != WmfResult::Ok || target.isNull())
+        return result;
+    // Weighed before drawn: a metafile over the budget costs no more than this pass.
+    Context weighing(nullptr, target.size(), plan.frame, true);
+    result = playRecords(data, size, plan.header, weighing);
+    if (result != WmfResult::Ok)
         return result;
     QPainter painter(&target);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -10,8 +10,9 @@ namespace pix::wmf {
 
 enum class WmfResult {
     Ok,
-    NotWmf,    // the data does not start with a metafile header
-    Malformed, // a record runs past the end of the data or is otherwise invalid
+    NotWmf,      // the data does not start with a metafile header
+    Malformed,   // a record runs past the end of the data or is otherwise invalid
+    TooMuchWork, // drawing it at the target's size would take longer than a playback may
 };
 
 // True when the data starts with a metafile header (placeable or standard), so that format
@@ -26,7 +27,10 @@ WmfResult measureWmf(const unsigned char* data, std::size_t size, QSize& pixelSi
 
 // Replays the records onto target (Format_ARGB32_Premultiplied, filled transparent by the
 // caller) so that the picture fills the whole image. Unknown records are skipped; a malformed
-// record ends the playback with Malformed. Nothing is read outside [data, data + size).
+// record ends the playback with Malformed. The work of every drawing call at the target's size
+// is weighed first (records times the area they cover, the edges of their paths): a metafile
+// that would take more than a few seconds draws nothing and answers TooMuchWork at once.
+// Nothing is read outside [data, data + size).
 WmfResult renderWmf(const unsigned char* data, std::size_t size, QImage& target);
 
 } // namespace pix::wmf

@@ -2,6 +2,7 @@
 
 #include "platform/wmf/wmfcanvas.h"
 #include "platform/wmf/wmfcontext.h"
+#include "platform/wmf/wmfwork.h"
 
 #include <QPainter>
 
@@ -34,11 +35,13 @@ QImage withoutColor(const QImage& image, QRgb color) {
 
 void composite(Context& context, const QRectF& rect, const QBrush& brush,
                QPainter::CompositionMode mode) {
-    QPainter* painter = context.painter();
-    if (painter == nullptr) {
+    if (context.measuring()) {
         context.addBounds(rect);
         return;
     }
+    if (!context.spend(CallWork + areaOn(rect, context.targetSize())))
+        return;
+    QPainter* painter = context.painter();
     painter->setCompositionMode(mode);
     painter->fillRect(rect, brush);
     painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -62,11 +65,15 @@ void blitImage(Context& context, const QRectF& dest, QImage source, std::uint32_
     const QRectF rect = dest.normalized();
     if (rect.isEmpty() || source.isNull())
         return;
-    QPainter* painter = context.painter();
-    if (painter == nullptr) {
+    if (context.measuring()) {
         context.addBounds(rect);
         return;
     }
+    // Scaling reads every source pixel and writes every target pixel it covers.
+    if (!context.spend(CallWork + 2 * areaOn(rect, context.targetSize()) +
+                       double(source.width()) * source.height()))
+        return;
+    QPainter* painter = context.painter();
     // The target starts transparent, where the source-combining operations have nothing to
     // combine with: the mask idiom (AND a mask, then OR or XOR the picture) is kept by making
     // the neutral pixels of each step transparent.

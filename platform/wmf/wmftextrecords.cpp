@@ -4,6 +4,7 @@
 #include "platform/wmf/wmfhandlers.h"
 #include "platform/wmf/wmfrecord.h"
 #include "platform/wmf/wmftext.h"
+#include "platform/wmf/wmfwork.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -108,10 +109,16 @@ void drawRun(Context& c, const TextRun& run) {
     QTransform placement;
     placement.translate(origin.x(), origin.y());
     placement.rotate(-c.dc.font.escapement / 10.0);
-    if (c.painter() != nullptr)
-        paintRun(c, run, l, font, placement);
-    else
+    if (c.measuring()) {
         c.addBounds(placement.mapRect(l.box()));
+    } else {
+        // Each glyph is a call of its own, and the run's box is filled and drawn over.
+        QRectF covered = placement.mapRect(l.box());
+        if (run.rect)
+            covered = covered.united(c.mapRect(*run.rect));
+        if (c.spend(CallWork * double(l.text.size() + 1) + 2 * areaOn(covered, c.targetSize())))
+            paintRun(c, run, l, font, placement);
+    }
     if (updateCp) {
         // The current position moves past the text, in logical units.
         const double advance = l.width / std::max(c.scaleX(), 1e-9);

@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -46,6 +47,25 @@ TEST_F(JobRun, ConvertsAJobAndSavesTheFilterSettings) {
     QSettings settings(path("home/.config/Norvance/Pixovia.conf"), QSettings::IniFormat);
     EXPECT_EQ(settings.value("Settings/extfilter").toString(),
               "*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf");
+}
+
+// A FIFO at the settings file's place (or anything that is no regular file) neither blocks the
+// run nor is replaced: the defaults are used and a note says why.
+TEST_F(JobRun, ASettingsFileThatIsNoFileIsLeftAloneWithANote) {
+    writePicture("in/a.png", 8, 8, "PNG");
+    writeText("job.xml", "<job><image path=\"in\" name=\"a.png\" outputformat=\"bmp\"/></job>");
+    const QString conf = path("home/.config/Norvance/Pixovia.conf");
+    QDir().mkpath(QFileInfo(conf).path());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(conf).constData(), 0600), 0);
+    const Outcome r = run({"job.xml"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "The file has been saved to in/a.bmp successfully.\n");
+    EXPECT_EQ(r.err, QString("pixovia: the settings file %1 is not used (it is not a regular "
+                             "file): the defaults are used and the file is left as it is\n")
+                         .arg(conf));
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(conf).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 TEST_F(JobRun, AnExistingOutputIsNotReplacedWithoutATerminal) {
@@ -93,6 +113,7 @@ TEST_F(JobRun, CommandLineUsage) {
     r = run({"--help"});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.contains("--console"));
+    EXPECT_TRUE(r.out.contains("called .pixovia-XXXXXX")) << "what a leftover file is";
 }
 
 } // namespace

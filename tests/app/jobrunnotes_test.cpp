@@ -1,8 +1,10 @@
 // What the job run says when something goes wrong: no source is ever lost, every failure has a
 // note on standard error with the source and the reason, and the exit status tells the truth.
 #include "app/jobrunfixture.h"
+#include "wmf/wmftestdata.h"
 
 #include <QImage>
+#include <QStandardPaths>
 #include <cstdio>
 #include <unistd.h>
 
@@ -165,6 +167,81 @@ TEST_F(JobRunNotes, APictureReadFromADamagedFileIsConvertedWithANote) {
     EXPECT_EQ(r.err, "pixovia: in/stray.jpg: read despite damage (Corrupt JPEG data: 3 extraneous "
                      "bytes before marker 0xe0)\n");
     EXPECT_TRUE(near(centre(path("in/stray.png")), qRgb(255, 0, 0)));
+}
+
+// A metafile may claim any frame and any amount of drawing in a few bytes: without a size it
+// is drawn no larger than 8192 pixels on its long side, with a note, and one whose drawing
+// would take minutes fails at once with its reason.
+TEST_F(JobRunNotes, MetafilesAreDrawnWithinASensibleSizeAndWork) {
+    writeText("in/wide.wmf", wmftest::placeableMetafile(
+                                 {16384, 32}, 48, wmftest::recordBytes(0x041B, {9, 9, 0, 0})));
+    writeText("in/star.wmf",
+              wmftest::placeableMetafile({1000, 1000}, 96, wmftest::starPolygon(16000, 1000)));
+    const char* const drawnSmaller =
+        R"(image "in/wide.wmf": drawn at 8192 x 16 pixels, not at its own 32768 x 64)";
+    const struct {
+        const char* entry;
+        QString out;
+        const char* note;
+        int status;
+    } cases[] = {
+        {R"(<image path="in" name="wide.wmf" outputformat="png" outputfolder="out"/>)",
+         saved("out/wide.png"), drawnSmaller, 0},
+        {R"(<folder path="in" filter="wide.wmf" outputformat="png" outputfolder="out"/>)",
+         saved("out/wide.png"), drawnSmaller, 0},
+        {R"(<image path="in" name="star.wmf" outputformat="png" width="1000" height="1000"/>)",
+         unable("in/star.png"),
+         "in/star.wmf: cannot read the picture: picture too large (drawing it at 1000 x 1000 "
+         "pixels takes more work than a picture may take",
+         1},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(path("out/wide.png"));
+        const Outcome r = runJob(c.entry);
+        EXPECT_EQ(r.out, c.out) << c.entry;
+        EXPECT_TRUE(r.err.startsWith("pixovia: ") && r.err.contains(c.note)) << c.entry << "\n"
+                                                                             << r.err.toStdString();
+        EXPECT_EQ(r.status, c.status) << c.entry;
+        if (c.status == 0) {
+            EXPECT_EQ(QImage(path("out/wide.png")).size(), QSize(8192, 16)) << c.entry;
+        }
+    }
+}
+
+// An output whose name is as long as names may be is written, and replaced by a run again
+// (retried shards do that): the temporary file beside it has a short name of its own.
+TEST_F(JobRunNotes, AnOutputWithTheLongestNameIsReplacedOnAnotherRun) {
+    const QString name = QString(251, u'p');
+    writeFilled("in/" + name + ".png", Qt::red, "PNG");
+    const QString entry =
+        QString(R"(<image path="in" name="%1.png" outputformat="gif" outputfolder="out" )"
+                R"(overwrite="1"/>)")
+            .arg(name);
+    for (int run = 0; run < 2; ++run) {
+        const Outcome r = runJob(entry.toUtf8());
+        EXPECT_EQ(r.out, saved("out/" + name + ".gif")) << "run " << run << r.err.toStdString();
+        EXPECT_EQ(r.status, 0);
+    }
+    EXPECT_EQ(QDir(path("out")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+// A read-only disk refuses every writer: it is named as such, not as a permission. The output
+// folder becomes a read-only file system in a mount namespace of the run's own.
+TEST_F(JobRunNotes, AReadOnlyDiskIsSaidToBeReadOnly) {
+    if (QStandardPaths::findExecutable("unshare").isEmpty())
+        GTEST_SKIP() << "no unshare to make a read-only file system";
+    writeFilled("in/a.png", Qt::red, "PNG");
+    QDir().mkpath(path("out"));
+    writeText("job.xml", R"(<job><image path="in" name="a.png" outputfolder="out"/></job>)");
+    const QString script =
+        QString("mount -t tmpfs -o ro none out || exit 99; exec '%1' job.xml").arg(PIXOVIA_BINARY);
+    const Outcome r = run({geteuid() == 0 ? "-m" : "-rm", "/bin/sh", "-c", script}, {},
+                          QStandardPaths::findExecutable("unshare"));
+    if (r.status == 99 || r.err.startsWith("unshare:"))
+        GTEST_SKIP() << "no mount namespace here: " << r.err.toStdString();
+    EXPECT_EQ(r.out, unable("out/a.png"));
+    EXPECT_TRUE(r.err.contains("pixovia: in/a.png: the disk is read-only")) << r.err.toStdString();
+    EXPECT_EQ(r.status, 1);
 }
 
 TEST_F(JobRunNotes, ControlCharactersInNamesCannotForgeLines) {

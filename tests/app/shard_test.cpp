@@ -2,9 +2,11 @@
 // that together write what one whole run writes.
 #include "app/jobrunfixture.h"
 #include "app/shardoption.h"
+#include "jobs/shardplan.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
+#include <functional>
 #include <map>
 
 namespace pix {
@@ -66,6 +68,24 @@ TEST(ShardOption, ValuesFromTheCommandLineAndTheSchedulers) {
         }
     }
     EXPECT_FALSE(parseCommandLine({"pixovia", "--shard"}).error.isEmpty());
+}
+
+// The split is a fixed function of each group's key: the same on every machine and in every
+// version (a retried shard may run a newer program), and even over the shards.
+TEST(ShardSplit, KeysSpreadEvenlyAndAlwaysLandInTheSameShard) {
+    const struct {
+        const char* key;
+        int count, shard;
+    } pinned[] = {{"out/p0.gif", 16, 8}, {"/data/out/IMG_0001.jpg", 7, 3}};
+    for (const auto& p : pinned)
+        EXPECT_EQ(ShardOfKey(p.key, p.count), p.shard) << p.key;
+    for (int count : {2, 7, 16}) {
+        std::vector<int> load(std::size_t(count), 0);
+        for (int i = 0; i < 1600 * count; ++i)
+            ++load[std::size_t(ShardOfKey(QString("out/p%1.gif").arg(i), count))];
+        for (int shard = 0; shard < count; ++shard)
+            EXPECT_NEAR(load[std::size_t(shard)], 1600, 160) << shard << " of " << count;
+    }
 }
 
 using test::JobRun;
@@ -148,6 +168,60 @@ TEST_F(Shards, TogetherTheyWriteWhatOneWholeRunWritesEachFileOnce) {
         all.sort();
         planned.sort();
         EXPECT_EQ(planned, all) << count << " shards";
+    }
+}
+
+// Sources that change between the starts of the shards, as when pods start late or a folder is
+// still syncing: before each shard after the first, a picture grows, one shrinks, one appears or
+// one vanishes. Every row there from the first start to the last is converted by exactly one
+// shard; a row that appeared or vanished meanwhile by at most one.
+TEST_F(Shards, FilesChangingBetweenShardStartsLoseNoRowAndConvertNoneTwice) {
+    const auto picture = [this](const QString& name, int width, int height) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(QColor::fromHsv(width % 360, 180, 220));
+        ASSERT_TRUE(image.save(path(name), "PNG"));
+    };
+    const struct {
+        const char* name;
+        std::function<void(int)> change; // before shard k (k >= 1)
+    } changes[] = {
+        {"grows", [&](int k) { picture("in/p0.png", 300 + 200 * k, 250 + 100 * k); }},
+        {"shrinks", [&](int k) { picture("in/p8.png", 200 / k, 100 / k); }},
+        {"appears", [&](int k) { picture(QString("in/new%1.png").arg(k), 20 * k, 90); }},
+        {"vanishes", [&](int k) { QFile::remove(path(QString("in/p%1.png").arg(5 + k))); }},
+    };
+    const auto rowsOf = [](const Outcome& r) { return r.out.split('\n', Qt::SkipEmptyParts); };
+    for (const auto& c : changes) {
+        for (int count : {2, 4}) {
+            const std::string what = std::string(c.name) + ", " + std::to_string(count) + " shards";
+            QDir(path("in")).removeRecursively();
+            QDir(path("out")).removeRecursively();
+            writeJob();
+            const QStringList before = rowsOf(run({"--dry-run", "job.xml"}));
+            QStringList planned, saved;
+            for (int index = 0; index < count; ++index) {
+                if (index > 0)
+                    c.change(index);
+                const QString shard = QString("%1/%2").arg(index).arg(count);
+                planned += rowsOf(run({"--shard", shard, "--dry-run", "job.xml"}));
+                saved += rowsOf(run({"--shard", shard, "job.xml"}));
+            }
+            const QStringList after = rowsOf(run({"--dry-run", "job.xml"}));
+            QStringList all = before + after;
+            all.removeDuplicates();
+            for (const QString& row : all) {
+                const bool throughout = before.contains(row) && after.contains(row);
+                const qsizetype times = planned.count(row);
+                EXPECT_TRUE(throughout ? times == 1 : times <= 1)
+                    << what << ": " << row.toStdString() << " in " << times << " shards";
+                const QString output = row.section('\t', 1);
+                if (throughout) {
+                    EXPECT_TRUE(saved.contains(
+                        QString("The file has been saved to %1 successfully.").arg(output)))
+                        << what << ": " << output.toStdString() << " was not converted";
+                }
+            }
+        }
     }
 }
 

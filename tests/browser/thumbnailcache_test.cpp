@@ -14,6 +14,13 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QTemporaryDir>
+#include <QtEndian>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include "imaging/memorywatch.h"
 
 namespace pix {
 namespace {
@@ -102,6 +109,139 @@ TEST_F(CacheTest, WrittenOwnerOnlyAndWithoutLeftovers) {
         folder.testFlags(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     EXPECT_FALSE(folder & others);
     EXPECT_EQ(QDir(root() + "/normal").entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+// A PNG chunk of that type with its CRC.
+QByteArray chunk(const QByteArray& type, const QByteArray& data) {
+    QByteArray out(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), out.data());
+    out += type + data;
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(quint32(::crc32(::crc32(0, nullptr, 0),
+                                          reinterpret_cast<const Bytef*>((type + data).constData()),
+                                          uInt(type.size() + data.size()))),
+                          crc.data());
+    return out + crc;
+}
+
+QByteArray zlibOf(const QByteArray& text) {
+    return qCompress(text, 9).mid(4); // without Qt's size prefix
+}
+
+// Entries planted by whoever can write into a cache: links, FIFOs and texts that inflate to far
+// more than they take. None may make the browser follow, wait, or take memory; an entry with
+// the right keys among junk texts is still a thumbnail.
+TEST_F(CacheTest, PlantedEntriesAreNotFollowedWaitedForOrInflated) {
+    const ThumbnailCache cache(root());
+    const QString file = path("a.png");
+    ASSERT_TRUE(test::writePicture(file, 40, 30));
+    ASSERT_TRUE(cache.store(file, mtime(file), image(40, 30, Qt::green)));
+    const QString entry = root() + "/normal/" + ThumbnailCache::cacheName(file);
+    QFile stored(entry);
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    const QByteArray good = stored.readAll();
+    stored.close();
+    ASSERT_TRUE(QFile::copy(entry, path("elsewhere.png")));
+    // Texts of other keys that inflate to 4 MB each, between the header and the keys.
+    QByteArray junk;
+    const QByteArray bomb = zlibOf(QByteArray(4 << 20, 'x'));
+    for (int i = 0; i < 120; ++i)
+        junk += chunk("zTXt", "Comment" + QByteArray::number(i) + QByteArray(2, '\0') + bomb);
+    const qsizetype afterHeader = 8 + 25;
+    const QByteArray uriBomb =
+        chunk("zTXt", "Thumb::URI" + QByteArray(2, '\0') + zlibOf(QByteArray(1 << 20, '/')));
+
+    const struct {
+        const char* name;
+        std::function<bool()> plant;
+        bool found;
+    } cases[] = {
+        {"a link to an entry", [&] { return QFile::link(path("elsewhere.png"), entry); }, false},
+        {"a link to a device without end", [&] { return QFile::link("/dev/zero", entry); }, false},
+        {"a FIFO", [&] { return ::mkfifo(QFile::encodeName(entry).constData(), 0600) == 0; },
+         false},
+        {"junk texts before the right keys",
+         [&] { return test::writeText(entry, QByteArray(good).insert(afterHeader, junk)); }, true},
+        {"junk texts and a stale time",
+         [&] {
+             return test::writeText(entry, QByteArray(good)
+                                               .insert(afterHeader, junk)
+                                               .replace(QByteArray::number(mtime(file)),
+                                                        QByteArray::number(mtime(file) + 1)));
+         },
+         false},
+        {"a URI that inflates to a megabyte",
+         [&] { return test::writeText(entry, QByteArray(good).insert(afterHeader, uriBomb)); },
+         false},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(entry);
+        ASSERT_TRUE(c.plant()) << c.name;
+        const imaging::test::PeakGrowth growth;
+        EXPECT_EQ(!cache.lookup(file, mtime(file)).isNull(), c.found) << c.name;
+        EXPECT_LT(growth.megabytes(), 40) << c.name;
+    }
+}
+
+// The cache is used only in folders that are the user's own and that nobody else may write
+// into; the browser then makes its thumbnails without it.
+TEST_F(CacheTest, AFolderOthersMayWriteIntoOrOwnIsNotUsed) {
+    const QString file = path("a.png");
+    ASSERT_TRUE(test::writePicture(file, 400, 300, Qt::blue));
+    const auto mode = [](mode_t bits) {
+        return [bits](const QString& f) {
+            return ::chmod(QFile::encodeName(f).constData(), bits) == 0;
+        };
+    };
+    const struct {
+        const char* name;
+        const char* folder;
+        std::function<bool(const QString&)> change;
+        bool thumbnails, failures; // what is no longer used
+    } cases[] = {
+        {"a root anyone may write into", "", mode(0777), true, true},
+        {"a normal/ its group may write into", "/normal", mode(0770), true, false},
+        {"a fail/pixovia-1.0/ anyone may write into", "/fail/pixovia-1.0", mode(0703), false, true},
+        {"a root of another user", "",
+         [](const QString& f) {
+             return geteuid() == 0 && ::chown(QFile::encodeName(f).constData(), 65534, 65534) == 0;
+         },
+         true, true},
+    };
+    for (const auto& c : cases) {
+        QDir(root()).removeRecursively();
+        const ThumbnailCache cache(root());
+        ASSERT_TRUE(cache.store(file, mtime(file), image(40, 30, Qt::green)));
+        ASSERT_TRUE(cache.recordFailure(file, mtime(file) - 1));
+        if (!c.change(root() + c.folder))
+            continue; // another user's folder needs root to make
+        EXPECT_EQ(cache.lookup(file, mtime(file)).isNull(), c.thumbnails) << c.name;
+        EXPECT_EQ(cache.store(path("b.png"), 1, image(40, 30, Qt::green)), !c.thumbnails) << c.name;
+        EXPECT_EQ(cache.hasFailure(file, mtime(file) - 1), !c.failures) << c.name;
+        EXPECT_EQ(cache.recordFailure(path("b.png"), 1), !c.failures) << c.name;
+        const ThumbnailResult result = makeBrowserThumbnail(file, &cache);
+        EXPECT_EQ(result.state, ThumbnailState::Ready) << c.name;
+        EXPECT_TRUE(test::near(result.cell.pixel(48, 35), c.thumbnails ? Qt::blue : Qt::green))
+            << c.name;
+    }
+}
+
+// Every folder the cache makes is its owner's alone, the cache folder above it included.
+TEST_F(CacheTest, EveryFolderItMakesIsOwnerOnly) {
+    const QString top = path("cache");
+    const ThumbnailCache cache(top + "/thumbnails");
+    const QString file = path("a.png");
+    ASSERT_TRUE(test::writePicture(file, 40, 30));
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(cache.recordFailure(file, 5)); // the first thing a cache may write
+    ASSERT_TRUE(cache.store(file, 5, image(40, 30, Qt::green)));
+    ::umask(mask);
+    for (const char* folder : {"", "/thumbnails", "/thumbnails/fail",
+                               "/thumbnails/fail/pixovia-1.0", "/thumbnails/normal"}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(top + folder).constData(), &info), 0) << folder;
+        EXPECT_EQ(info.st_mode & 07777, 0700u) << folder;
+    }
 }
 
 TEST_F(CacheTest, FailuresAreRecordedPerModificationTime) {

@@ -267,5 +267,53 @@ TEST(GifScreenBounds, AFrameFarOutsideTheScreenIsNotAllocated) {
     EXPECT_LT(growth.megabytes(), 40);
 }
 
+// Above 16 million pixels a canvas is weighed against the frame's own data, never against
+// what follows it: a tiny frame followed by junk claims nothing, a frame of much data earns a
+// large screen, and a frame grows its canvas past the screen only as far as it covers. The
+// densest data LZW can hold, a full table without clear codes, still fills its frame.
+TEST(GifScreenBounds, ALargeCanvasIsWeighedAgainstTheFrameOwnData) {
+    const QByteArray junk(25 * 1024, '\x5a');
+    const auto gif = [](int screen, QPoint at, int side, std::vector<std::uint16_t> indices,
+                        int codeSize) {
+        GifImage image{.screenWidth = screen,
+                       .screenHeight = screen,
+                       .left = at.x(),
+                       .top = at.y(),
+                       .width = side,
+                       .height = side,
+                       .indices = std::move(indices)};
+        image.colours.resize(std::size_t(1) << codeSize, 0xFF808080);
+        image.lzw = {.minimumCodeSize = codeSize, .clearWhenFull = false};
+        return test::writeGif(image);
+    };
+    std::vector<std::uint16_t> noise(128 * 128); // about 15 KB of data
+    std::mt19937 random(7);
+    for (std::uint16_t& index : noise)
+        index = std::uint16_t(random() % 256);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        Status expected;
+    } cases[] = {
+        {"a 1 x 1 frame at 16383, 16383 before 25 KB of junk",
+         gif(4, {16383, 16383}, 1, {1}, 2) + junk, Status::CorruptData},
+        {"a 16384 x 16384 screen around a 1 x 1 frame before 25 KB of junk",
+         gif(16384, {}, 1, {1}, 2) + junk, Status::CorruptData},
+        {"2048 x 2048 of one index, no clear code",
+         gif(2048, {}, 2048, std::vector<std::uint16_t>(2048 * 2048, 1), 1), Status::Ok},
+        {"a 4100 x 4100 screen around a frame of 15 KB", gif(4100, {}, 128, noise, 8), Status::Ok},
+        {"that frame hanging 28 pixels past the screen", gif(4100, {4000, 0}, 128, noise, 8),
+         Status::CorruptData},
+    };
+    for (const auto& c : cases) {
+        const test::PeakGrowth growth;
+        Picture picture;
+        EXPECT_EQ(decode(c.bytes, picture), c.expected) << c.name;
+        if (c.expected != Status::Ok) {
+            EXPECT_LT(growth.megabytes(), 40) << c.name;
+        }
+    }
+}
+
 } // namespace
 } // namespace pix::imaging

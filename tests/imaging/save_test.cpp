@@ -2,13 +2,18 @@
 #include "imaging/testpictures.h"
 #include "platform/imaging/decoder.h"
 #include "platform/imaging/encoders.h"
+#include "platform/safefile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pix::imaging {
 namespace {
@@ -93,6 +98,63 @@ TEST(Save, NewFilesAreReadableByOthers) {
               Status::Ok);
     EXPECT_TRUE(QFile::permissions(path) & QFileDevice::ReadOther)
         << "a temporary file's private mode must not stick to the picture";
+}
+
+// The temporary file beside the target, with and without a name until it is complete: a short
+// name of the program's own, so that a target whose name is as long as names may be is still
+// replaced and a file left by a killed run is known for what it is; links to the target are
+// written through and kept; the target keeps its owner and permissions.
+TEST(Save, TheTemporaryFileIsShortRecognisableAndNeverLeftBehind) {
+    QTemporaryDir dir;
+    const QString longest = dir.filePath(QString(251, u'n') + ".png"); // 255 bytes
+    for (const bool named : {true, false}) {
+        SCOPED_TRACE(named ? "named" : "nameless");
+        writeFile(longest, "old");
+        {
+            SafeFile file(longest);
+            file.setNamedTemporaryForTesting(named);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            ASSERT_EQ(file.write("new"), 3);
+            const QStringList during = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+            if (named) {
+                ASSERT_EQ(during.size(), 2);
+                const QString temporary = QFileInfo(file.temporaryPath()).fileName();
+                EXPECT_TRUE(during.contains(temporary));
+                EXPECT_TRUE(
+                    QRegularExpression("^\\.pixovia-[A-Za-z0-9]{6}$").match(temporary).hasMatch())
+                    << temporary.toStdString();
+            } else {
+                EXPECT_EQ(during.size(), 1) << "nothing to leave behind";
+            }
+            ASSERT_TRUE(file.commit()) << file.systemError();
+        }
+        EXPECT_EQ(readFile(longest), "new");
+        {
+            SafeFile abandoned(longest);
+            abandoned.setNamedTemporaryForTesting(named);
+            ASSERT_TRUE(abandoned.open(QIODevice::WriteOnly));
+            abandoned.write("half");
+        }
+        EXPECT_EQ(readFile(longest), "new");
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    // Through a link: the file it names is replaced, the link stays a link.
+    const QString real = dir.filePath("real.png"), link = dir.filePath("link.png");
+    writeFile(real, "old");
+    ASSERT_TRUE(QFile::link(real, link));
+    ASSERT_TRUE(QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(QFile::encodeName(real).constData(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(writeFileReplacing(link, "new"), Status::Ok);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readFile(real), "new");
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_TRUE(!root || info.st_uid == 65534u) << "the owner stays";
 }
 
 } // namespace

@@ -110,5 +110,26 @@ TEST(WmfFrame, ABoundingBoxLargerThanTheWindowShowsMoreThanThePage) {
     EXPECT_NEAR(discEnd, 145, 1.5);
 }
 
+// A few bytes of header may claim a frame of gigabytes: without an asked size a metafile is
+// drawn no larger than 8192 pixels on its long side, its proportions kept, and says so.
+TEST(WmfFrame, WithoutAnAskedSizeAHugeFrameIsDrawnAt8192OnItsLongSide) {
+    QByteArray wmf = frameMetafile();
+    ASSERT_FALSE(wmf.isEmpty());
+    qToLittleEndian<quint16>(29999, wmf.data() + 10);
+    qToLittleEndian<quint16>(999, wmf.data() + 12);
+    qToLittleEndian<quint16>(120, wmf.data() + 14); // units to the inch
+    QSize own;
+    ASSERT_EQ(measureMemory(reinterpret_cast<const unsigned char*>(wmf.constData()),
+                            std::size_t(wmf.size()), own),
+              Status::Ok);
+    EXPECT_EQ(own, QSize(23999, 799));
+    Picture picture;
+    ASSERT_EQ(decodeBytes(wmf, picture), Status::Ok);
+    EXPECT_EQ(picture.image().size(), QSize(8192, 273));
+    EXPECT_EQ(lastDecodeDetail(), "drawn at 8192 x 273, not at its own 23999 x 799");
+    ASSERT_EQ(decodeBytes(wmf, picture, {QSize(12000, 400)}), Status::Ok);
+    EXPECT_EQ(picture.image().size(), QSize(12015, 400)) << "as large as asked, proportions kept";
+}
+
 } // namespace
 } // namespace pix::imaging

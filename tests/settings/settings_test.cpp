@@ -2,6 +2,7 @@
 #include "browser/common/formatting.h"
 #include "settings/cereg.h"
 #include "settings/filtersettings.h"
+#include "settings/settingsfile.h"
 #include "settings/settingstable.h"
 
 #include <QDir>
@@ -9,7 +10,10 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pix {
 namespace {
@@ -73,6 +77,104 @@ TEST_F(FilterSettings, AHandEditedListWithCommasReadsAsWritten) {
     writeConf("[Settings]\nextfilter=*.tif,*.PNG\n");
     LoadFilterSettings();
     EXPECT_EQ(FilterList(), QStringList({"*.tif", "*.PNG"}));
+}
+
+// What stands at the settings file's place is never replaced, blocked on or read at length:
+// an unchanged file is not written, a link is written through and stays, a FIFO, a link to one
+// and a huge file are left alone with the defaults used and a note, and the owner stays.
+TEST_F(FilterSettings, TheFileIsWrittenOnlyWhenItChangesAndNeverReplaced) {
+    const auto inode = [](const QString& path) {
+        struct stat info {};
+        ::lstat(QFile::encodeName(path).constData(), &info);
+        return info;
+    };
+    const QString real = home.filePath("real.conf");
+    const QByteArray defaults = "[Settings]\nextfilter=\"*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf\"\n";
+    const struct {
+        const char* name;
+        std::function<bool()> make; // what stands at the file's place
+        QStringList change;         // a new filter to save; empty: the one loaded
+        bool used;                  // the file is read and may be written
+        QString stored;             // the filter the file (or the link's target) holds after
+    } cases[] = {
+        {"an unchanged file",
+         [&] {
+             writeConf(defaults);
+             return true;
+         },
+         {},
+         true,
+         "*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf"},
+        {"a link to a file",
+         [&] {
+             writeConf("[Settings]\nextfilter=*.png\n");
+             return QFile::rename(confPath(), real) && QFile::link(real, confPath());
+         },
+         {"*.gif"},
+         true,
+         "*.gif"},
+        {"a FIFO",
+         [&] {
+             QDir().mkpath(home.filePath("Norvance"));
+             return ::mkfifo(QFile::encodeName(confPath()).constData(), 0600) == 0;
+         },
+         {"*.gif"},
+         false,
+         "<absent>"},
+        {"a link to a FIFO",
+         [&] {
+             QDir().mkpath(home.filePath("Norvance"));
+             return ::mkfifo(QFile::encodeName(real).constData(), 0600) == 0 &&
+                    QFile::link(real, confPath());
+         },
+         {"*.gif"},
+         false,
+         "<absent>"},
+        {"a file of two megabytes",
+         [&] {
+             writeConf("[Settings]\nextfilter=*.png\n[Junk]\nx=" + QByteArray(2 << 20, 'j') + "\n");
+             return true;
+         },
+         {"*.gif"},
+         false,
+         "*.png"},
+        {"a file of another user",
+         [&] {
+             writeConf("[Settings]\nextfilter=*.png\n");
+             return geteuid() == 0 &&
+                    ::chown(QFile::encodeName(confPath()).constData(), 65534, 65534) == 0;
+         },
+         {"*.gif"},
+         true,
+         "*.gif"},
+    };
+    for (const auto& c : cases) {
+        QDir(home.filePath("Norvance")).removeRecursively();
+        QFile::remove(real);
+        if (!c.make())
+            continue; // another user's file needs root to make
+        const struct stat before = inode(confPath());
+        SetFilterList({});
+        LoadFilterSettings();
+        EXPECT_EQ(SettingsFileNote().isEmpty(), c.used) << c.name;
+        if (!c.used) {
+            EXPECT_EQ(FilterList().size(), 6) << c.name << ": the defaults";
+        }
+        if (!c.change.isEmpty())
+            SetFilterList(c.change);
+        SaveFilterSettings();
+        const struct stat after = inode(confPath());
+        EXPECT_EQ(after.st_mode, before.st_mode) << c.name << ": the same kind of file";
+        EXPECT_EQ(after.st_uid, before.st_uid) << c.name << ": the same owner";
+        if (c.change.isEmpty() || !c.used) {
+            EXPECT_EQ(after.st_ino, before.st_ino) << c.name << ": not written";
+            EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec) << c.name;
+        }
+        if (S_ISREG(inode(QFileInfo(confPath()).canonicalFilePath()).st_mode)) {
+            QSettings store(QFileInfo(confPath()).canonicalFilePath(), QSettings::IniFormat);
+            EXPECT_EQ(store.value("Settings/extfilter", "<absent>").toString(), c.stored) << c.name;
+        }
+    }
 }
 
 TEST(CCERegTest, ValuesRoundTripAndLongOnesDoNotFit) {

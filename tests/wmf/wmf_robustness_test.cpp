@@ -170,4 +170,41 @@ TEST(WmfRobustness, RandomlyCorruptedBytes) {
     }
 }
 
+// Drawing is weighed before anything is drawn: a metafile whose records would keep the
+// rasterizer busy for minutes (a star of thousands of crossing edges, tens of thousands of
+// rectangles over the whole picture) answers TooMuchWork at once and leaves the target as it
+// was; as much drawing at a sensible scale plays.
+TEST(WmfRobustness, DrawingWorkIsWeighedBeforeAnythingIsDrawn) {
+    const auto rectangles = [](int count) {
+        QByteArray records;
+        const QByteArray one = recordBytes(0x041B, {1000, 1000, 0, 0});
+        for (int i = 0; i < count; ++i)
+            records += one;
+        return records;
+    };
+    const struct {
+        const char* name;
+        QByteArray records;
+        QSize target;
+        WmfResult expected;
+    } cases[] = {
+        {"a star of 16 000 points", starPolygon(16000, 1000), {1000, 1000}, WmfResult::TooMuchWork},
+        {"the star on a thumbnail", starPolygon(16000, 1000), {96, 96}, WmfResult::TooMuchWork},
+        {"70 000 rectangles over everything",
+         rectangles(70000),
+         {1000, 1000},
+         WmfResult::TooMuchWork},
+        {"a star of 400 points", starPolygon(400, 1000), {1000, 1000}, WmfResult::Ok},
+        {"500 rectangles over everything", rectangles(500), {1000, 1000}, WmfResult::Ok},
+        {"10 000 rectangles on a thumbnail", rectangles(10000), {96, 96}, WmfResult::Ok},
+    };
+    for (const auto& c : cases) {
+        WmfResult result = WmfResult::Ok;
+        const QImage drawn =
+            render(placeableMetafile({1000, 1000}, 96, c.records), c.target, &result);
+        EXPECT_EQ(result, c.expected) << c.name;
+        EXPECT_EQ(isTransparentAt(drawn, 0.5, 0.5), c.expected != WmfResult::Ok) << c.name;
+    }
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <numbers>
 
 namespace wmftest {
 
@@ -72,6 +73,48 @@ QByteArray recordBytes(std::uint16_t function, std::initializer_list<std::uint16
         at += 2;
     }
     return bytes;
+}
+
+QByteArray recordBytes(std::uint16_t function, const std::vector<std::uint16_t>& words) {
+    QByteArray bytes = recordBytes(function, {});
+    setU32(bytes, 0, std::uint32_t(3 + words.size()));
+    for (std::uint16_t word : words) {
+        bytes += char(word & 0xFF);
+        bytes += char(word >> 8);
+    }
+    return bytes;
+}
+
+QByteArray placeableMetafile(QSize units, int unitsPerInch, const QByteArray& records) {
+    const QByteArray body = recordBytes(0x02FC, {0, 0x00FF, 0x0000, 0}) // a solid red brush
+                            + recordBytes(0x012D, {0})                  // selected
+                            + records + recordBytes(0x0000, {});
+    QByteArray file(22 + 18, '\0');
+    setU32(file, 0, 0x9AC6CDD7);
+    setU16(file, 10, std::uint16_t(units.width()));
+    setU16(file, 12, std::uint16_t(units.height()));
+    setU16(file, 14, std::uint16_t(unitsPerInch));
+    std::uint16_t checksum = 0;
+    for (int at = 0; at < 20; at += 2)
+        checksum ^= std::uint16_t(std::uint8_t(file[at]) | std::uint8_t(file[at + 1]) << 8);
+    setU16(file, 20, checksum);
+    setU16(file, 22, 1);      // in memory
+    setU16(file, 24, 9);      // header words
+    setU16(file, 26, 0x0300); // version
+    setU32(file, 28, std::uint32_t((18 + body.size()) / 2));
+    setU16(file, 32, 1); // objects
+    setU32(file, 34, 0x7FFF);
+    return file + body;
+}
+
+QByteArray starPolygon(int points, int side) {
+    std::vector<std::uint16_t> words{std::uint16_t(points)};
+    for (int i = 0; i < points; ++i) {
+        const double angle = 2 * std::numbers::pi * double(i) * (points / 2 - 1) / points;
+        words.push_back(std::uint16_t(std::lround(side / 2.0 * (1 + 0.99 * std::cos(angle)))));
+        words.push_back(std::uint16_t(std::lround(side / 2.0 * (1 + 0.99 * std::sin(angle)))));
+    }
+    return recordBytes(0x0324, words);
 }
 
 QByteArray insertedAt(const QByteArray& data, int offset, const QByteArray& bytes) {

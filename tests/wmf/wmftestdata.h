@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <cstdint>
 #include <initializer_list>
@@ -33,6 +34,13 @@ void setU16(QByteArray& data, int offset, std::uint16_t value);
 void setU32(QByteArray& data, int offset, std::uint32_t value);
 // The bytes of one record with the given parameter words, to splice into a file.
 QByteArray recordBytes(std::uint16_t function, std::initializer_list<std::uint16_t> words);
+QByteArray recordBytes(std::uint16_t function, const std::vector<std::uint16_t>& words);
+// A whole placeable metafile: its bounding box (0, 0, width, height) in units of which
+// `unitsPerInch` make an inch (96: one unit a pixel), these records, a solid red brush selected
+// before them and the end record after.
+QByteArray placeableMetafile(QSize units, int unitsPerInch, const QByteArray& records);
+// Drawn from corner to corner and back across a square of that side, `points` points long.
+QByteArray starPolygon(int points, int side);
 QByteArray insertedAt(const QByteArray& data, int offset, const QByteArray& bytes);
 
 WmfResult measure(const QByteArray& data, QSize& size);
