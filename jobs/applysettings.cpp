@@ -3,6 +3,7 @@
 #include "jobs/outputnaming.h"
 #include "jobs/quarterturn.h"
 
+#include <QSize>
 #include <utility>
 
 namespace pix {
@@ -34,6 +35,35 @@ Size turned(const ImageInfo& source, std::int32_t rotate) {
                                  : Size{source.width, source.height};
 }
 
+// The picture's own upright size; for an item whose picture was never measured (a job-file
+// item that gave its size), its output size turned back upright.
+QSize ownUpright(const JobItem& item, std::int32_t oldRotate) {
+    if (item.source.width > 0 && item.source.height > 0)
+        return {item.source.width, item.source.height};
+    return TurnedSize(QSize(item.output.width, item.output.height), oldRotate);
+}
+
+// A size worked out from each item's own picture: every mode but a plain exact size.
+bool fromOwnPicture(const SettingsResult& result) {
+    const ResizeRule& rule = result.resize;
+    return result.resizeRequested == 1 && IsUsable(rule) &&
+           (rule.mode != ResizeMode::Exact || rule.shrinkOnly || rule.keepProportions);
+}
+
+// The size by the result's mode, from the item's picture as the run will turn it. An exact size
+// the item already has stays: the dialog shows an item's own output size, so an OK that leaves
+// it alone keeps it. The remark names every size that is not the picture's own.
+std::pair<Size, bool> ruledSize(const JobItem& item, std::int32_t oldRotate,
+                                const SettingsResult& result) {
+    const Size current{item.output.width, item.output.height};
+    const QSize upright = ownUpright(item, oldRotate);
+    const QSize own = TurnedSize(upright, item.output.rotate);
+    QSize size(current.width, current.height);
+    if (result.resize.mode != ResizeMode::Exact || Size{result.width, result.height} != current)
+        size = ResizedOutput(upright, item.output.rotate, result.resize);
+    return {Size{size.width(), size.height()}, size != own};
+}
+
 // The new output size, and whether the remark describes it as a new size.
 //
 // Sizes in the dialog are output sizes, so an item turned by a quarter shows its own size
@@ -47,6 +77,8 @@ std::pair<Size, bool> newSize(const JobItem& item, std::int32_t oldRotate,
     const std::int32_t rotate = item.output.rotate;
     const bool ownKnown = item.source.width > 0 && item.source.height > 0;
     const bool requested = result.resizeRequested == 1 && asked.width > 0 && asked.height > 0;
+    if (fromOwnPicture(result))
+        return ruledSize(item, oldRotate, result);
 
     // The dialog hands back the picture's own size when "Resize" is off.
     if (requested && ownKnown && asked == Size{item.source.width, item.source.height}) {
@@ -77,6 +109,7 @@ void ApplySettings(JobItem& item, const SettingsResult& result, std::int32_t num
     out.folder = result.outputFolder;
     out.mirror = result.mirror;
     out.quality = result.quality;
+    out.resize = result.resize;
 
     QString remark = namePart(item);
 

@@ -18,6 +18,9 @@ struct SettingsResult {
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::int32_t resizeRequested = 0;
+    // The resize mode while "Resize" is checked, the default (a plain exact size) otherwise.
+    // Every mode but a plain exact size is worked out for each item from its own picture.
+    ResizeRule resize;
 };
 
 // Writes the results into one item with its rename number and rebuilds its remarks.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "browser/common/imageinfo.h"
+#include "jobs/resizerule.h"
 
 #include <QString>
 #include <cstdint>
@@ -19,6 +20,8 @@ struct JobOutput : ImageInfo {
     QString prefix;             // rename prefix; empty keeps the name
     std::int32_t startNumber = 0;
     std::int32_t mirror = 0; // non-zero: flipped left to right after the turn
+    // How width and height were chosen; the Settings dialog opens with it again.
+    ResizeRule resize;
 };
 
 struct JobItem {

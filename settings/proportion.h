@@ -5,10 +5,9 @@
 
 namespace pix {
 
-// The other side after one side went from oldSide to newSide: about other x newSide / oldSide.
-// The ratio is held in single precision and applied in double precision, the way the dialog
-// has always rounded: 1000 to 333 on 500 gives 167, and an exact half does not round up.
-// Never below 1; oldSide below 1 leaves the other side as it is.
-std::int64_t ScaleOtherSide(std::int64_t oldSide, std::int64_t newSide, std::int64_t other);
+// The other side when one side of a picture of ownSide x ownOther is typed as `side`: from the
+// picture's own proportions, rounded once to the nearest pixel, never below 1. It never depends
+// on what the other field showed before, so typing digit by digit ends where pasting does.
+std::int64_t OtherSide(std::int64_t side, std::int64_t ownSide, std::int64_t ownOther);
 
 } // namespace pix

@@ -3,6 +3,7 @@
 #include "settings/proportion.h"
 
 #include <QDir>
+#include <algorithm>
 
 namespace pix {
 
@@ -56,7 +57,7 @@ QString tooLong(int limit) {
 
 SettingsModel::SettingsModel()
     : quality_(0, 100), width_(1, kSideMaximum), height_(1, kSideMaximum),
-      number_(0, kNumberMaximum) {}
+      longEdge_(1, kSideMaximum), percent_(1, kPercentMaximum), number_(0, kNumberMaximum) {}
 
 void SettingsModel::open(const JobItem* item, const QString& defaultFolder) {
     *this = SettingsModel();
@@ -81,8 +82,20 @@ void SettingsModel::open(const JobItem* item, const QString& defaultFolder) {
         const bool upright = out.width == src.width && out.height == src.height;
         const bool turned =
             isSideways(out.rotate) && out.width == src.height && out.height == src.width;
-        if (!upright && !turned)
+        const ResizeRule& rule = out.resize;
+        if ((!upright && !turned) || rule.mode != ResizeMode::Exact || rule.shrinkOnly)
             setResize(true);
+        mode_ = rule.mode;
+        shrinkOnly_ = rule.shrinkOnly;
+        if (rule.mode == ResizeMode::Fit && rule.width > 0 && rule.height > 0) {
+            // The fields show the box, not the size this picture came out at.
+            lastWidth_ = rule.width;
+            lastHeight_ = rule.height;
+        }
+        if (rule.longEdge > 0)
+            longEdge_.setPosition(rule.longEdge);
+        if (rule.mode == ResizeMode::Percent)
+            percent_.setPosition(rule.percent);
         if (out.formatCode != src.formatCode) {
             for (std::size_t i = 0; i < formatChoices().size(); ++i) {
                 if (formatChoices()[i].code == out.formatCode) {
@@ -105,6 +118,15 @@ void SettingsModel::open(const JobItem* item, const QString& defaultFolder) {
     }
     width_.setPosition(lastWidth_);
     height_.setPosition(lastHeight_);
+    if (longEdge_.text().isEmpty())
+        longEdge_.setPosition(std::max(openWidth_, openHeight_));
+    if (percent_.text().isEmpty())
+        percent_.setPosition(100);
+    openTurned_ = quarterTurned();
+    const bool measured = hasItem_ && item_.source.width > 0 && item_.source.height > 0;
+    const QSize open(openWidth_, openHeight_);
+    ownUpright_ = measured ? QSize(item_.source.width, item_.source.height)
+                           : (openTurned_ ? open.transposed() : open);
     constrain_ = true;
     initialising_ = false;
 }
@@ -131,22 +153,48 @@ void SettingsModel::folderPicked(const QString& path) {
 
 void SettingsModel::setResize(bool checked) {
     resize_ = checked;
-    showSize(openWidth_, openHeight_);
+    showSize(openShown());
 }
 
 void SettingsModel::setConstrain(bool checked) {
     constrain_ = checked;
     if (checked)
-        showSize(openWidth_, openHeight_);
+        showSize(openShown());
+}
+
+void SettingsModel::chooseMode(ResizeMode mode) {
+    mode_ = mode;
+    if (mode != ResizeMode::Exact || !constrain_)
+        return;
+    // A box typed for "Fit within" need not follow the picture: the height follows the width.
+    const QSize own = ownTurned();
+    updating_ = true;
+    height_.setPosition(ProportionalSide(width_.position(), own.width(), own.height()));
+    lastWidth_ = width_.position();
+    lastHeight_ = height_.position();
+    updating_ = false;
+}
+
+bool SettingsModel::quarterTurned() const {
+    return rotate_ && (button_ == RotationButton::Deg90 || button_ == RotationButton::Deg270);
+}
+
+QSize SettingsModel::ownTurned() const {
+    return quarterTurned() ? ownUpright_.transposed() : ownUpright_;
+}
+
+QSize SettingsModel::openShown() const {
+    const QSize open(openWidth_, openHeight_);
+    return quarterTurned() == openTurned_ ? open : open.transposed();
 }
 
 // Sets both spins as the dialog does: each setting is a change of its edit, so the change
 // rules run on it unless the dialog is opening or a rule is at work.
-void SettingsModel::showSize(std::int32_t shownWidth, std::int32_t shownHeight) {
-    width_.setPosition(shownWidth);
+void SettingsModel::showSize(QSize shown) {
+    width_.setPosition(shown.width());
     if (!initialising_ && !updating_)
         sideChanged(Side::Width);
-    height_.setPosition(shownHeight);
+    height_.setPosition(shown.height());
     if (!initialising_ && !updating_)
         sideChanged(Side::Height);
 }
@@ -190,22 +238,44 @@ void SettingsModel::sideChanged(Side side) {
         mine.setPosition(value);
         value = mine.position();
     }
-    if (constrain_ && value != lastMine) {
-        const std::int64_t scaled =
-            ScaleOtherSide(lastMine, value, ReadLeadingNumber(other.text()));
-        other.setPosition(scaled);
+    if (constrain_ && mode_ == ResizeMode::Exact && value != lastMine) {
+        const QSize own = ownTurned();
+        other.setPosition(side == Side::Width ? OtherSide(value, own.width(), own.height())
+                                              : OtherSide(value, own.height(), own.width()));
         lastOther = other.position();
     }
     lastMine = value;
     updating_ = false;
 }
 
+void SettingsModel::setRotate(bool checked) {
+    const bool wasQuarterTurned = quarterTurned();
+    rotate_ = checked;
+    turnChanged(wasQuarterTurned);
+}
+
+void SettingsModel::turnChanged(bool wasQuarterTurned) {
+    if (!resize_ || !constrain_ || mode_ != ResizeMode::Exact ||
+        wasQuarterTurned == quarterTurned())
+        return;
+    updating_ = true;
+    const int shownWidth = width_.position();
+    width_.setPosition(height_.position());
+    height_.setPosition(shownWidth);
+    lastWidth_ = width_.position();
+    lastHeight_ = height_.position();
+    updating_ = false;
+}
+
 void SettingsModel::clickRotationButton(RotationButton button) {
     if (button == RotationButton::None)
         return;
+    const bool wasQuarterTurned = quarterTurned();
     button_ = button_ == button ? RotationButton::None : button;
-    if (resize_)
+    if (resize_) {
+        turnChanged(wasQuarterTurned);
         return;
+    }
     // The shown size previews the turn: exchanged while "90 degree" is checked and while
     // "180 degree" is not.
     const bool exchanged = (button == RotationButton::Deg90 && button_ == button) ||
@@ -255,6 +325,13 @@ SettingsOutcome SettingsModel::accept() const {
         r.width = width_.position();
         r.height = height_.position();
         r.resizeRequested = 1;
+        r.resize = ResizeRule{mode_,
+                              r.width,
+                              r.height,
+                              longEdge_.position(),
+                              percent_.position(),
+                              shrinkOnly_,
+                              constrain_ && mode_ == ResizeMode::Exact};
     } else if (ownKnown && (width_.position() != src.width || height_.position() != src.height)) {
         r.width = src.width;
         r.height = src.height;

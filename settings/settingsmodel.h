@@ -10,6 +10,7 @@
 
 #include "jobs/outputformats.h"
 
+#include <QSize>
 #include <QString>
 #include <array>
 
@@ -65,10 +66,20 @@ public:
     void stepHeight(int steps);
     bool constrain() const { return constrain_; }
     void setConstrain(bool checked);
+    ResizeMode mode() const { return mode_; }
+    void chooseMode(ResizeMode mode);
+    const SpinField& longEdge() const { return longEdge_; }
+    void editLongEdge(const QString& text) { longEdge_.setText(text); }
+    void stepLongEdge(int steps) { longEdge_.step(steps); }
+    const SpinField& percent() const { return percent_; }
+    void editPercent(const QString& text) { percent_.setText(text); }
+    void stepPercent(int steps) { percent_.step(steps); }
+    bool shrinkOnly() const { return shrinkOnly_; }
+    void setShrinkOnly(bool checked) { shrinkOnly_ = checked; }
 
     // ---- "Rotate" ----
     bool rotate() const { return rotate_; }
-    void setRotate(bool checked) { rotate_ = checked; }
+    void setRotate(bool checked);
     RotationButton checkedButton() const { return button_; }
     void clickRotationButton(RotationButton button);
     bool mirror() const { return mirror_; }
@@ -94,7 +105,16 @@ public:
 private:
     enum class Side { Width, Height };
     void sideChanged(Side side);
-    void showSize(std::int32_t shownWidth, std::int32_t shownHeight);
+    void showSize(QSize shown);
+    // True while the chosen rotation is a quarter turn.
+    bool quarterTurned() const;
+    // The picture's own size as the chosen rotation will turn it.
+    QSize ownTurned() const;
+    // The size the dialog opened with, turned as the chosen rotation turns the picture.
+    QSize openShown() const;
+    // Runs a change of the rotation; with a constrained exact size, a change between upright
+    // and a quarter turn exchanges the sides, so the sizes stay those of the turned picture.
+    void turnChanged(bool wasQuarterTurned);
 
     JobItem item_;
     bool hasItem_ = false;
@@ -106,6 +126,10 @@ private:
     SpinField width_;
     SpinField height_;
     bool constrain_ = false;
+    ResizeMode mode_ = ResizeMode::Exact;
+    SpinField longEdge_;
+    SpinField percent_;
+    bool shrinkOnly_ = false;
     bool rotate_ = false;
     RotationButton button_ = RotationButton::None;
     bool mirror_ = false;
@@ -116,6 +140,10 @@ private:
     // The item's output size when the dialog opened.
     std::int32_t openWidth_ = 0;
     std::int32_t openHeight_ = 0;
+    // Whether the item was turned by a quarter when the dialog opened.
+    bool openTurned_ = false;
+    // The picture's own upright size: the measured one, else the opening size turned back.
+    QSize ownUpright_;
     // The size as last seen by the change rules.
     std::int64_t lastWidth_ = -1;
     std::int64_t lastHeight_ = -1;

@@ -150,13 +150,13 @@ TEST_F(SettingsDialog, TypingAndArrowsKeepProportions) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
     EXPECT_EQ(editIn("Width")->text(), "1") << "an emptied side shows 1";
     EXPECT_EQ(editIn("Height")->text(), "1");
-    typeInto("Width", "400"); // each character scales from the one before: 4, 40, 400
-    EXPECT_EQ(editIn("Height")->text(), "400");
+    typeInto("Width", "400"); // 4, 40, 400: each from the picture's own proportions
+    EXPECT_EQ(editIn("Height")->text(), "300");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(editIn("Width")->text(), "400") << "leaving the field keeps its text";
     EXPECT_EQ(test::focused(), get<QWidget>("Height"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
-    EXPECT_EQ(editIn("Height")->text(), "401");
+    EXPECT_EQ(editIn("Height")->text(), "301");
     EXPECT_EQ(editIn("Width")->text(), "401");
     alt(Qt::Key_W);
     EXPECT_EQ(test::focused(), get<QWidget>("Width"));
@@ -288,15 +288,19 @@ TEST_F(SettingsDialog, RoundTripIntoThreeItems) {
     std::int32_t number = r.numberFrom;
     for (JobItem& each : items)
         ApplySettings(each, r, number++);
-    const char* remarks[] = {"trip005.png, 400x300, Rotate 90, Mirror",
-                             "trip006.png, 400x300, Rotate 90, Mirror",
-                             "trip007.png, 400x300, Rotate 90, Mirror"};
+    // 400 x 300 typed, then the quarter turn made it 300 x 400; the 3:2 picture fits within.
+    const struct {
+        const char* remark;
+        int width, height;
+    } expected[] = {{"trip005.png, 300x400, Rotate 90, Mirror", 300, 400},
+                    {"trip006.png, 300x400, Rotate 90, Mirror", 300, 400},
+                    {"trip007.png, 267x400, Rotate 90, Mirror", 267, 400}};
     for (std::size_t i = 0; i < items.size(); ++i) {
-        EXPECT_EQ(items[i].remarks, remarks[i]);
+        EXPECT_EQ(items[i].remarks, expected[i].remark);
         EXPECT_EQ(items[i].output.folder, "/out");
         EXPECT_EQ(items[i].output.formatCode, kFormatPng);
-        EXPECT_EQ(items[i].output.width, 400);
-        EXPECT_EQ(items[i].output.height, 300);
+        EXPECT_EQ(items[i].output.width, expected[i].width);
+        EXPECT_EQ(items[i].output.height, expected[i].height);
         EXPECT_EQ(items[i].output.rotate, 90);
         EXPECT_EQ(items[i].output.mirror, 1);
         EXPECT_EQ(items[i].output.prefix, "Trip");
@@ -309,7 +313,7 @@ TEST_F(SettingsDialog, RoundTripIntoThreeItems) {
     open();
     EXPECT_EQ(get<QComboBox>("Format")->currentText(), "PNG");
     EXPECT_TRUE(get<QGroupBox>("Resize")->isChecked());
-    EXPECT_EQ(editIn("Width")->text(), "400");
+    EXPECT_EQ(editIn("Width")->text(), "300");
     EXPECT_TRUE(get<QRadioButton>("270 degree")->isChecked());
     EXPECT_TRUE(get<QCheckBox>("Mirror")->isChecked());
     EXPECT_EQ(get<QLineEdit>("Prefix")->text(), "Trip");

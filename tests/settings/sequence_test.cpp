@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace pix {
 namespace {
@@ -108,10 +109,10 @@ TEST(TurnSequences, AChosenSizeStaysOnAnotherOk) {
         m.editWidth("800");
         turn(m, RotationButton::Deg270);
     });
-    EXPECT_TRUE(sized(item, 800, 600));
-    EXPECT_EQ(item.remarks, "800x600, Rotate 90");
+    EXPECT_TRUE(sized(item, 600, 800)) << "the turn exchanged the typed size";
+    EXPECT_EQ(item.remarks, "600x800, Rotate 90");
     confirm(item);
-    EXPECT_TRUE(sized(item, 800, 600));
+    EXPECT_TRUE(sized(item, 600, 800));
 
     // "Resize" cleared again: back to the picture's own size, turned.
     confirm(item, [](SettingsModel& m) { m.setResize(false); });
@@ -120,6 +121,59 @@ TEST(TurnSequences, AChosenSizeStaysOnAnotherOk) {
     confirm(item);
     EXPECT_TRUE(sized(item, 768, 1024));
     EXPECT_EQ(item.remarks, "Rotate 90");
+}
+
+// Three rows selected, the dialog opened on the first, width typed with "Constrain
+// Proportions": each row fits within the typed size with its own proportions.
+TEST(SeveralRows, EachRowKeepsItsOwnProportions) {
+    std::vector<JobItem> items{picture(1600, 1200), picture(1200, 1600), picture(1000, 1000),
+                               picture(640, 480)};
+    SettingsModel m;
+    m.open(&items[0], "/documents");
+    m.setResize(true);
+    m.editWidth("1024");
+    ASSERT_EQ(m.height().text(), "768");
+    const SettingsResult r = m.accept().result;
+    std::int32_t number = r.numberFrom;
+    for (JobItem& item : items)
+        ApplySettings(item, r, number++);
+    EXPECT_TRUE(sized(items[0], 1024, 768));
+    EXPECT_TRUE(sized(items[1], 576, 768));
+    EXPECT_TRUE(sized(items[2], 768, 768));
+    EXPECT_TRUE(sized(items[3], 1024, 768));
+    EXPECT_EQ(items[1].remarks, "576x768") << "each row shows its own size before Start";
+
+    // Without "Constrain Proportions" the typed size is what every row asked for.
+    JobItem portrait = picture(1200, 1600);
+    SettingsModel free;
+    free.open(&items[0], "/documents");
+    free.setResize(true);
+    free.setConstrain(false);
+    free.editWidth("1024");
+    ApplySettings(portrait, free.accept().result, 0);
+    EXPECT_TRUE(sized(portrait, 1024, 768));
+}
+
+// A 640 x 400 picture, width 800, then a quarter turn (or the other way round): never stretched.
+TEST(TurnSequences, AResizedTurnKeepsTheTurnedProportions) {
+    JobItem after = picture(640, 400);
+    confirm(after, [](SettingsModel& m) {
+        m.setResize(true);
+        m.editWidth("800");
+        turn(m, RotationButton::Deg270);
+    });
+    EXPECT_TRUE(sized(after, 500, 800));
+    EXPECT_EQ(after.remarks, "500x800, Rotate 90");
+
+    JobItem before = picture(640, 400);
+    confirm(before, [](SettingsModel& m) {
+        turn(m, RotationButton::Deg270);
+        m.setResize(true);
+        m.editWidth("800");
+    });
+    EXPECT_TRUE(sized(before, 800, 1280));
+    confirm(before);
+    EXPECT_TRUE(sized(before, 800, 1280)) << "a second OK changes nothing";
 }
 
 TEST(TurnSequences, AResizedItemTurnedLaterIsExchangedOnce) {

@@ -29,15 +29,15 @@ SettingsModel resizing(const JobItem& item) {
     return m;
 }
 
+// The other side from the picture's own proportions, rounded once, a half up.
 TEST(Proportion, WorkedValuesAndRounding) {
-    EXPECT_EQ(ScaleOtherSide(800, 600, 600), 450);
-    EXPECT_EQ(ScaleOtherSide(800, 1000, 600), 750);
-    EXPECT_EQ(ScaleOtherSide(3, 2, 7), 5);          // 4.67 rounds up
-    EXPECT_EQ(ScaleOtherSide(1000, 333, 500), 167); // the single-precision ratio lands above .5
-    EXPECT_EQ(ScaleOtherSide(2, 1, 3), 1);          // an exact half does not round up
-    EXPECT_EQ(ScaleOtherSide(1000, 1, 1), 1) << "never below 1";
-    EXPECT_EQ(ScaleOtherSide(0, 5, 7), 7) << "no ratio from a side of 0";
-    EXPECT_EQ(ScaleOtherSide(1, 65535, 65535), 65535LL * 65535) << "no overflow";
+    EXPECT_EQ(OtherSide(600, 800, 600), 450);
+    EXPECT_EQ(OtherSide(1000, 800, 600), 750);
+    EXPECT_EQ(OtherSide(2, 3, 7), 5);          // 4.67 rounds up
+    EXPECT_EQ(OtherSide(333, 1000, 500), 167); // an exact half rounds up
+    EXPECT_EQ(OtherSide(1, 1000, 1), 1) << "never below 1";
+    EXPECT_EQ(OtherSide(5, 0, 7), 5) << "no ratio from a side of 0";
+    EXPECT_EQ(OtherSide(65535, 1, 65535), 65535LL * 65535) << "no overflow";
 }
 
 TEST(SpinFieldTest, ReadsAsAtoiAndWrapsAtTheEnds) {
@@ -71,16 +71,34 @@ TEST(SettingsRules, WidthTypedKeepsProportions) {
     }
 }
 
-TEST(SettingsRules, HeightPastedOrTypedEndsDifferently) {
-    SettingsModel pasted = resizing(picture(400, 300));
-    pasted.editHeight("1200");
-    EXPECT_EQ(pasted.width().text(), "1600");
+// Each keystroke is a change of its own; the other side follows the picture's proportions
+// after every one, so the first digit ("1" gives 1 x 1) cannot spoil the ones after it.
+TEST(SettingsRules, TypedCharacterByCharacterTheOtherSideFollowsThePicture) {
+    struct Case {
+        int width, height;
+        bool typingWidth;
+        const char* typed;
+        const char* other;
+    } const cases[] = {
+        {2560, 1600, true, "1024", "640"}, {800, 600, true, "320", "240"},
+        {400, 300, false, "1200", "1600"}, {1000, 500, true, "333", "167"},
+        {800, 600, true, "1", "1"},        {3, 7, true, "2", "5"},
+    };
+    for (const Case& c : cases) {
+        SettingsModel typed = resizing(picture(c.width, c.height));
+        SettingsModel pasted = resizing(picture(c.width, c.height));
+        const QString text = c.typed;
+        for (qsizetype n = 1; n <= text.size(); ++n)
+            c.typingWidth ? typed.editWidth(text.left(n)) : typed.editHeight(text.left(n));
+        c.typingWidth ? pasted.editWidth(text) : pasted.editHeight(text);
+        const SpinField& other = c.typingWidth ? typed.height() : typed.width();
+        EXPECT_EQ(other.text(), c.other) << c.width << " x " << c.height << " typed " << c.typed;
+        EXPECT_EQ((c.typingWidth ? pasted.height() : pasted.width()).text(), c.other)
+            << "pasted " << c.typed;
+    }
+}
 
-    SettingsModel typed = resizing(picture(400, 300));
-    for (const char* h : {"1", "12", "120", "1200"})
-        typed.editHeight(h);
-    EXPECT_EQ(typed.width().text(), "1200");
-
+TEST(SettingsRules, HeightArrowKeepsProportions) {
     SettingsModel arrow = resizing(picture(400, 300));
     arrow.stepHeight(1);
     EXPECT_EQ(arrow.height().text(), "301");
@@ -265,6 +283,42 @@ TEST(SettingsRules, RotationButtonsPreviewTheSizeOnlyWithoutResize) {
     EXPECT_EQ(sized.width().text(), "640") << "with Resize the typed size stays";
 }
 
+// With "Constrain Proportions" the sizes are those of the picture as it will be turned.
+TEST(SettingsRules, AQuarterTurnExchangesTheSizeAndTypingFollowsTheTurnedPicture) {
+    SettingsModel after = resizing(picture(640, 400));
+    after.editWidth("800");
+    ASSERT_EQ(after.height().text(), "500");
+    after.setRotate(true);
+    after.clickRotationButton(RotationButton::Deg270);
+    EXPECT_EQ(after.width().text(), "500") << "ticking a quarter turn exchanges the sides";
+    EXPECT_EQ(after.height().text(), "800");
+    after.clickRotationButton(RotationButton::Deg90);
+    EXPECT_EQ(after.width().text(), "500") << "from one quarter to the other: still turned";
+    after.clickRotationButton(RotationButton::Deg180);
+    EXPECT_EQ(after.width().text(), "800") << "a half turn is upright again";
+    after.clickRotationButton(RotationButton::Deg90);
+    after.setRotate(false);
+    EXPECT_EQ(after.width().text(), "800") << "Rotate cleared: no turn";
+    EXPECT_EQ(after.height().text(), "500");
+
+    SettingsModel before;
+    before.open(std::make_unique<JobItem>(picture(640, 400)).get(), "/documents");
+    before.setRotate(true);
+    before.clickRotationButton(RotationButton::Deg270);
+    before.setResize(true);
+    EXPECT_EQ(before.width().text(), "400") << "the turned picture's size";
+    before.editWidth("800");
+    EXPECT_EQ(before.height().text(), "1280");
+
+    SettingsModel free = resizing(picture(640, 400));
+    free.setConstrain(false);
+    free.editWidth("800");
+    free.setRotate(true);
+    free.clickRotationButton(RotationButton::Deg270);
+    EXPECT_EQ(free.width().text(), "800") << "without Constrain the typed size stays exact";
+    EXPECT_EQ(free.height().text(), "400");
+}
+
 TEST(SettingsOk, WhatIsRefusedAndWhy) {
     SettingsModel m;
     m.open(std::make_unique<JobItem>(picture(640, 480)).get(), "/documents");
@@ -318,9 +372,12 @@ TEST(SettingsOk, WhatOkHandsBack) {
     EXPECT_EQ(r.quality, 100);
     EXPECT_EQ(r.prefix, "Trip");
     EXPECT_EQ(r.numberFrom, 7);
-    EXPECT_EQ(r.width, 320);
-    EXPECT_EQ(r.height, 240);
+    // 320 was typed for the turned 480 x 640 picture (320 x 427); Rotate cleared turns it back.
+    EXPECT_EQ(r.width, 427);
+    EXPECT_EQ(r.height, 320);
     EXPECT_EQ(r.resizeRequested, 1);
+    EXPECT_EQ(r.resize.mode, ResizeMode::Exact);
+    EXPECT_TRUE(r.resize.keepProportions) << "Constrain Proportions";
     EXPECT_EQ(r.rotate, 0) << "Rotate cleared: no angle";
     EXPECT_EQ(r.mirror, 1) << "Mirror counts while Rotate is cleared";
     EXPECT_EQ(r.outputFolder, "/pictures");
