@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 
 namespace pix {
 
@@ -26,6 +27,19 @@ void showEditText(QLineEdit* edit, const QString& text) {
     if (edit->text() != text)
         edit->setText(text);
 }
+
+int modeIndex(ResizeMode mode) {
+    const auto modes = resizeModes();
+    for (std::size_t i = 0; i < modes.size(); ++i) {
+        if (modes[i].mode == mode)
+            return int(i);
+    }
+    return 0;
+}
+
+// The size page each mode shows, in the order of resizeModes(): width and height for an exact
+// size and for the box to fit within, then the long edge, then the percent.
+constexpr int kPageOfMode[] = {0, 0, 1, 2};
 
 } // namespace
 
@@ -75,6 +89,19 @@ void CDlgSettings::connectControls() {
         if (on != m.constrain())
             change([&] { m.setConstrain(on); });
     });
+    connect(c.mode, &QComboBox::activated, this, [this, &m](int index) {
+        if (index >= 0 && index < int(resizeModes().size()))
+            change([&] { m.chooseMode(resizeModes()[std::size_t(index)].mode); });
+    });
+    c.longEdge->setEditHandler(
+        [this, &m](const QString& t) { change([&] { m.editLongEdge(t); }); });
+    c.longEdge->setStepHandler([this, &m](int n) { change([&] { m.stepLongEdge(n); }); });
+    c.percent->setEditHandler([this, &m](const QString& t) { change([&] { m.editPercent(t); }); });
+    c.percent->setStepHandler([this, &m](int n) { change([&] { m.stepPercent(n); }); });
+    connect(c.shrinkOnly, &QCheckBox::toggled, this, [this, &m](bool on) {
+        if (on != m.shrinkOnly())
+            change([&] { m.setShrinkOnly(on); });
+    });
 
     connect(c.rotate, &QGroupBox::toggled, this, [this, &m](bool on) {
         if (on != m.rotate())
@@ -123,9 +150,17 @@ void CDlgSettings::refresh() {
 
     // A checkable group enables its controls exactly while it is checked.
     c.resize->setChecked(m.resize());
+    const int mode = modeIndex(m.mode());
+    c.mode->setCurrentIndex(mode);
+    c.sizePages->setCurrentIndex(kPageOfMode[std::size_t(mode)]);
     c.width->showText(m.width().text());
     c.height->showText(m.height().text());
     c.constrain->setChecked(m.constrain());
+    // "Fit within" keeps the proportions by itself.
+    c.constrain->setEnabled(m.resize() && m.mode() == ResizeMode::Exact);
+    c.longEdge->showText(m.longEdge().text());
+    c.percent->showText(m.percent().text());
+    c.shrinkOnly->setChecked(m.shrinkOnly());
 
     c.rotate->setChecked(m.rotate());
     c.deg90->setChecked(m.checkedButton() == RotationButton::Deg90);

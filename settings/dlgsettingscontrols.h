@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QStackedWidget;
 
 namespace pix {
 
@@ -23,9 +24,15 @@ struct CDlgSettings::Controls {
     QLineEdit* folder = nullptr;
     QPushButton* browse = nullptr;
     QGroupBox* resize = nullptr;
+    QComboBox* mode = nullptr;
+    // One page per kind of size: width and height (exact, fit), long edge, percent.
+    QStackedWidget* sizePages = nullptr;
     SpinEdit* width = nullptr;
     SpinEdit* height = nullptr;
     QCheckBox* constrain = nullptr;
+    SpinEdit* longEdge = nullptr;
+    SpinEdit* percent = nullptr;
+    QCheckBox* shrinkOnly = nullptr;
     QGroupBox* rotate = nullptr;
     QRadioButton* deg90 = nullptr;
     QRadioButton* deg180 = nullptr;

@@ -1,5 +1,6 @@
 // The controls of the "Settings" dialog and their arrangement: "Output to" across the top,
-// "Resize" and "Rotate" side by side below it, "Rename" under them, OK and Cancel last.
+// "Resize" and "Rotate" side by side below it, "Rename" under them, OK and Cancel last. Each
+// group is built by a function of its own.
 #include "settings/dialogparts.h"
 #include "settings/dlgsettingscontrols.h"
 #include "settings/spinedit.h"
@@ -13,7 +14,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QVBoxLayout>
+#include <tuple>
+#include <vector>
 
 namespace pix {
 
@@ -85,21 +89,57 @@ QGroupBox* outputGroup(CDlgSettings::Controls& c) {
     return group;
 }
 
+QCheckBox* checkBox(const QString& text) {
+    auto* box = new QCheckBox(text);
+    nameControl(box, text);
+    return box;
+}
+
+// A page of the size pages: its rows of label, field and unit, from the top.
+QWidget* sizePage(const std::vector<std::tuple<QString, SpinEdit*, QString>>& rows,
+                  QWidget* below = nullptr) {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(0, 0, 0, 0);
+    int row = 0;
+    for (const auto& [label, field, unit] : rows) {
+        grid->addWidget(labelFor(label, field), row, 0);
+        grid->addWidget(field, row, 1);
+        grid->addWidget(new QLabel(unit), row++, 2);
+    }
+    if (below)
+        grid->addWidget(below, row++, 0, 1, 3);
+    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(row, 1);
+    return page;
+}
+
 QGroupBox* resizeGroup(CDlgSettings::Controls& c) {
     QGroupBox* group = c.resize = checkableGroup(QStringLiteral("&Resize"));
+    c.mode = new QComboBox;
+    for (const ResizeModeRow& row : resizeModes())
+        c.mode->addItem(QString(row.label));
     c.width = spinEdit(5);
     c.height = spinEdit(5);
-    c.constrain = new QCheckBox(QStringLiteral("&Constrain Proportions"));
-    nameControl(c.constrain, c.constrain->text());
+    c.constrain = checkBox(QStringLiteral("&Constrain Proportions"));
+    c.longEdge = spinEdit(5);
+    c.percent = spinEdit(4);
+    c.shrinkOnly = checkBox(QStringLiteral("Onl&y shrink"));
+    const QString pixels = QStringLiteral("pixels");
+    c.sizePages = new QStackedWidget;
+    c.sizePages->addWidget(sizePage({{QStringLiteral("&Width:"), c.width, pixels},
+                                     {QStringLiteral("&Height:"), c.height, pixels}},
+                                    c.constrain));
+    c.sizePages->addWidget(sizePage({{QStringLiteral("Lon&g edge:"), c.longEdge, pixels}}));
+    // The mnemonic is the one of "Constrain Proportions", which is never shown beside it.
+    c.sizePages->addWidget(
+        sizePage({{QStringLiteral("Per&cent:"), c.percent, QStringLiteral("%")}}));
     auto* grid = new QGridLayout(group);
-    grid->addWidget(labelFor(QStringLiteral("&Width:"), c.width), 0, 0);
-    grid->addWidget(c.width, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("pixels")), 0, 2);
-    grid->addWidget(labelFor(QStringLiteral("&Height:"), c.height), 1, 0);
-    grid->addWidget(c.height, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("pixels")), 1, 2);
-    grid->addWidget(c.constrain, 2, 0, 1, 3);
-    grid->setColumnStretch(3, 1);
+    grid->addWidget(labelFor(QStringLiteral("M&ode:"), c.mode), 0, 0);
+    grid->addWidget(c.mode, 0, 1);
+    grid->addWidget(c.sizePages, 1, 0, 1, 3);
+    grid->addWidget(c.shrinkOnly, 2, 0, 1, 3);
+    grid->setColumnStretch(2, 1);
     grid->setRowStretch(3, 1);
     return group;
 }
@@ -117,8 +157,7 @@ QGroupBox* rotateGroup(CDlgSettings::Controls& c) {
     c.deg90 = rotationButton(QStringLiteral("&90 degree"));
     c.deg180 = rotationButton(QStringLiteral("1&80 degree"));
     c.deg270 = rotationButton(QStringLiteral("2&70 degree"));
-    c.mirror = new QCheckBox(QStringLiteral("&Mirror"));
-    nameControl(c.mirror, c.mirror->text());
+    c.mirror = checkBox(QStringLiteral("&Mirror"));
     auto* column = new QVBoxLayout(group);
     column->addWidget(c.deg90);
     column->addWidget(c.deg180);
@@ -158,9 +197,10 @@ void buildSettingsControls(QDialog& dialog, CDlgSettings::Controls& c) {
     page->addWidget(buttons.row);
 
     // Top to bottom, left to right, as the groups are read.
-    const QList<QWidget*> order{c.format, c.quality,   c.folder, c.browse, c.resize, c.width,
-                                c.height, c.constrain, c.rotate, c.deg90,  c.deg180, c.deg270,
-                                c.mirror, c.rename,    c.prefix, c.number, c.ok,     c.cancel};
+    const QList<QWidget*> order{
+        c.format,    c.quality,  c.folder,  c.browse,     c.resize, c.mode,  c.width,  c.height,
+        c.constrain, c.longEdge, c.percent, c.shrinkOnly, c.rotate, c.deg90, c.deg180, c.deg270,
+        c.mirror,    c.rename,   c.prefix,  c.number,     c.ok,     c.cancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

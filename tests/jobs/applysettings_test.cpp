@@ -146,6 +146,52 @@ TEST(ApplySettings, AChosenSizeIsExchangedOnceWhenTheItemTurnsSideways) {
     EXPECT_EQ(item.output.height, 800);
 }
 
+// One Settings step over mixed rows: each row's size comes from its own picture, turned.
+TEST(ApplySettings, EveryModeGivesEachRowItsOwnSize) {
+    struct Case {
+        ResizeRule rule;
+        int rotate;
+        const char* landscape; // the remark of a 1600 x 1200 row
+        const char* portrait;  // of a 900 x 1200 row
+    } const cases[] = {
+        {{ResizeMode::Exact, 800, 600, 0, 100, false, true}, 0, "800x600", "450x600"},
+        {{ResizeMode::Fit, 800, 800, 0, 100, false, false}, 0, "800x600", "600x800"},
+        {{ResizeMode::LongEdge, 0, 0, 800, 100, false, false},
+         90,
+         "600x800, Rotate 90",
+         "800x600, Rotate 90"},
+        {{ResizeMode::Percent, 0, 0, 0, 50, false, false}, 0, "800x600", "450x600"},
+        {{ResizeMode::LongEdge, 0, 0, 1500, 100, true, false}, 0, "1500x1125", ""},
+    };
+    for (const Case& c : cases) {
+        JobItem landscape = test::itemFor("/in", "a.png", 1600, 1200);
+        JobItem portrait = test::itemFor("/in", "b.png", 900, 1200);
+        SettingsResult r = unchanged(landscape);
+        r.resizeRequested = 1;
+        r.width = c.rule.width;
+        r.height = c.rule.height;
+        r.resize = c.rule;
+        r.rotate = c.rotate;
+        ApplySettings(landscape, r, 0);
+        ApplySettings(portrait, r, 1);
+        EXPECT_EQ(landscape.remarks, c.landscape) << c.landscape;
+        EXPECT_EQ(portrait.remarks, c.portrait) << c.portrait;
+        EXPECT_EQ(portrait.output.resize, c.rule) << "the item keeps its mode";
+    }
+
+    // A row from a job file was never measured: its own output size gives the proportions.
+    JobItem unmeasured = test::itemFor("/in", "c.png", 0, 0);
+    unmeasured.output.width = 400;
+    unmeasured.output.height = 300;
+    SettingsResult half = unchanged(unmeasured);
+    half.resizeRequested = 1;
+    half.resize.mode = ResizeMode::Percent;
+    half.resize.percent = 50;
+    ApplySettings(unmeasured, half, 0);
+    EXPECT_EQ(unmeasured.output.width, 200);
+    EXPECT_EQ(unmeasured.output.height, 150);
+}
+
 TEST(ApplySettings, AnItemWithoutMeasuredSizeKeepsItsTurnedSize) {
     // A job-file item that gave its size: no source size, the output already turned.
     JobItem item = test::itemFor("/in", "a.png", 0, 0);

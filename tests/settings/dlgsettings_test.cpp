@@ -71,9 +71,10 @@ TEST_F(SettingsDialog, OpensWithItsTextsAndStates) {
     for (QLabel* l : dlg->findChildren<QLabel*>())
         labels << l->text().remove(u'&');
     for (const char* text : {"Format:", "Image quality:", "(0 - 100)",
-                             "Folder:", "Width:", "Height:", "pixels", "Prefix:", "Number From:"})
+                             "Folder:", "Mode:", "Width:", "Height:", "pixels",
+                             "Long edge:", "Percent:", "%", "Prefix:", "Number From:"})
         EXPECT_TRUE(labels.contains(text)) << text;
-    EXPECT_EQ(labels.count("pixels"), 2);
+    EXPECT_EQ(labels.count("pixels"), 3);
     QStringList groups;
     for (QGroupBox* g : dlg->findChildren<QGroupBox*>())
         groups << g->title().remove(u'&');
@@ -94,6 +95,14 @@ TEST_F(SettingsDialog, OpensWithItsTextsAndStates) {
     EXPECT_EQ(editIn("Height")->text(), "600");
     EXPECT_TRUE(get<QCheckBox>("Constrain Proportions")->isChecked());
     EXPECT_FALSE(get<QCheckBox>("Constrain Proportions")->isEnabled());
+    auto* mode = get<QComboBox>("Mode");
+    QStringList modes;
+    for (int i = 0; i < mode->count(); ++i)
+        modes << mode->itemText(i);
+    EXPECT_EQ(modes, QStringList({"Exact size", "Fit within", "Long edge", "Percent"}));
+    EXPECT_EQ(mode->currentText(), "Exact size");
+    EXPECT_FALSE(get<QCheckBox>("Only shrink")->isChecked());
+    EXPECT_FALSE(get<QWidget>("Long edge")->isVisible()) << "only the chosen mode's fields";
     for (const char* name : {"90 degree", "180 degree", "270 degree"}) {
         EXPECT_FALSE(get<QRadioButton>(name)->isEnabled()) << name;
         EXPECT_FALSE(get<QRadioButton>(name)->isChecked()) << name;
@@ -132,10 +141,13 @@ TEST_F(SettingsDialog, EveryControlIsNamedAndReachedByTab) {
         visited << w->accessibleName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(visited, QStringList({"Format", "Image quality", "Folder", "...", "Resize", "Width",
-                                    "Height", "Constrain Proportions", "Rotate", "90 degree",
-                                    "180 degree", "270 degree", "Mirror", "Rename", "Prefix",
-                                    "Number From", "OK", "Cancel"}));
+    EXPECT_EQ(visited, QStringList({"Format",      "Image quality", "Folder",
+                                    "...",         "Resize",        "Mode",
+                                    "Width",       "Height",        "Constrain Proportions",
+                                    "Only shrink", "Rotate",        "90 degree",
+                                    "180 degree",  "270 degree",    "Mirror",
+                                    "Rename",      "Prefix",        "Number From",
+                                    "OK",          "Cancel"}));
 }
 
 TEST_F(SettingsDialog, TypingAndArrowsKeepProportions) {
@@ -160,6 +172,47 @@ TEST_F(SettingsDialog, TypingAndArrowsKeepProportions) {
     EXPECT_EQ(editIn("Width")->text(), "401");
     alt(Qt::Key_W);
     EXPECT_EQ(test::focused(), get<QWidget>("Width"));
+}
+
+// The modes by keyboard: the mode list, the field of each mode by its mnemonic, "Only shrink".
+TEST_F(SettingsDialog, ResizeModesByKeyboard) {
+    open();
+    alt(Qt::Key_R);
+    alt(Qt::Key_O);
+    ASSERT_EQ(test::focused(), get<QWidget>("Mode"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // "Fit within"
+    EXPECT_EQ(get<QComboBox>("Mode")->currentText(), "Fit within");
+    EXPECT_FALSE(get<QCheckBox>("Constrain Proportions")->isEnabled()) << "fit keeps them";
+    typeInto("Width", "300");
+    EXPECT_EQ(editIn("Height")->text(), "600") << "a box to fit within: the sides are free";
+
+    alt(Qt::Key_O);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // "Long edge"
+    EXPECT_TRUE(get<QWidget>("Long edge")->isVisible());
+    EXPECT_FALSE(get<QWidget>("Width")->isVisible());
+    EXPECT_EQ(editIn("Long edge")->text(), "800") << "the picture's long edge to start from";
+    alt(Qt::Key_G);
+    ASSERT_EQ(test::focused(), get<QWidget>("Long edge"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "640");
+    alt(Qt::Key_Y);
+    EXPECT_TRUE(get<QCheckBox>("Only shrink")->isChecked());
+
+    alt(Qt::Key_O);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // "Percent"
+    alt(Qt::Key_C);
+    ASSERT_EQ(test::focused(), get<QWidget>("Percent")) << "not the hidden Constrain box";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(editIn("Percent")->text(), "99");
+    alt(Qt::Key_O);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up); // back to "Long edge"
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(dlg->result(), QDialog::Accepted);
+    const ResizeRule& rule = dlg->results().resize;
+    EXPECT_EQ(rule.mode, ResizeMode::LongEdge);
+    EXPECT_EQ(rule.longEdge, 640);
+    EXPECT_EQ(rule.percent, 99);
+    EXPECT_TRUE(rule.shrinkOnly);
 }
 
 TEST_F(SettingsDialog, RotationButtonsCheckOneAtATime) {

@@ -319,6 +319,62 @@ TEST(SettingsRules, AQuarterTurnExchangesTheSizeAndTypingFollowsTheTurnedPicture
     EXPECT_EQ(free.height().text(), "400");
 }
 
+// An item written with a mode opens with it again, whatever size its picture came out at.
+TEST(SettingsOpening, TheItemsResizeMode) {
+    struct Case {
+        ResizeRule rule;
+        int outWidth, outHeight;
+        const char* width;
+        const char* longEdge;
+        const char* percent;
+    } const cases[] = {
+        {{ResizeMode::Fit, 1024, 768, 0, 100, false, false}, 576, 768, "1024", "768", "100"},
+        {{ResizeMode::LongEdge, 0, 0, 800, 100, true, false}, 600, 800, "600", "800", "100"},
+        {{ResizeMode::Percent, 0, 0, 0, 25, false, false}, 300, 400, "300", "400", "25"},
+        {{ResizeMode::Exact, 0, 0, 0, 100, true, false}, 1200, 1600, "1200", "1600", "100"},
+    };
+    for (const Case& c : cases) {
+        JobItem item = picture(1200, 1600);
+        item.output.width = c.outWidth;
+        item.output.height = c.outHeight;
+        item.output.resize = c.rule;
+        SettingsModel m;
+        m.open(&item, "/documents");
+        EXPECT_TRUE(m.resize()) << "only shrink counts even at the picture's own size";
+        EXPECT_EQ(m.mode(), c.rule.mode);
+        EXPECT_EQ(m.shrinkOnly(), c.rule.shrinkOnly);
+        EXPECT_EQ(m.width().text(), c.width);
+        EXPECT_EQ(m.longEdge().text(), c.longEdge);
+        EXPECT_EQ(m.percent().text(), c.percent);
+        const ResizeRule back = m.accept().result.resize;
+        EXPECT_EQ(back.mode, c.rule.mode);
+        EXPECT_EQ(back.shrinkOnly, c.rule.shrinkOnly);
+    }
+}
+
+TEST(SettingsRules, ModesTakeTheirOwnValues) {
+    SettingsModel m = resizing(picture(800, 600));
+    m.chooseMode(ResizeMode::Fit);
+    m.editWidth("300");
+    EXPECT_EQ(m.height().text(), "600") << "a box: the sides are free";
+    m.chooseMode(ResizeMode::Exact);
+    EXPECT_EQ(m.height().text(), "225") << "back to an exact size, the height follows again";
+    m.chooseMode(ResizeMode::Percent);
+    m.editPercent("5000");
+    m.setShrinkOnly(true);
+    ResizeRule rule = m.accept().result.resize;
+    EXPECT_EQ(rule.mode, ResizeMode::Percent);
+    EXPECT_EQ(rule.percent, kPercentMaximum) << "kept within its range";
+    EXPECT_TRUE(rule.shrinkOnly);
+    EXPECT_FALSE(rule.keepProportions) << "Constrain Proportions is the exact size's";
+    m.chooseMode(ResizeMode::LongEdge);
+    m.editLongEdge("1");
+    m.stepLongEdge(-1);
+    EXPECT_EQ(m.accept().result.resize.longEdge, 65535) << "the arrow wraps around";
+    m.setResize(false);
+    EXPECT_EQ(m.accept().result.resize, ResizeRule()) << "Resize cleared: no rule";
+}
+
 TEST(SettingsOk, WhatIsRefusedAndWhy) {
     SettingsModel m;
     m.open(std::make_unique<JobItem>(picture(640, 480)).get(), "/documents");
