@@ -15,7 +15,14 @@ struct RawEntry {
     std::optional<std::int32_t> format;
     QString formatText; // the last "outputformat" and "rotate" as written
     QString rotateText;
+    QString resizeText; // the last "resize", "size" and "percent" as written
+    QString sizeText;
+    QString percentText;
 };
+
+ResizeRule& rule(RawEntry& entry) {
+    return entry.settings.item.output.resize;
+}
 
 JobOutput& out(RawEntry& entry) {
     return entry.settings.item.output;
@@ -61,6 +68,21 @@ const AttributeRule kAttributeRules[] = {
     {QLatin1String("includesubfolders"),
      [](RawEntry& e, const QString& v) { out(e).includeSubfolders = atoiValue(v); }},
     {QLatin1String("filter"), [](RawEntry& e, const QString& v) { e.settings.filter = v; }},
+    {QLatin1String("resize"), [](RawEntry& e, const QString& v) { e.resizeText = v; }},
+    {QLatin1String("size"),
+     [](RawEntry& e, const QString& v) {
+         rule(e).longEdge = atoiValue(v);
+         e.sizeText = v;
+     }},
+    {QLatin1String("percent"),
+     [](RawEntry& e, const QString& v) {
+         rule(e).percent = atoiValue(v);
+         e.percentText = v;
+     }},
+    {QLatin1String("shrinkonly"),
+     [](RawEntry& e, const QString& v) { rule(e).shrinkOnly = atoiValue(v) > 0; }},
+    {QLatin1String("constrain"),
+     [](RawEntry& e, const QString& v) { rule(e).keepProportions = atoiValue(v) > 0; }},
 };
 
 const AttributeRule* findRule(const QString& name) {
@@ -76,6 +98,62 @@ QString withoutTrailingSeparator(const QString& folder) {
     if (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         return folder.chopped(1);
     return folder;
+}
+
+// Why the resize values cannot be used, or nothing when they can.
+QString resizeProblem(const RawEntry& entry, ResizeMode mode) {
+    const JobOutput& out = entry.settings.item.output;
+    switch (mode) {
+    case ResizeMode::Exact:
+        break;
+    case ResizeMode::Fit:
+        if (out.width <= 0 || out.height <= 0)
+            return QStringLiteral("resize \"fit\" needs a width and a height above 0");
+        break;
+    case ResizeMode::LongEdge:
+        if (entry.sizeText.isEmpty())
+            return QStringLiteral("resize \"long\" needs a size");
+        if (out.resize.longEdge <= 0)
+            return QStringLiteral("size \"%1\" is not above 0").arg(entry.sizeText);
+        break;
+    case ResizeMode::Percent:
+        if (entry.percentText.isEmpty())
+            return QStringLiteral("resize \"percent\" needs a percent");
+        if (out.resize.percent <= 0 || out.resize.percent > kPercentMaximum)
+            return QStringLiteral("percent \"%1\" is not 1 to %2")
+                .arg(entry.percentText)
+                .arg(kPercentMaximum);
+        break;
+    }
+    return {};
+}
+
+// The resize mode and its values. Values that cannot be used leave the picture its own size,
+// with a note; a value meant for another mode is noted and ignored.
+void completeResize(RawEntry& entry, QStringList& notes) {
+    JobOutput& out = entry.settings.item.output;
+    std::optional<ResizeMode> mode = ResizeMode::Exact;
+    if (!entry.resizeText.isEmpty())
+        mode = resizeModeForKeyword(entry.resizeText);
+    QString problem = mode ? resizeProblem(entry, *mode)
+                           : QStringLiteral("resize \"%1\" is not exact, fit, long or percent")
+                                 .arg(entry.resizeText);
+    if (!problem.isEmpty()) {
+        notes << problem + QStringLiteral("; the picture keeps its size");
+        out.width = 0;
+        out.height = 0;
+        out.resize = ResizeRule();
+        return;
+    }
+    if (!entry.sizeText.isEmpty() && mode != ResizeMode::LongEdge)
+        notes << QStringLiteral("size is used only with resize=\"long\"; it is ignored");
+    if (!entry.percentText.isEmpty() && mode != ResizeMode::Percent)
+        notes << QStringLiteral("percent is used only with resize=\"percent\"; it is ignored");
+    out.resize.mode = *mode;
+    if (mode == ResizeMode::Fit) {
+        out.resize.width = out.width;
+        out.resize.height = out.height;
+    }
 }
 
 void completeEntry(RawEntry& entry) {
@@ -97,6 +175,7 @@ void completeEntry(RawEntry& entry) {
         notes << QStringLiteral("rotate \"%1\" is not 0, 90, 180 or 270; the picture is not "
                                 "turned")
                      .arg(entry.rotateText);
+    completeResize(entry, notes);
 }
 
 bool isCBlank(QChar c) {

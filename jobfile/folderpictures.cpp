@@ -33,16 +33,19 @@ std::unique_ptr<JobItem> makeFolderItem(const QString& folder, const QString& na
     output.rotate = given.rotate;
     output.quality = given.quality;
     output.mirror = given.mirror;
+    output.resize = given.resize;
     // A size is taken only when both sides are given; otherwise the picture's own size counts.
     if (given.width != 0 && given.height != 0) {
         output.width = given.width;
         output.height = given.height;
-    } else {
+    }
+    if (NeedsOwnSize(output)) {
         QString note;
         MeasurePicture(joinPath(folder, name), *item, nullptr, &note);
         if (!note.isEmpty())
             load.warning(imageEntryName(joinPath(folder, name)) + QStringLiteral(": ") + note);
     }
+    ApplyResizeRule(*item);
     if (!given.prefix.isEmpty()) {
         output.prefix = given.prefix;
         output.startNumber = counter;

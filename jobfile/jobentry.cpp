@@ -30,13 +30,13 @@ void addImageEntry(JobList& list, const JobItem& read, JobLoad& load) {
     }
     auto item = std::make_unique<JobItem>(read);
     QString why, note;
-    if ((item->output.width == 0 || item->output.height == 0) &&
-        !MeasurePicture(path, *item, &why, &note)) {
+    if (NeedsOwnSize(item->output) && !MeasurePicture(path, *item, &why, &note)) {
         load.failure(entry + QStringLiteral(": ") + why);
         return;
     }
     if (!note.isEmpty())
         load.warning(entry + QStringLiteral(": ") + note);
+    ApplyResizeRule(*item);
     if (item->output.width <= 0 || item->output.height <= 0) {
         load.failure(entry + QStringLiteral(": the size %1 x %2 is not above 0")
                                  .arg(item->output.width)

@@ -63,4 +63,25 @@ bool MeasurePicture(const QString& path, JobItem& item, QString* why, QString* n
     return true;
 }
 
+bool NeedsOwnSize(const JobOutput& output) {
+    return output.width == 0 || output.height == 0 || DependsOnPicture(output.resize);
+}
+
+void ApplyResizeRule(JobItem& item) {
+    JobOutput& out = item.output;
+    const QSize own(item.source.width, item.source.height);
+    if (!DependsOnPicture(out.resize) || own.isEmpty())
+        return;
+    if (out.resize.mode == ResizeMode::Exact) {
+        out.resize.width = out.width;
+        out.resize.height = out.height;
+    }
+    // A size that is not above 0 stays as given, for the entry to report.
+    if (!IsUsable(out.resize))
+        return;
+    const QSize size = ResizedSize(own, out.resize);
+    out.width = size.width();
+    out.height = size.height();
+}
+
 } // namespace pix

@@ -14,4 +14,13 @@ namespace pix {
 bool MeasurePicture(const QString& path, JobItem& item, QString* why = nullptr,
                     QString* note = nullptr);
 
+/// True when the output size needs the picture's own size: a side left to the picture, or a
+/// resize rule that works from it.
+bool NeedsOwnSize(const JobOutput& output);
+
+/// Sets the output size by the item's resize rule from its measured (upright) size; an exact
+/// size takes the output size as given and measured as its box. Nothing for a plain exact size
+/// or a picture that was not measured.
+void ApplyResizeRule(JobItem& item);
+
 } // namespace pix

@@ -45,9 +45,8 @@ QSize ownUpright(const JobItem& item, std::int32_t oldRotate) {
 
 // A size worked out from each item's own picture: every mode but a plain exact size.
 bool fromOwnPicture(const SettingsResult& result) {
-    const ResizeRule& rule = result.resize;
-    return result.resizeRequested == 1 && IsUsable(rule) &&
-           (rule.mode != ResizeMode::Exact || rule.shrinkOnly || rule.keepProportions);
+    return result.resizeRequested == 1 && IsUsable(result.resize) &&
+           DependsOnPicture(result.resize);
 }
 
 // The size by the result's mode, from the item's picture as the run will turn it. An exact size

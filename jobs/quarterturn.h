@@ -17,10 +17,13 @@ inline QSize TurnedSize(QSize size, std::int32_t rotate) {
     return IsQuarterTurn(rotate) ? size.transposed() : size;
 }
 
-// Exchanges the output's width and height when its rotation is a quarter turn.
+// Exchanges the output's width and height, and the box of its resize rule, when its rotation
+// is a quarter turn: sizes given for the upright picture become those of the turned one.
 inline void ExchangeSidesForTurn(JobOutput& output) {
-    if (IsQuarterTurn(output.rotate))
+    if (IsQuarterTurn(output.rotate)) {
         std::swap(output.width, output.height);
+        std::swap(output.resize.width, output.resize.height);
+    }
 }
 
 } // namespace pix

@@ -121,6 +121,10 @@ bool IsUsable(const ResizeRule& rule) {
     return false;
 }
 
+bool DependsOnPicture(const ResizeRule& rule) {
+    return rule.mode != ResizeMode::Exact || rule.shrinkOnly || rule.keepProportions;
+}
+
 QSize ResizedSize(QSize own, const ResizeRule& rule) {
     if (!IsUsable(rule))
         return own;

@@ -57,6 +57,10 @@ bool FollowsProportions(QSize own, QSize size);
 /// True when the rule has what its mode needs (a box, a long edge, a percent above 0).
 bool IsUsable(const ResizeRule& rule);
 
+/// True when the rule's size depends on the picture's own size: every mode but a plain exact
+/// size.
+bool DependsOnPicture(const ResizeRule& rule);
+
 /// The output size of a picture of `own` pixels (as turned) under the rule. An unusable rule
 /// leaves own as it is; without an own size the modes that need its proportions take the box
 /// (Exact, Fit) or a square (Long edge).

@@ -120,6 +120,59 @@ TEST_F(EntryAttributes, EachAttributeStoresItsField) {
     }
 }
 
+// The resize modes on a landscape and a portrait picture, and values that cannot be used: a
+// note says so and the picture keeps its size.
+TEST_F(EntryAttributes, ResizeModes) {
+    picture(QStringLiteral("wide.png"), 400, 300);
+    picture(QStringLiteral("tall.png"), 300, 400);
+    const struct {
+        const char* attributes; // after path="$D"
+        QSize size;
+        const char* note;
+    } cases[] = {
+        {R"(name="wide.png" resize="long" size="200")", {200, 150}, ""},
+        {R"(name="tall.png" RESIZE="LONG" SIZE="200")", {150, 200}, ""},
+        {R"(name="wide.png" resize="long" size="200" rotate="90")", {150, 200}, ""},
+        {R"(name="tall.png" resize="fit" width="200" height="200")", {150, 200}, ""},
+        {R"(name="wide.png" resize="fit" width="200" height="100" rotate="270")", {100, 133}, ""},
+        {R"(name="wide.png" resize="percent" percent="50")", {200, 150}, ""},
+        {R"(name="wide.png" width="800" height="600" shrinkonly="1")", {400, 300}, ""},
+        {R"(name="wide.png" resize="exact" width="200" height="100" shrinkonly="1")",
+         {200, 100},
+         ""},
+        {R"(name="tall.png" width="800" height="800" constrain="1")", {600, 800}, ""},
+        {R"(name="wide.png" resize="long")", {400, 300}, R"(resize "long" needs a size)"},
+        {R"(name="wide.png" resize="long" size="-3")", {400, 300}, R"(size "-3" is not above 0)"},
+        {R"(name="wide.png" resize="percent" percent="0")",
+         {400, 300},
+         R"(percent "0" is not 1 to 1000)"},
+        {R"(name="wide.png" resize="fit" width="200")",
+         {400, 300},
+         R"(resize "fit" needs a width and a height above 0)"},
+        {R"(name="wide.png" resize="stretch" width="10" height="10")",
+         {400, 300},
+         R"(resize "stretch" is not exact, fit, long or percent; the picture keeps its size)"},
+        {R"(name="wide.png" size="300" width="50" height="50")",
+         {50, 50},
+         R"(size is used only with resize="long"; it is ignored)"},
+    };
+    for (const auto& c : cases) {
+        QStringList notes;
+        JobFileOptions options;
+        options.note = [&notes](const JobFileNote& note) { notes << note.text; };
+        list.RemoveAll();
+        ASSERT_TRUE(loadDocument(QStringLiteral("<job><image path=\"$D\" %1/></job>")
+                                     .arg(QString::fromUtf8(c.attributes)),
+                                 options));
+        ASSERT_EQ(list.rowCount(), 1) << c.attributes;
+        EXPECT_EQ(QSize(item(0).output.width, item(0).output.height), c.size) << c.attributes;
+        const QString note = QString::fromUtf8(c.note);
+        EXPECT_EQ(notes.size(), note.isEmpty() ? 0 : 1) << c.attributes;
+        EXPECT_TRUE(note.isEmpty() || notes.value(0).contains(note))
+            << notes.value(0).toStdString();
+    }
+}
+
 TEST_F(EntryAttributes, ItemOfAnImageEntry) {
     const JobItem* item = loadImage(R"(Path="$D" NAME="p.png" outputfolder="/out/" prefix="x")");
     ASSERT_NE(item, nullptr);

@@ -100,6 +100,19 @@ TEST_F(FolderEntry, ItemsTakeTheEntrySettings) {
     EXPECT_EQ(item(0).output.width, -5);
 }
 
+TEST_F(FolderEntry, EachPictureIsResizedByItsOwnSize) {
+    ASSERT_TRUE(loadFolder(R"(filter="*.png" includesubfolders="1" resize="long" size="30")"));
+    QList<QSize> sizes;
+    for (int row = 0; row < list.rowCount(); ++row)
+        sizes << QSize(item(row).output.width, item(row).output.height);
+    EXPECT_EQ(sizes, QList<QSize>({{15, 30}, {25, 30}, {26, 30}}));
+    EXPECT_EQ(item(0).output.resize.mode, ResizeMode::LongEdge);
+
+    ASSERT_TRUE(loadFolder(R"(filter="top.png" resize="long" size="100" shrinkonly="1"
+                               rotate="90")"));
+    EXPECT_EQ(QSize(item(0).output.width, item(0).output.height), QSize(80, 70));
+}
+
 TEST_F(FolderEntry, LinkedSubfoldersAreNotEntered) {
     ASSERT_TRUE(QFile::link(path("f"), path("f/a/loop")));
     ASSERT_TRUE(QFile::link(path("f/b"), path("f/c")));
