@@ -7,6 +7,7 @@
 #include "jobs/outputnaming.h"
 #include "jobs/shardplan.h"
 #include "platform/filesearch.h"
+#include "settings/presets.h"
 
 #include <QEventLoop>
 #include <cstdio>
@@ -62,6 +63,9 @@ int RunJobFile(const QString& jobFile, UserPrompt& prompt, OutputLineSink& sink,
             return;
         printNote(note.text);
         complete = complete && !note.failure;
+    };
+    options.presets = [](const QString& name, QString* why) {
+        return PresetStore().find(name, why);
     };
     const bool loaded = LoadJobFile(jobFile, list, &prompt, options);
     if (runOptions.shard)

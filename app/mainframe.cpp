@@ -74,7 +74,8 @@ JobListCommands::Hooks CMainFrame::jobListHooks() {
     JobListCommands::Hooks hooks;
     hooks.openUrl = [this](const QUrl& url) { openUrl_(url); };
     hooks.editSettings = [this](const JobItem* item) -> std::optional<SettingsResult> {
-        CDlgSettings dialog(item, right_->jobList(), prompt_);
+        PresetStore presets; // reads the settings file afresh each time
+        CDlgSettings dialog(item, right_->jobList(), prompt_, &presets);
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         return dialog.results();

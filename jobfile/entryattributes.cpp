@@ -188,17 +188,31 @@ bool isDigit(QChar c) {
 
 } // namespace
 
-EntrySettings readEntryAttributes(const pugi::xml_node& element) {
+EntrySettings readEntryAttributes(const pugi::xml_node& element, const AttributeList& preset) {
     RawEntry entry;
-    for (const pugi::xml_attribute& attribute : element.attributes()) {
-        const char* value = attribute.value();
-        if (*value == '\0')
-            continue;
-        if (const AttributeRule* rule = findRule(QString::fromUtf8(attribute.name())))
-            rule->store(entry, QString::fromUtf8(value));
-    }
+    const auto store = [&entry](const QString& name, const QString& value) {
+        if (value.isEmpty())
+            return;
+        if (const AttributeRule* rule = findRule(name))
+            rule->store(entry, value);
+    };
+    for (const auto& [name, value] : preset)
+        store(name, value);
+    for (const pugi::xml_attribute& attribute : element.attributes())
+        store(QString::fromUtf8(attribute.name()), QString::fromUtf8(attribute.value()));
     completeEntry(entry);
     return std::move(entry.settings);
+}
+
+QString presetNameOf(const pugi::xml_node& element) {
+    QString name;
+    for (const pugi::xml_attribute& attribute : element.attributes()) {
+        if (QString::fromUtf8(attribute.name())
+                    .compare(QLatin1String("preset"), Qt::CaseInsensitive) == 0 &&
+            *attribute.value() != '\0')
+            name = QString::fromUtf8(attribute.value());
+    }
+    return name;
 }
 
 std::int32_t atoiValue(QStringView text) {

@@ -1,6 +1,7 @@
 // The attributes of a job entry: the table of names and what each one sets.
 #pragma once
 
+#include "jobfile/jobfileloader.h"
 #include "jobs/jobitem.h"
 
 #include <QString>
@@ -21,11 +22,15 @@ struct EntrySettings {
     QStringList unrecognised;
 };
 
-/// Reads the element's attributes into a new item. Names are compared without regard to case,
-/// an empty value counts as absent, and of several attributes with one name the last counts.
-/// Then one trailing "/" is cut from the folders, the output folder defaults to the source
-/// folder, and the output format falls back to the extension of the name.
-EntrySettings readEntryAttributes(const pugi::xml_node& element);
+/// Reads the element's attributes into a new item, after the values of `preset`, which they
+/// override. Names are compared without regard to case, an empty value counts as absent, and of
+/// several attributes with one name the last counts. Then one trailing "/" is cut from the
+/// folders, the output folder defaults to the source folder, and the output format falls back
+/// to the extension of the name.
+EntrySettings readEntryAttributes(const pugi::xml_node& element, const AttributeList& preset = {});
+
+/// The preset the element names with preset="NAME"; empty when it names none.
+QString presetNameOf(const pugi::xml_node& element);
 
 /// A number as C's atoi reads it: blanks, an optional sign, decimal digits up to the first
 /// other character; no digits give 0. Values beyond 32 bits saturate to the nearest limit.

@@ -57,10 +57,23 @@ void addFolderEntry(JobList& list, const EntrySettings& entry, JobLoad& load) {
 void AddJobEntry(JobList& list, const pugi::xml_node& element, bool isImage, JobLoad& load) {
     if (!element.first_attribute())
         return;
-    const EntrySettings entry = readEntryAttributes(element);
+    EntrySettings entry = readEntryAttributes(element);
     const QString name =
         isImage ? imageEntryName(joinPath(entry.item.source.folder, entry.item.output.fileName))
                 : folderEntryName(entry.item.source.folder);
+    if (const QString preset = presetNameOf(element); !preset.isEmpty()) {
+        // Without its preset the entry would be converted other than its author meant.
+        QString why = QStringLiteral("presets cannot be read here");
+        const std::optional<AttributeList> values =
+            load.presets ? load.presets(preset, &why) : std::nullopt;
+        if (!values) {
+            load.failure(
+                name +
+                QStringLiteral(": preset \"%1\": %2; the entry adds nothing").arg(preset, why));
+            return;
+        }
+        entry = readEntryAttributes(element, *values);
+    }
     for (const QString& problem : entry.unrecognised)
         load.warning(name + QStringLiteral(": ") + problem);
     if (isImage)

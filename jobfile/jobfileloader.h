@@ -7,8 +7,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
+#include <utility>
 
 namespace pix {
 
@@ -25,12 +28,19 @@ struct JobFileNote {
 };
 using JobFileNoteSink = std::function<void(const JobFileNote&)>;
 
+// Attribute names and values, in the order they apply.
+using AttributeList = QList<std::pair<QString, QString>>;
+// The values of the preset an entry names with preset="NAME", or none with the reason.
+using PresetLookup = std::function<std::optional<AttributeList>(const QString& name, QString* why)>;
+
 struct JobFileOptions {
     // The most folders one load may search, all folder entries together; negative for no
     // limit. The program sets none; the fuzz target bounds its work with it.
     int maxFolders = -1;
     // Where the notes go; none drops them.
     JobFileNoteSink note;
+    // Where the presets come from; without it an entry that names one adds nothing.
+    PresetLookup presets;
 };
 
 /// Loads the pictures and folders the job file names, with their settings, into the list.

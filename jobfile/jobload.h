@@ -12,7 +12,7 @@ namespace pix {
 class JobLoad {
 public:
     explicit JobLoad(const JobFileOptions& options)
-        : budget(options.maxFolders), sink_(options.note) {}
+        : budget(options.maxFolders), presets(options.presets), sink_(options.note) {}
 
     // An entry that failed to add what it names: the run cannot be complete.
     void failure(const QString& text) { note(text, true); }
@@ -20,6 +20,7 @@ public:
     void warning(const QString& text) { note(text, false); }
 
     FolderBudget budget;
+    PresetLookup presets;
 
 private:
     void note(const QString& text, bool failure) {

@@ -103,4 +103,35 @@ bool CCEReg::CloseKey(RegKey& key) {
     return true;
 }
 
+QStringList CCEReg::ValueNames(const RegKey& key) {
+    SettingsFile file;
+    QSettings& values = file.values();
+    values.beginGroup(key.group);
+    return values.childKeys();
+}
+
+bool CCEReg::ReadLongString(const RegKey& key, const QString& name, QString& text) {
+    const QVariant value = readValue(key, name);
+    if (value.typeId() == QMetaType::QStringList)
+        text = value.toStringList().join(u','); // unquoted commas, edited by hand
+    else if (value.typeId() == QMetaType::QString)
+        text = value.toString();
+    else
+        return false;
+    return true;
+}
+
+bool CCEReg::DeleteValue(const RegKey& key, const QString& name) {
+    SettingsFile file;
+    if (!file.usable())
+        return false;
+    QSettings& values = file.values();
+    values.beginGroup(key.group);
+    if (!values.contains(name))
+        return true;
+    values.remove(name);
+    values.endGroup();
+    return file.save();
+}
+
 } // namespace pix

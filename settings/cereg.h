@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace pix {
@@ -35,6 +36,13 @@ public:
     bool WriteBinary(const RegKey& key, const QString& name, const QByteArray& bytes);
     bool ReadBinary(const RegKey& key, const QString& name, QByteArray& bytes);
     bool CloseKey(RegKey& key);
+
+    // The names of the key's values, for keys that hold one value per entry (the presets).
+    QStringList ValueNames(const RegKey& key);
+    // A text value of any length; false when it is missing or not text.
+    bool ReadLongString(const RegKey& key, const QString& name, QString& text);
+    // False when the store cannot be written; a missing value counts as deleted.
+    bool DeleteValue(const RegKey& key, const QString& name);
 };
 
 // The key that holds the program's own settings, and the application key above it.

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -43,16 +44,25 @@ constexpr int kPageOfMode[] = {0, 0, 1, 2};
 
 } // namespace
 
-CDlgSettings::CDlgSettings(const JobItem* jobItem, QWidget* parent, UserPrompt* prompt)
+CDlgSettings::CDlgSettings(const JobItem* jobItem, QWidget* parent, UserPrompt* prompt,
+                           PresetStore* presets)
     : QDialog(parent), prompt_(prompt), c_(std::make_unique<Controls>()) {
     setWindowTitle(QStringLiteral("Settings"));
     picker_ = [](QWidget* owner, const QString& title, const QString& start) {
         return QFileDialog::getExistingDirectory(owner, title, start);
     };
+    asker_ = [](QWidget* owner, const QString& suggested) {
+        bool ok = false;
+        const QString name = QInputDialog::getText(owner, QStringLiteral("Save Preset"),
+                                                   QStringLiteral("Preset name:"),
+                                                   QLineEdit::Normal, suggested, &ok);
+        return ok ? name : QString();
+    };
     buildSettingsControls(*this, *c_);
     c_->prefix->setValidator(new RuleValidator(&SettingsModel::prefixAllowed, c_->prefix));
     c_->folder->setValidator(new RuleValidator(&SettingsModel::folderAllowed, c_->folder));
     model_.open(jobItem, DefaultOutputFolder());
+    model_.setPresetStore(presets);
     refresh();
     connectControls();
 }
@@ -129,6 +139,53 @@ void CDlgSettings::connectControls() {
     connect(c.prefix, &QLineEdit::textEdited, this, [&m](const QString& t) { m.editPrefix(t); });
     c.number->setEditHandler([this, &m](const QString& t) { change([&] { m.editNumber(t); }); });
     c.number->setStepHandler([this, &m](int n) { change([&] { m.stepNumber(n); }); });
+
+    connect(c.preset, &QComboBox::activated, this,
+            [this, &m](int index) { change([&] { m.choosePreset(index); }); });
+    connect(c.savePreset, &QPushButton::clicked, this, [this] { savePreset(); });
+    connect(c.deletePreset, &QPushButton::clicked, this, [this] { deletePreset(); });
+}
+
+void CDlgSettings::showMessage(const QString& text) {
+    const QString caption = QStringLiteral("Pixovia");
+    if (prompt_)
+        prompt_->showMessage(text, caption, MessageIcon::Exclamation);
+    else
+        QMessageBox::warning(this, caption, text);
+}
+
+bool CDlgSettings::askYes(const QString& question) {
+    if (prompt_)
+        return prompt_->askYesNo(question, MessageIcon::Question, this) == Answer::Yes;
+    return QMessageBox::question(this, QStringLiteral("Pixovia"), question) == QMessageBox::Yes;
+}
+
+void CDlgSettings::savePreset() {
+    const QStringList names = model_.presetNames();
+    const QString name = asker_(this, names.value(model_.presetIndex()));
+    if (name.isEmpty())
+        return;
+    if (model_.presetExists(name) &&
+        !askYes(QStringLiteral("A preset named \"%1\" already exists.\nWould you like to "
+                               "replace it?")
+                    .arg(name)))
+        return;
+    const QString why = model_.savePreset(name);
+    refresh();
+    if (!why.isEmpty())
+        showMessage(why);
+}
+
+void CDlgSettings::deletePreset() {
+    const QString name = model_.presetNames().value(model_.presetIndex());
+    if (name.isEmpty() ||
+        !askYes(QStringLiteral("Would you like to delete the preset \"%1\"?").arg(name)))
+        return;
+    const bool deleted = model_.deleteChosenPreset();
+    refresh();
+    if (!deleted)
+        showMessage(QStringLiteral("The preset cannot be deleted: the settings file cannot be "
+                                   "written."));
 }
 
 void CDlgSettings::pickFolder() {
@@ -171,16 +228,27 @@ void CDlgSettings::refresh() {
     c.rename->setChecked(m.rename());
     showEditText(c.prefix, m.prefix());
     c.number->showText(m.number().text());
+
+    const QStringList names = m.presetNames();
+    QStringList shown;
+    for (int i = 0; i < c.preset->count(); ++i)
+        shown << c.preset->itemText(i);
+    if (shown != names) {
+        c.preset->clear();
+        c.preset->addItems(names);
+    }
+    c.preset->setCurrentIndex(m.presetIndex());
+    c.preset->setEnabled(m.presetsOffered());
+    c.savePreset->setEnabled(m.presetsOffered());
+    c.deletePreset->setEnabled(m.presetIndex() >= 0);
+    c.presetNotes->setText(m.presetNotes().join(u'\n'));
+    c.presetNotes->setVisible(!m.presetNotes().isEmpty());
 }
 
 void CDlgSettings::accept() {
     const SettingsOutcome outcome = model_.accept();
     if (outcome.refused != SettingsOutcome::Field::None) {
-        const QString caption = QStringLiteral("Pixovia");
-        if (prompt_)
-            prompt_->showMessage(outcome.message, caption, MessageIcon::Exclamation);
-        else
-            QMessageBox::warning(this, caption, outcome.message);
+        showMessage(outcome.message);
         QLineEdit* edit =
             outcome.refused == SettingsOutcome::Field::Prefix ? c_->prefix : c_->folder;
         edit->setFocus(Qt::OtherFocusReason);

@@ -21,9 +21,14 @@ public:
     using FolderPicker =
         std::function<QString(QWidget* owner, const QString& title, const QString& start)>;
 
-    // jobItem may be null. prompt shows the refusal messages of OK; message boxes when null.
+    // Asks for a preset's name: the dialog as owner and the name to suggest. Answers the name,
+    // or an empty text for Cancel.
+    using NameAsker = std::function<QString(QWidget* owner, const QString& suggested)>;
+
+    // jobItem may be null. prompt shows the refusal messages of OK and asks the presets'
+    // questions; message boxes when null. presets: where presets are kept; none offers none.
     explicit CDlgSettings(const JobItem* jobItem, QWidget* parent = nullptr,
-                          UserPrompt* prompt = nullptr);
+                          UserPrompt* prompt = nullptr, PresetStore* presets = nullptr);
     ~CDlgSettings() override;
 
     // What OK handed back; meaningful only after the dialog ended with OK.
@@ -32,6 +37,8 @@ public:
 
     // Replaces the folder picker (QFileDialog::getExistingDirectory by default).
     void setFolderPicker(FolderPicker picker) { picker_ = std::move(picker); }
+    // Replaces the name question of "Save..." (QInputDialog::getText by default).
+    void setNameAsker(NameAsker asker) { asker_ = std::move(asker); }
 
     // The OK rule: closes with OK, or shows why not and stays open.
     void accept() override;
@@ -41,6 +48,10 @@ public:
 private:
     void connectControls();
     void pickFolder();
+    void savePreset();
+    void deletePreset();
+    void showMessage(const QString& text);
+    bool askYes(const QString& question);
     // Shows the model's state in the controls.
     void refresh();
     // Runs a change of the model and shows its outcome.
@@ -50,6 +61,7 @@ private:
     SettingsResult result_;
     UserPrompt* prompt_;
     FolderPicker picker_;
+    NameAsker asker_;
     std::unique_ptr<Controls> c_;
 };
 

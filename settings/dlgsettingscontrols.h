@@ -41,6 +41,10 @@ struct CDlgSettings::Controls {
     QGroupBox* rename = nullptr;
     QLineEdit* prefix = nullptr;
     SpinEdit* number = nullptr;
+    QComboBox* preset = nullptr;
+    QPushButton* savePreset = nullptr;
+    QPushButton* deletePreset = nullptr;
+    QLabel* presetNotes = nullptr; // the stored presets that cannot be read
     QPushButton* ok = nullptr;
     QPushButton* cancel = nullptr;
 };

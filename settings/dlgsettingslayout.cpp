@@ -1,6 +1,6 @@
 // The controls of the "Settings" dialog and their arrangement: "Output to" across the top,
-// "Resize" and "Rotate" side by side below it, "Rename" under them, OK and Cancel last. Each
-// group is built by a function of its own.
+// "Resize" and "Rotate" side by side below it, "Rename" under them, the presets, OK and Cancel
+// last. Each group is built by a function of its own.
 #include "settings/dialogparts.h"
 #include "settings/dlgsettingscontrols.h"
 #include "settings/spinedit.h"
@@ -180,6 +180,29 @@ QGroupBox* renameGroup(CDlgSettings::Controls& c) {
     return group;
 }
 
+// The presets: choosing one fills the dialog; "Save..." keeps its choices under a name.
+QWidget* presetRow(CDlgSettings::Controls& c) {
+    auto* row = new QWidget;
+    c.preset = new QComboBox;
+    c.preset->setMinimumContentsLength(20);
+    c.savePreset = new QPushButton(QStringLiteral("Sa&ve..."));
+    nameControl(c.savePreset, c.savePreset->text());
+    c.deletePreset = new QPushButton(QStringLiteral("&Delete"));
+    nameControl(c.deletePreset, c.deletePreset->text());
+    c.presetNotes = new QLabel;
+    c.presetNotes->setWordWrap(true);
+    c.presetNotes->setVisible(false);
+    auto* grid = new QGridLayout(row);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(labelFor(QStringLiteral("Pre&set:"), c.preset), 0, 0);
+    grid->addWidget(c.preset, 0, 1);
+    grid->addWidget(c.savePreset, 0, 2);
+    grid->addWidget(c.deletePreset, 0, 3);
+    grid->addWidget(c.presetNotes, 1, 0, 1, 5);
+    grid->setColumnStretch(4, 1);
+    return row;
+}
+
 } // namespace
 
 void buildSettingsControls(QDialog& dialog, CDlgSettings::Controls& c) {
@@ -191,16 +214,18 @@ void buildSettingsControls(QDialog& dialog, CDlgSettings::Controls& c) {
     page->addWidget(outputGroup(c));
     page->addLayout(middle);
     page->addWidget(renameGroup(c));
+    page->addWidget(presetRow(c));
     const OkCancel buttons = makeOkCancel(dialog);
     c.ok = buttons.ok;
     c.cancel = buttons.cancel;
     page->addWidget(buttons.row);
 
     // Top to bottom, left to right, as the groups are read.
-    const QList<QWidget*> order{
-        c.format,    c.quality,  c.folder,  c.browse,     c.resize, c.mode,  c.width,  c.height,
-        c.constrain, c.longEdge, c.percent, c.shrinkOnly, c.rotate, c.deg90, c.deg180, c.deg270,
-        c.mirror,    c.rename,   c.prefix,  c.number,     c.ok,     c.cancel};
+    const QList<QWidget*> order{c.format,  c.quality,    c.folder,       c.browse,    c.resize,
+                                c.mode,    c.width,      c.height,       c.constrain, c.longEdge,
+                                c.percent, c.shrinkOnly, c.rotate,       c.deg90,     c.deg180,
+                                c.deg270,  c.mirror,     c.rename,       c.prefix,    c.number,
+                                c.preset,  c.savePreset, c.deletePreset, c.ok,        c.cancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

@@ -13,7 +13,6 @@ namespace {
 // larger than an older 6000-pixel limit is never handed back shrunk and stretched.
 constexpr int kSideMaximum = 65535;
 constexpr int kNumberMaximum = 9999;
-constexpr int kQualityDefault = 80;
 // The size shown when the dialog has no usable size to start from.
 constexpr std::int32_t kFallbackWidth = 800;
 constexpr std::int32_t kFallbackHeight = 600;
@@ -22,7 +21,13 @@ bool isSideways(std::int32_t rotate) {
     return rotate == 90 || rotate == 270;
 }
 
-RotationButton buttonForAngle(std::int32_t rotate) {
+QString tooLong(int limit) {
+    return QStringLiteral("Please enter no more than %1 characters.").arg(limit);
+}
+
+} // namespace
+
+RotationButton ButtonForAngle(std::int32_t rotate) {
     switch (rotate) {
     case 90:
         return RotationButton::Deg270;
@@ -35,7 +40,7 @@ RotationButton buttonForAngle(std::int32_t rotate) {
     }
 }
 
-std::int32_t angleForButton(RotationButton button) {
+std::int32_t AngleForButton(RotationButton button) {
     switch (button) {
     case RotationButton::Deg90:
         return 270;
@@ -49,11 +54,14 @@ std::int32_t angleForButton(RotationButton button) {
     return 0;
 }
 
-QString tooLong(int limit) {
-    return QStringLiteral("Please enter no more than %1 characters.").arg(limit);
+int FormatIndexOf(std::int32_t code) {
+    const auto choices = formatChoices();
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        if (choices[i].code == code)
+            return int(i);
+    }
+    return 0;
 }
-
-} // namespace
 
 SettingsModel::SettingsModel()
     : quality_(0, 100), width_(1, kSideMaximum), height_(1, kSideMaximum),
@@ -96,18 +104,12 @@ void SettingsModel::open(const JobItem* item, const QString& defaultFolder) {
             longEdge_.setPosition(rule.longEdge);
         if (rule.mode == ResizeMode::Percent)
             percent_.setPosition(rule.percent);
-        if (out.formatCode != src.formatCode) {
-            for (std::size_t i = 0; i < formatChoices().size(); ++i) {
-                if (formatChoices()[i].code == out.formatCode) {
-                    formatIndex_ = static_cast<int>(i);
-                    break;
-                }
-            }
-        }
+        if (out.formatCode != src.formatCode)
+            formatIndex_ = FormatIndexOf(out.formatCode);
         // Any non-zero mirror mirrors in the run, so it shows as "Mirror" here.
         if (out.rotate != 0 || out.mirror != 0) {
             rotate_ = true;
-            button_ = buttonForAngle(out.rotate);
+            button_ = ButtonForAngle(out.rotate);
             mirror_ = out.mirror != 0;
         }
     } else {
@@ -338,7 +340,7 @@ SettingsOutcome SettingsModel::accept() const {
         r.resizeRequested = 1;
     }
     r.formatCode = formatChoices()[static_cast<std::size_t>(formatIndex_)].code;
-    r.rotate = rotate_ ? angleForButton(button_) : 0;
+    r.rotate = rotate_ ? AngleForButton(button_) : 0;
     r.numberFrom = number_.position();
     if (!rename_) {
         r.prefix.clear();

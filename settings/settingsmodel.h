@@ -1,11 +1,12 @@
 // The decisions of the "Settings" dialog, without widgets: the opening state taken from a job
 // item, the two proportion rules while width or height is typed, the rules of the check boxes
-// and rotation buttons, and the OK rule with what it hands back. CDlgSettings shows and drives
-// one of these; most tests talk to it directly.
+// and rotation buttons, the presets, and the OK rule with what it hands back. CDlgSettings shows
+// and drives one of these; most tests talk to it directly.
 #pragma once
 
 #include "jobs/applysettings.h"
 #include "jobs/jobitem.h"
+#include "settings/presets.h"
 #include "settings/spinfield.h"
 
 #include "jobs/outputformats.h"
@@ -13,6 +14,7 @@
 #include <QSize>
 #include <QString>
 #include <array>
+#include <vector>
 
 namespace pix {
 
@@ -21,9 +23,18 @@ namespace pix {
 // turn counter-clockwise.
 enum class RotationButton { None, Deg90, Deg180, Deg270 };
 
+// The rotation button that stands for a stored angle, and the angle a button stands for.
+RotationButton ButtonForAngle(std::int32_t rotate);
+std::int32_t AngleForButton(RotationButton button);
+
+// The index of a format code in the dialog's format list; 0 ("Remain Original") for none.
+int FormatIndexOf(std::int32_t code);
+
 // Text limits of the edits.
 inline constexpr int kPrefixMaxLength = 50;
 inline constexpr int kFolderMaxLength = 255;
+// The JPEG quality unless one is chosen.
+inline constexpr int kQualityDefault = 80;
 
 // What OK does: close with a result, or stay open with a message about one edit.
 struct SettingsOutcome {
@@ -94,6 +105,27 @@ public:
     void editNumber(const QString& text) { number_.setText(text); }
     void stepNumber(int steps) { number_.step(steps); }
 
+    // ---- "Preset" ----
+    // The store the presets come from and go to; without one the dialog offers none.
+    void setPresetStore(PresetStore* store);
+    bool presetsOffered() const { return presets_ != nullptr; }
+    QStringList presetNames() const;
+    int presetIndex() const { return presetIndex_; } // -1 while none is chosen
+    // One line for each stored preset that cannot be read and is left out.
+    const QStringList& presetNotes() const { return presetNotes_; }
+    // Fills the dialog with a preset's values.
+    void choosePreset(int index);
+    bool presetExists(const QString& name) const;
+    // Saves the dialog's choices under the name, replacing a preset of that name. Answers why
+    // not, or an empty text when it was saved.
+    QString savePreset(const QString& name);
+    // Deletes the chosen preset; false when the store cannot be written.
+    bool deleteChosenPreset();
+    // The dialog's choices as preset values, and the other way round: values that are absent
+    // take the dialog's defaults, except the folder, which then stays.
+    PresetValues presetValues() const;
+    void applyPreset(const PresetValues& values);
+
     // Texts an edit takes while typing (the rest is refused at the keyboard).
     static bool digitsAllowed(const QString& text);
     static bool prefixAllowed(const QString& text);
@@ -115,6 +147,7 @@ private:
     // Runs a change of the rotation; with a constrained exact size, a change between upright
     // and a quarter turn exchanges the sides, so the sizes stay those of the turned picture.
     void turnChanged(bool wasQuarterTurned);
+    int indexOfPreset(const QString& name) const;
 
     JobItem item_;
     bool hasItem_ = false;
@@ -149,6 +182,11 @@ private:
     std::int64_t lastHeight_ = -1;
     bool initialising_ = true;
     bool updating_ = false;
+
+    PresetStore* presets_ = nullptr;
+    std::vector<Preset> presetList_;
+    QStringList presetNotes_;
+    int presetIndex_ = -1;
 };
 
 } // namespace pix

@@ -25,6 +25,8 @@ constexpr std::array kRows{
                "placement"_L1,
                SettingType::Bytes,
                {}},
+    SettingRow{
+        Setting::Presets, "Software\\Norvance\\Pixovia\\Presets"_L1, {}, SettingType::Group, {}},
 };
 
 // Opens the row's key (creating it, as the program always does), runs `use` and closes it.
@@ -82,6 +84,36 @@ bool SettingsStore::setBytes(Setting id, const QByteArray& bytes) {
     const SettingRow& row = settingRow(id);
     return withKey(row, [&](CCEReg& registry, const RegKey& key) {
         return registry.WriteBinary(key, row.valueName, bytes);
+    });
+}
+
+QStringList SettingsStore::entryNames(Setting id) const {
+    QStringList names;
+    withKey(settingRow(id), [&](CCEReg& registry, const RegKey& key) {
+        names = registry.ValueNames(key);
+        return true;
+    });
+    return names;
+}
+
+std::optional<QString> SettingsStore::entryText(Setting id, const QString& name) const {
+    QString text;
+    if (withKey(settingRow(id), [&](CCEReg& registry, const RegKey& key) {
+            return registry.ReadLongString(key, name, text);
+        }))
+        return text;
+    return std::nullopt;
+}
+
+bool SettingsStore::setEntryText(Setting id, const QString& name, const QString& text) {
+    return withKey(settingRow(id), [&](CCEReg& registry, const RegKey& key) {
+        return registry.WriteString(key, name, text);
+    });
+}
+
+bool SettingsStore::removeEntry(Setting id, const QString& name) {
+    return withKey(settingRow(id), [&](CCEReg& registry, const RegKey& key) {
+        return registry.DeleteValue(key, name);
     });
 }
 

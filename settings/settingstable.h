@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QLatin1String>
 #include <QString>
+#include <QStringList>
+#include <optional>
 #include <span>
 
 namespace pix {
@@ -13,9 +15,11 @@ enum class Setting {
     ExtensionFilter, // the image browser's extension filter, e.g. "*.bmp;*.gif"
     ControlBarState, // the main window's toolbar and docking windows
     WindowPlacement, // the main window's position, size and show state
+    Presets,         // the Settings dialog's presets, one text value per preset
 };
 
-enum class SettingType { Text, Bytes };
+// Group settings hold one text value per entry, named by the entry, instead of one value.
+enum class SettingType { Text, Bytes, Group };
 
 struct SettingRow {
     Setting id;
@@ -39,6 +43,13 @@ public:
     // False when the store cannot be opened or written.
     bool setText(Setting id, const QString& text);
     bool setBytes(Setting id, const QByteArray& bytes);
+
+    // The entries of a Group setting: their names, one entry's text (none when it is missing or
+    // not text), writing and removing one.
+    QStringList entryNames(Setting id) const;
+    std::optional<QString> entryText(Setting id, const QString& name) const;
+    bool setEntryText(Setting id, const QString& name, const QString& text);
+    bool removeEntry(Setting id, const QString& name);
 };
 
 } // namespace pix

@@ -103,6 +103,45 @@ TEST_F(JobRun, AFailedPictureFailsTheRunButTheOthersAreWritten) {
                      "The file has been saved to in/good.jpg successfully.\n");
 }
 
+// A preset saved by the window's Settings dialog, named by job-file entries: its values first,
+// the entry's own attributes over them; a missing one adds nothing and fails the run.
+TEST_F(JobRun, EntriesNamePresetsOfTheSettingsFile) {
+    writePicture("in/wide.png", 400, 300, "PNG");
+    writePicture("in/tall.png", 300, 400, "PNG");
+    {
+        QSettings settings(path("home/.config/Norvance/Pixovia.conf"), QSettings::IniFormat);
+        settings.setValue("Presets/Web", "pixovia-preset 1\noutputformat=jpg\nresize=long\n"
+                                         "size=200\noutputfolder=web");
+    }
+    writeText("job.xml", R"(<job>
+  <folder path="in" filter="*.png" preset="web"/>
+  <image path="in" name="wide.png" preset="Web" size="100" outputfolder="small"/>
+</job>)");
+    Outcome r = run({"job.xml"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "The file has been saved to web/tall.jpg successfully.\n"
+                     "The file has been saved to web/wide.jpg successfully.\n"
+                     "The file has been saved to small/wide.jpg successfully.\n");
+    const struct {
+        const char* file;
+        QSize size;
+    } written[] = {
+        {"web/tall.jpg", {150, 200}}, {"web/wide.jpg", {200, 150}}, {"small/wide.jpg", {100, 75}}};
+    for (const auto& w : written) {
+        QSize size;
+        ASSERT_EQ(pix::imaging::measureFile(path(w.file), size), pix::imaging::Status::Ok);
+        EXPECT_EQ(size, w.size) << w.file;
+    }
+
+    writeText("job.xml", R"(<job><image path="in" name="wide.png" preset="print"/></job>)");
+    r = run({"job.xml"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(r.err.contains(R"(image "in/wide.png": preset "print": there is no such preset; )"
+                               "the entry adds nothing"))
+        << r.err.toStdString();
+}
+
 TEST_F(JobRun, CommandLineUsage) {
     Outcome r = run({"--version"});
     EXPECT_EQ(r.status, 0);

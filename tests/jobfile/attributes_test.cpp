@@ -173,6 +173,35 @@ TEST_F(EntryAttributes, ResizeModes) {
     }
 }
 
+TEST_F(EntryAttributes, APresetAppliesFirstAndTheEntryOverridesIt) {
+    QStringList looked;
+    QStringList notes;
+    JobFileOptions options;
+    options.note = [&notes](const JobFileNote& note) { notes << note.text; };
+    options.presets = [&looked](const QString& name, QString* why) -> std::optional<AttributeList> {
+        looked << name;
+        if (name == "web")
+            return AttributeList{{"outputformat", "gif"}, {"quality", "55"}, {"prefix", "w"}};
+        *why = "there is no such preset";
+        return std::nullopt;
+    };
+    ASSERT_TRUE(loadDocument(R"(<job>
+        <image path="$D" name="p.png" preset="web" quality="90" PREFIX=""/>
+        <image path="$D" name="p.png" preset="none" quality="90"/>
+        <image path="$D" name="p.png" preset=""/>
+    </job>)",
+                             options));
+    EXPECT_EQ(looked, QStringList({"web", "none"})) << "an empty preset names none";
+    ASSERT_EQ(list.rowCount(), 2);
+    EXPECT_EQ(item(0).output.formatCode, kFormatGif);
+    EXPECT_EQ(item(0).output.quality, 90);
+    EXPECT_EQ(item(0).output.prefix, "w") << "an empty attribute counts as absent";
+    EXPECT_EQ(item(1).output.formatCode, kFormatPng);
+    EXPECT_EQ(notes, QStringList{QStringLiteral("image \"%1/p.png\": preset \"none\": there is "
+                                                "no such preset; the entry adds nothing")
+                                     .arg(dir.path())});
+}
+
 TEST_F(EntryAttributes, ItemOfAnImageEntry) {
     const JobItem* item = loadImage(R"(Path="$D" NAME="p.png" outputfolder="/out/" prefix="x")");
     ASSERT_NE(item, nullptr);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QStringList>
 #include <QWidget>
+#include <deque>
 
 namespace pix::test {
 
@@ -30,7 +31,16 @@ inline QWidget* focused() {
 class RecordingPrompt : public UserPrompt {
 public:
     QStringList messages;
-    Answer askYesNo(const QString&, MessageIcon, QObject*) override { return Answer::No; }
+    QStringList questions;
+    std::deque<Answer> answers; // No once they run out
+    Answer askYesNo(const QString& text, MessageIcon, QObject*) override {
+        questions << text;
+        if (answers.empty())
+            return Answer::No;
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
     void showMessage(const QString& text, const QString& caption, MessageIcon) override {
         messages << caption + QStringLiteral(": ") + text;
     }

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -39,9 +40,10 @@ protected:
     JobItem item = picture(800, 600);
     test::RecordingPrompt prompt;
     std::unique_ptr<CDlgSettings> dlg;
+    PresetStore* presets = nullptr;
 
     void open() {
-        dlg = std::make_unique<CDlgSettings>(&item, nullptr, &prompt);
+        dlg = std::make_unique<CDlgSettings>(&item, nullptr, &prompt, presets);
         dlg->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
     }
@@ -387,6 +389,101 @@ TEST_F(SettingsDialog, EveryFieldIsLabelledByItsLabel) {
         EXPECT_TRUE(labels.contains(QString::fromLatin1(name) + u':'))
             << name << ": " << labels.join(u',').toStdString();
     }
+}
+
+// The presets by keyboard: save the choices, choose them on another picture, replace, delete.
+class PresetsInTheDialog : public SettingsDialog {
+protected:
+    QTemporaryDir home;
+    PresetStore store;
+    QStringList asked; // the names "Save..." suggested
+    QString answer;
+
+    void SetUp() override {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+        presets = &store;
+    }
+    void openWithPresets() {
+        open();
+        dlg->setNameAsker([this](QWidget*, const QString& suggested) {
+            asked << suggested;
+            return answer;
+        });
+    }
+    QStringList listed() {
+        auto* combo = get<QComboBox>("Preset");
+        QStringList names;
+        for (int i = 0; i < combo->count(); ++i)
+            names << combo->itemText(i);
+        return names;
+    }
+};
+
+TEST_F(PresetsInTheDialog, SaveChooseReplaceAndDelete) {
+    openWithPresets();
+    EXPECT_TRUE(listed().isEmpty());
+    EXPECT_FALSE(get<QPushButton>("Delete")->isEnabled()) << "no preset chosen";
+    alt(Qt::Key_R);
+    alt(Qt::Key_O);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // "Long edge"
+    alt(Qt::Key_G);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "640");
+    answer = "Web";
+    alt(Qt::Key_V);
+    EXPECT_EQ(asked, QStringList{""});
+    EXPECT_EQ(listed(), QStringList{"Web"});
+    EXPECT_EQ(get<QComboBox>("Preset")->currentText(), "Web");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+
+    // Another picture, another time: the preset is still there and fills the dialog.
+    item = picture(600, 800);
+    openWithPresets();
+    EXPECT_FALSE(get<QGroupBox>("Resize")->isChecked());
+    alt(Qt::Key_S);
+    ASSERT_EQ(test::focused(), get<QWidget>("Preset"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // "Web"
+    EXPECT_TRUE(get<QGroupBox>("Resize")->isChecked());
+    EXPECT_EQ(get<QComboBox>("Mode")->currentText(), "Long edge");
+    EXPECT_EQ(editIn("Long edge")->text(), "640");
+
+    // Saving under the same name asks first: No keeps the old one, Yes replaces it.
+    alt(Qt::Key_Y); // "Only shrink"
+    answer = "WEB";
+    alt(Qt::Key_V);
+    EXPECT_EQ(asked.last(), "Web") << "the chosen preset's name is suggested";
+    EXPECT_EQ(prompt.questions,
+              QStringList{"A preset named \"WEB\" already exists.\nWould you like to replace it?"});
+    EXPECT_FALSE(store.find("Web")->contains({"shrinkonly", "1"}));
+    prompt.answers = {Answer::Yes};
+    alt(Qt::Key_V);
+    EXPECT_TRUE(store.find("Web")->contains({"shrinkonly", "1"}));
+    EXPECT_EQ(listed(), QStringList{"WEB"});
+
+    prompt.answers = {Answer::Yes};
+    alt(Qt::Key_D);
+    EXPECT_EQ(prompt.questions.last(), "Would you like to delete the preset \"WEB\"?");
+    EXPECT_TRUE(listed().isEmpty());
+    EXPECT_FALSE(store.find("WEB"));
+}
+
+TEST_F(PresetsInTheDialog, ADamagedPresetIsNamedInTheDialog) {
+    {
+        QSettings file(home.filePath("Norvance/Pixovia.conf"), QSettings::IniFormat);
+        file.setValue("Presets/Old", "pixovia-preset 9\nquality=80");
+    }
+    openWithPresets();
+    EXPECT_TRUE(listed().isEmpty());
+    QLabel* note = nullptr;
+    for (QLabel* label : dlg->findChildren<QLabel*>()) {
+        if (label->text().contains("Old"))
+            note = label;
+    }
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), "The preset \"Old\" cannot be read (it was saved by a newer version "
+                            "of Pixovia) and is left out.");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "browser/common/formatting.h"
 #include "settings/cereg.h"
 #include "settings/filtersettings.h"
+#include "settings/presets.h"
 #include "settings/settingsfile.h"
 #include "settings/settingstable.h"
 
@@ -198,8 +199,8 @@ TEST(CCERegTest, ValuesRoundTripAndLongOnesDoNotFit) {
 TEST(SettingsTable, EverySettingHasOneRowAndTypedValuesRoundTrip) {
     QTemporaryDir home;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
-    for (Setting id :
-         {Setting::ExtensionFilter, Setting::ControlBarState, Setting::WindowPlacement}) {
+    for (Setting id : {Setting::ExtensionFilter, Setting::ControlBarState, Setting::WindowPlacement,
+                       Setting::Presets}) {
         const auto rows = settingRows();
         EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
                                 [id](const SettingRow& row) { return row.id == id; }),
@@ -232,6 +233,94 @@ TEST(SettingsTable, ALayoutEditedIntoTextIsNotUsed) {
         file.setValue("Window Placement/placement", "not a layout");
     }
     EXPECT_TRUE(SettingsStore().bytes(Setting::WindowPlacement).isEmpty());
+}
+
+// Presets survive in the settings file, one entry per preset, under any name.
+TEST(Presets, RoundTripThroughTheSettingsFile) {
+    QTemporaryDir home;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    const PresetValues web{{"outputformat", "jpg"},
+                           {"quality", "85"},
+                           {"resize", "long"},
+                           {"size", "1600"},
+                           {"outputfolder", "/home/ann/100% web\nfolder"}};
+    const PresetValues tiny{{"resize", "percent"}, {"percent", "10"}, {"rotate", "-90"}};
+    const QString names[] = {"Web", "a/b\\c", QString::fromUtf8("Übersicht 50%"), " spaced "};
+    {
+        PresetStore store;
+        for (const QString& name : names)
+            ASSERT_TRUE(store.save({name, name == "Web" ? web : tiny}));
+        ASSERT_TRUE(store.save({"WEB", web})) << "the same name in other case replaces it";
+    }
+    PresetStore again; // as after a restart: everything is read from the file
+    const PresetStore::Listing listing = again.list();
+    EXPECT_TRUE(listing.notes.isEmpty());
+    QStringList listed;
+    for (const Preset& preset : listing.presets)
+        listed << preset.name;
+    EXPECT_EQ(listed,
+              QStringList({" spaced ", "a/b\\c", "WEB", QString::fromUtf8("Übersicht 50%")}));
+    EXPECT_EQ(again.find("web"), web);
+    EXPECT_EQ(again.find("a/b\\c"), tiny);
+    QString why;
+    EXPECT_FALSE(again.find("missing", &why));
+    EXPECT_EQ(why, "there is no such preset");
+    EXPECT_TRUE(again.remove("a/B\\c"));
+    EXPECT_TRUE(again.remove("never there"));
+    EXPECT_EQ(again.list().presets.size(), 3u);
+
+    QSettings file(home.filePath("Norvance/Pixovia.conf"), QSettings::IniFormat);
+    file.beginGroup("Presets");
+    EXPECT_EQ(file.childKeys().size(), 3);
+    EXPECT_TRUE(file.value("WEB").toString().startsWith("pixovia-preset 1\noutputformat=jpg\n"));
+}
+
+TEST(Presets, ADamagedEntryIsLeftOutWithANote) {
+    QTemporaryDir home;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    PresetStore store;
+    ASSERT_TRUE(store.save({"good", {{"quality", "70"}}}));
+    {
+        QSettings file(home.filePath("Norvance/Pixovia.conf"), QSettings::IniFormat);
+        file.setValue("Presets/broken", "pixovia-preset 1\nquality=high");
+        file.setValue("Presets/binary", QByteArray("\x01\x02", 2));
+    }
+    const PresetStore::Listing listing = store.list();
+    ASSERT_EQ(listing.presets.size(), 1u);
+    EXPECT_EQ(listing.presets[0].name, "good");
+    EXPECT_EQ(listing.notes,
+              QStringList({"The preset \"binary\" cannot be read (it is not text) and is left out.",
+                           "The preset \"broken\" cannot be read (quality \"high\" is not a "
+                           "number) and is left out."}));
+    QString why;
+    EXPECT_FALSE(store.find("broken", &why));
+    EXPECT_EQ(why, "it cannot be read (quality \"high\" is not a number)");
+}
+
+TEST(Presets, WhatATextMustBeToBeRead) {
+    EXPECT_EQ(ParsePresetText(PresetText({{"prefix", "a=b%0A"}, {"width", "-3"}})),
+              PresetValues({{"prefix", "a=b%0A"}, {"width", "-3"}}));
+    EXPECT_EQ(ParsePresetText("pixovia-preset 1"), PresetValues());
+    const struct {
+        const char* text;
+        const char* why;
+    } damaged[] = {
+        {"", "it does not begin with \"pixovia-preset 1\""},
+        {"pixovia-preset 1.5\nquality=80", "it does not begin with \"pixovia-preset 1\""},
+        {"pixovia-preset 2\nquality=80", "it was saved by a newer version of Pixovia"},
+        {"pixovia-preset 1\nquality", "line 2 is not \"name=value\""},
+        {"pixovia-preset 1\n=80", "line 2 is not \"name=value\""},
+        {"pixovia-preset 1\ncolour=red", "line 2 holds \"colour\", which is not a setting"},
+        {"pixovia-preset 1\n\nprefix=50%", "line 3 has a broken %-escape"},
+        {"pixovia-preset 1\nprefix=%zz", "line 2 has a broken %-escape"},
+        {"pixovia-preset 1\nsize=", "size \"\" is not a number"},
+        {"pixovia-preset 1\nrotate=+90", "rotate \"+90\" is not a number"},
+    };
+    for (const auto& c : damaged) {
+        QString why;
+        EXPECT_FALSE(ParsePresetText(QString::fromUtf8(c.text), &why)) << c.text;
+        EXPECT_EQ(why, c.why) << c.text;
+    }
 }
 
 } // namespace
