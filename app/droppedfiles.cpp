@@ -20,7 +20,7 @@ void addFolder(const QString& folder, const QStringList& filters,
     for (const QString& name : names) {
         QSize size;
         if (imaging::measureFile(joinPath(folder, name), size) == imaging::Status::Ok)
-            pictures.push_back({folder, name, size});
+            pictures.push_back({folder, name, size, QFileInfo(folder).fileName()});
     }
 }
 
@@ -35,7 +35,7 @@ std::vector<DroppedPicture> picturesFromDrop(const QStringList& paths, const QSt
         } else if (info.isFile()) {
             QSize size;
             if (imaging::measureFile(info.absoluteFilePath(), size) == imaging::Status::Ok)
-                pictures.push_back({info.absolutePath(), info.fileName(), size});
+                pictures.push_back({info.absolutePath(), info.fileName(), size, QString()});
         }
     }
     return pictures;
@@ -50,8 +50,11 @@ int addDropped(JobList& list, const QStringList& paths, const QStringList& filte
         info.folder = picture.folder;
         info.width = picture.size.width();
         info.height = picture.size.height();
-        if (list.AddFile(&info, &picture.name))
-            ++added;
+        if (!list.AddFile(&info, &picture.name))
+            continue;
+        // AddFile appends its row at the end.
+        list.itemAt(list.rowCount() - 1)->output.relativeFolder = picture.relativeFolder;
+        ++added;
     }
     return added;
 }

@@ -14,6 +14,9 @@ struct DroppedPicture {
     QString folder;
     QString name;
     QSize size; // upright pixel size
+    // For the pictures of a dropped folder, the folder's own name: "Keep folder structure"
+    // writes them into a folder of that name below the output folder.
+    QString relativeFolder;
 };
 
 // A dropped file is taken when it is a picture the program can read; a dropped folder gives its
@@ -22,7 +25,7 @@ struct DroppedPicture {
 std::vector<DroppedPicture> picturesFromDrop(const QStringList& paths, const QStringList& filters);
 
 // Adds them to the list through AddFile, which asks about duplicates and adds nothing while a
-// run holds the list. Answers the rows added.
+// run holds the list, each row with its relative folder. Answers the rows added.
 int addDropped(JobList& list, const QStringList& paths, const QStringList& filters);
 
 } // namespace pix

@@ -81,6 +81,8 @@ const AttributeRule kAttributeRules[] = {
      }},
     {QLatin1String("shrinkonly"),
      [](RawEntry& e, const QString& v) { rule(e).shrinkOnly = atoiValue(v) > 0; }},
+    {QLatin1String("keepfolders"),
+     [](RawEntry& e, const QString& v) { out(e).keepFolders = atoiValue(v) > 0 ? 1 : 0; }},
     {QLatin1String("constrain"),
      [](RawEntry& e, const QString& v) { rule(e).keepProportions = atoiValue(v) > 0; }},
 };

@@ -18,6 +18,13 @@ namespace pix {
 
 namespace {
 
+// The folder's path below the entry's folder, "/"-separated; empty for the entry's own.
+QString relativeTo(const QString& entryFolder, const QString& folder) {
+    if (folder.size() <= entryFolder.size())
+        return {};
+    return folder.mid(entryFolder.size()).section(u'/', 0, -1, QString::SectionSkipEmpty);
+}
+
 std::unique_ptr<JobItem> makeFolderItem(const QString& folder, const QString& name,
                                         const JobItem& templ, std::int32_t& counter,
                                         JobLoad& load) {
@@ -27,7 +34,10 @@ std::unique_ptr<JobItem> makeFolderItem(const QString& folder, const QString& na
     JobOutput& output = item->output;
     const JobOutput& given = templ.output;
     output.fileName = name;
-    output.folder = given.folder; // pictures of subfolders meet in the entry's output folder
+    // Pictures of subfolders meet in the entry's output folder, unless it keeps the folders.
+    output.folder = given.folder;
+    output.keepFolders = given.keepFolders;
+    output.relativeFolder = relativeTo(templ.source.folder, folder);
     output.formatCode = given.formatCode;
     output.overwrite = given.overwrite;
     output.rotate = given.rotate;

@@ -76,6 +76,10 @@ void AddJobEntry(JobList& list, const pugi::xml_node& element, bool isImage, Job
     }
     for (const QString& problem : entry.unrecognised)
         load.warning(name + QStringLiteral(": ") + problem);
+    if (entry.item.output.keepFolders != 0 && (isImage || entry.item.output.includeSubfolders == 0))
+        load.warning(name + QStringLiteral(": keepfolders keeps the sub-folders of a folder entry "
+                                           "with includesubfolders=\"1\"; here it changes "
+                                           "nothing"));
     if (isImage)
         addImageEntry(list, entry.item, load);
     else

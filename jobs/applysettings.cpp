@@ -109,6 +109,7 @@ void ApplySettings(JobItem& item, const SettingsResult& result, std::int32_t num
     out.mirror = result.mirror;
     out.quality = result.quality;
     out.resize = result.resize;
+    out.keepFolders = result.keepFolders;
 
     QString remark = namePart(item);
 

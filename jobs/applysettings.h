@@ -21,6 +21,9 @@ struct SettingsResult {
     // The resize mode while "Resize" is checked, the default (a plain exact size) otherwise.
     // Every mode but a plain exact size is worked out for each item from its own picture.
     ResizeRule resize;
+    // "Keep folder structure": each picture goes below the output folder into its relative
+    // folder.
+    std::int32_t keepFolders = 0;
 };
 
 // Writes the results into one item with its rename number and rebuilds its remarks.

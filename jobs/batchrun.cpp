@@ -423,10 +423,10 @@ void BatchRun::commitNext() {
         recordRow(RowResult::failed(SourceMissingReason()));
         return;
     }
-    if (!EnsureFolder(task.item.output.folder + u'/')) {
+    if (const QString folder = OutputFolder(task.item); !EnsureFolder(folder + u'/')) {
         // The file could not be written there: the same line as a failed save.
         LogUnableToSave(context_, task.outputPath);
-        recordRow(RowResult::failed(FolderNotMadeReason(task.item.output.folder)));
+        recordRow(RowResult::failed(FolderNotMadeReason(folder)));
         return;
     }
     if (task.laterRowReadsOutput && QFileInfo::exists(task.outputPath)) {

@@ -175,7 +175,7 @@ RowResult CommitConversion(const JobItem& item, const QString& outputPath,
         return RowResult::failed(DescribeWriteFailure(outputPath, prepared.bytes.size()));
     }
     logLine(context, QStringLiteral("The file has been saved to %1 successfully.").arg(outputPath),
-            item.output.folder);
+            OutputFolder(item));
     RowResult result = RowResult::converted();
     if (!prepared.note.isEmpty())
         result.note = QStringLiteral("read despite damage (%1)").arg(prepared.note);

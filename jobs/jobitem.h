@@ -22,6 +22,10 @@ struct JobOutput : ImageInfo {
     std::int32_t mirror = 0; // non-zero: flipped left to right after the turn
     // How width and height were chosen; the Settings dialog opens with it again.
     ResizeRule resize;
+    // The picture's folder below the folder it was found in (a job file's folder entry, a
+    // folder dropped on the job list), "/"-separated; empty for a picture named by itself.
+    QString relativeFolder;
+    std::int32_t keepFolders = 0; // non-zero: written into folder/relativeFolder
 };
 
 struct JobItem {

@@ -1,5 +1,6 @@
 #include "jobs/outputnaming.h"
 
+#include "jobs/joblist.h"
 #include "jobs/outputformats.h"
 
 namespace pix {
@@ -30,8 +31,15 @@ QString OutputFileName(const JobItem& item, const QString& name) {
     return (name.left(dot) + u'.' + extension).toLower();
 }
 
+QString OutputFolder(const JobItem& item) {
+    const JobOutput& out = item.output;
+    if (out.keepFolders == 0 || out.relativeFolder.isEmpty())
+        return out.folder;
+    return joinPath(out.folder, out.relativeFolder);
+}
+
 QString BuildOutputPath(const JobItem& item, const QString& rowName) {
-    const QString& folder = item.output.folder;
+    const QString folder = OutputFolder(item);
     const QString name = OutputFileName(item, rowName);
     if (!item.output.prefix.isEmpty()) {
         const bool joined = folder.isEmpty() || folder.endsWith(u'/');

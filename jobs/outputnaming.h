@@ -13,6 +13,10 @@ namespace pix {
 // part of source.fileName after its last "." as written there (empty without a ".").
 QString GetOutputExtension(const JobItem& item, int formatCode);
 
+// The folder the output file goes to: the output folder, and below it the picture's relative
+// folder when the item keeps the folder structure.
+QString OutputFolder(const JobItem& item);
+
 // The full path of the output file. With a prefix the file is renamed to prefix, a number of
 // at least three digits and the extension; otherwise the row name keeps its stem. Only the file
 // name is turned to lower case: folders keep their case, as file names here are case-sensitive.

@@ -83,6 +83,10 @@ void CDlgSettings::connectControls() {
     c.quality->setStepHandler([this, &m](int n) { change([&] { m.stepQuality(n); }); });
     connect(c.folder, &QLineEdit::textEdited, this, [&m](const QString& t) { m.editFolder(t); });
     connect(c.browse, &QPushButton::clicked, this, [this] { pickFolder(); });
+    connect(c.keepFolders, &QCheckBox::toggled, this, [this, &m](bool on) {
+        if (on != m.keepFolders())
+            change([&] { m.setKeepFolders(on); });
+    });
 
     // Checkable controls follow `toggled`, not `clicked`: an assistive technology's Toggle
     // changes the state without a click. The model decides; the state it shows afterwards
@@ -204,6 +208,7 @@ void CDlgSettings::refresh() {
     c.qualityRange->setVisible(quality);
     c.quality->showText(m.quality().text());
     showEditText(c.folder, m.folder());
+    c.keepFolders->setChecked(m.keepFolders());
 
     // A checkable group enables its controls exactly while it is checked.
     c.resize->setChecked(m.resize());

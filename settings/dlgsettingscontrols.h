@@ -23,6 +23,7 @@ struct CDlgSettings::Controls {
     QLabel* qualityRange = nullptr;
     QLineEdit* folder = nullptr;
     QPushButton* browse = nullptr;
+    QCheckBox* keepFolders = nullptr;
     QGroupBox* resize = nullptr;
     QComboBox* mode = nullptr;
     // One page per kind of size: width and height (exact, fit), long edge, percent.

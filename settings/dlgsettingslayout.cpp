@@ -44,6 +44,12 @@ QGroupBox* checkableGroup(const QString& title) {
     return group;
 }
 
+QCheckBox* checkBox(const QString& text) {
+    auto* box = new QCheckBox(text);
+    nameControl(box, text);
+    return box;
+}
+
 QGroupBox* outputGroup(CDlgSettings::Controls& c) {
     auto* group = new QGroupBox(QStringLiteral("Output to"));
     nameControl(group, group->title());
@@ -85,14 +91,11 @@ QGroupBox* outputGroup(CDlgSettings::Controls& c) {
     grid->addWidget(labelFor(QStringLiteral("Fo&lder:"), c.folder), 1, 0);
     grid->addWidget(c.folder, 1, 1);
     grid->addWidget(c.browse, 1, 2);
+    // The folders of a dropped folder's pictures are made again below the output folder.
+    c.keepFolders = checkBox(QStringLiteral("&Keep folder structure"));
+    grid->addWidget(c.keepFolders, 2, 1, 1, 2);
     grid->setColumnStretch(1, 1);
     return group;
-}
-
-QCheckBox* checkBox(const QString& text) {
-    auto* box = new QCheckBox(text);
-    nameControl(box, text);
-    return box;
 }
 
 // A page of the size pages: its rows of label, field and unit, from the top.
@@ -221,11 +224,11 @@ void buildSettingsControls(QDialog& dialog, CDlgSettings::Controls& c) {
     page->addWidget(buttons.row);
 
     // Top to bottom, left to right, as the groups are read.
-    const QList<QWidget*> order{c.format,  c.quality,    c.folder,       c.browse,    c.resize,
-                                c.mode,    c.width,      c.height,       c.constrain, c.longEdge,
-                                c.percent, c.shrinkOnly, c.rotate,       c.deg90,     c.deg180,
-                                c.deg270,  c.mirror,     c.rename,       c.prefix,    c.number,
-                                c.preset,  c.savePreset, c.deletePreset, c.ok,        c.cancel};
+    const QList<QWidget*> order{
+        c.format, c.quality,    c.folder,       c.browse,   c.keepFolders, c.resize,     c.mode,
+        c.width,  c.height,     c.constrain,    c.longEdge, c.percent,     c.shrinkOnly, c.rotate,
+        c.deg90,  c.deg180,     c.deg270,       c.mirror,   c.rename,      c.prefix,     c.number,
+        c.preset, c.savePreset, c.deletePreset, c.ok,       c.cancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

@@ -84,6 +84,7 @@ void SettingsModel::open(const JobItem* item, const QString& defaultFolder) {
         lastHeight_ = openHeight_;
         if (!out.folder.isEmpty())
             folder_ = out.folder;
+        keepFolders_ = out.keepFolders != 0;
         rename_ = out.startNumber > 0 || !out.prefix.isEmpty();
         number_.setPosition(out.startNumber);
         prefix_ = out.prefix;
@@ -318,6 +319,7 @@ SettingsOutcome SettingsModel::accept() const {
     SettingsResult& r = outcome.result;
     r.prefix = prefix_;
     r.outputFolder = folder_;
+    r.keepFolders = keepFolders_ ? 1 : 0;
     r.width = openWidth_;
     r.height = openHeight_;
     const ImageInfo& src = item_.source;

@@ -65,6 +65,8 @@ public:
     QString pickerStart() const;
     // The picker's answer; an empty path (Cancel) leaves the edit unchanged.
     void folderPicked(const QString& path);
+    bool keepFolders() const { return keepFolders_; }
+    void setKeepFolders(bool checked) { keepFolders_ = checked; }
 
     // ---- "Resize" ----
     bool resize() const { return resize_; }
@@ -155,6 +157,7 @@ private:
     int formatIndex_ = 0;
     SpinField quality_;
     QString folder_;
+    bool keepFolders_ = false;
     bool resize_ = false;
     SpinField width_;
     SpinField height_;

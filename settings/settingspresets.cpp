@@ -108,6 +108,8 @@ PresetValues SettingsModel::presetValues() const {
     if (r.formatCode == kFormatJpg)
         add(values, "quality"_L1, r.quality);
     add(values, "outputfolder"_L1, r.outputFolder);
+    if (r.keepFolders != 0)
+        add(values, "keepfolders"_L1, 1);
     if (resize_) {
         add(values, "resize"_L1, QString(resizeModeRow(mode_).keyword));
         if (mode_ == ResizeMode::Exact || mode_ == ResizeMode::Fit) {
@@ -143,6 +145,7 @@ void SettingsModel::applyPreset(const PresetValues& values) {
     quality_.setPosition(numberOf(values, "quality"_L1, kQualityDefault));
     if (const std::optional<QString> folder = valueOf(values, "outputfolder"_L1))
         folder_ = *folder;
+    keepFolders_ = numberOf(values, "keepfolders"_L1, 0) > 0;
 
     // The turn first: the sizes are those of the picture as it will be turned.
     const std::int64_t angle = numberOf(values, "rotate"_L1, 0);

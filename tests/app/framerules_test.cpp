@@ -5,7 +5,9 @@
 #include "app/outputlogmodel.h"
 #include "app/placement.h"
 #include "app/scriptedreplace.h"
+#include "jobs/applysettings.h"
 #include "jobs/jobfixture.h"
+#include "jobs/outputnaming.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,6 +54,8 @@ TEST(DroppedFiles, FoldersGiveTheirPicturesInNameOrderAndFilesArePicturesByConte
     // dropped file is taken whatever its name, when it is a picture.
     EXPECT_EQ(names, QStringList({"A.png", "b.png", "single.gif"}));
     EXPECT_EQ(found.front().size, QSize(8, 4));
+    EXPECT_EQ(found.front().relativeFolder, QFileInfo(drop.path()).fileName());
+    EXPECT_EQ(found.back().relativeFolder, "") << "a file dropped by itself";
 
     // The duplicate question comes from the list; No keeps the second copy out.
     test::ScriptedPrompt prompt;
@@ -64,6 +68,29 @@ TEST(DroppedFiles, FoldersGiveTheirPicturesInNameOrderAndFilesArePicturesByConte
     const JobList::RunLock lock(list);
     EXPECT_EQ(addDropped(list, {drop.filePath("A.png")}, {}), 0);
     EXPECT_EQ(list.rowCount(), 1);
+}
+
+// Two dropped folders with one name in each: "Keep folder structure" keeps them apart.
+TEST(DroppedFolders, KeepTheirStructureWhenAsked) {
+    QTemporaryDir drop;
+    for (const char* name : {"2023/beach.png", "2024/beach.png"}) {
+        QDir(drop.path()).mkpath(QFileInfo(drop.filePath(name)).path());
+        ASSERT_TRUE(test::writeQuadrantsPng(drop.filePath(name), 8, 4));
+    }
+    JobList list;
+    ASSERT_EQ(addDropped(list, {drop.filePath("2023"), drop.filePath("2024")}, {"*.png"}), 2);
+    SettingsResult kept;
+    kept.outputFolder = "/out";
+    for (const std::int32_t keep : {0, 1}) {
+        kept.keepFolders = keep;
+        QStringList paths;
+        for (int row = 0; row < 2; ++row) {
+            ApplySettings(*list.itemAt(row), kept, 0);
+            paths << BuildOutputPath(*list.itemAt(row), list.rowName(row));
+        }
+        EXPECT_EQ(paths, keep ? QStringList({"/out/2023/beach.png", "/out/2024/beach.png"})
+                              : QStringList({"/out/beach.png", "/out/beach.png"}));
+    }
 }
 
 TEST(OutputLogLines, KeepTheirOrderAndAnEmptyTextAddsNothing) {

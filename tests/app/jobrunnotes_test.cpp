@@ -69,6 +69,41 @@ TEST_F(JobRunNotes, RowsWritingOneFileAreNamedAndFailTheRun) {
     EXPECT_EQ(r.status, 1);
 }
 
+// keepfolders writes each picture into its folder below the output folder: the pictures of two
+// sub-folders that share a name no longer meet there, and the clash and source checks follow
+// the new paths.
+TEST_F(JobRunNotes, KeptFoldersAndTheChecksOfTheRun) {
+    writeFilled("in/a/x.png", Qt::red, "PNG");
+    writeFilled("in/b/deep/x.png", Qt::green, "PNG");
+    const QByteArray entry =
+        R"(<folder path="in" filter="*.png" includesubfolders="1" outputformat="gif"
+                   overwrite="1" outputfolder="out")";
+    Outcome r = runJob(entry + "/>");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("in/a/x.png and in/b/deep/x.png are both written to out/x.gif"))
+        << r.err.toStdString();
+
+    r = runJob(entry + R"( keepfolders="1"/>)");
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, saved("out/a/x.gif") + saved("out/b/deep/x.gif"));
+    EXPECT_TRUE(near(centre(path("out/b/deep/x.gif")), qRgb(0, 255, 0)));
+
+    // Kept folders beside their sources: x.png would replace the x.jpg a later row converts.
+    writeFilled("in/a/x.jpg", Qt::blue, "JPG");
+    r = runJob(R"(<folder path="in" filter="*.png;*.jpg" includesubfolders="1" keepfolders="1"
+                          outputformat="jpg" overwrite="1"/>)");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("in/a/x.png: it would replace in/a/x.jpg, which a later row still "
+                               "has to convert"))
+        << r.err.toStdString();
+    EXPECT_TRUE(near(centre(path("in/a/x.jpg")), qRgb(0, 0, 255))) << "the source survived";
+
+    r = runJob(R"(<image path="in/a" name="x.png" keepfolders="1" outputfolder="out"/>)");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.err.contains("keepfolders keeps the sub-folders of a folder entry"))
+        << r.err.toStdString();
+}
+
 TEST_F(JobRunNotes, EntriesThatAddNothingAreNamedWithTheReason) {
     writeText("in/text.png", "not a picture");
     writeFilled("in/ok.png", Qt::red, "PNG");

@@ -1,5 +1,6 @@
 // The expansion of folder entries: order, numbering, settings, sizes and hostile trees.
 #include "jobfile/jobfilefixture.h"
+#include "jobs/outputnaming.h"
 
 #include <QDir>
 #include <QFile>
@@ -111,6 +112,23 @@ TEST_F(FolderEntry, EachPictureIsResizedByItsOwnSize) {
     ASSERT_TRUE(loadFolder(R"(filter="top.png" resize="long" size="100" shrinkonly="1"
                                rotate="90")"));
     EXPECT_EQ(QSize(item(0).output.width, item(0).output.height), QSize(80, 70));
+}
+
+TEST_F(FolderEntry, KeptFoldersAreThoseBelowTheEntrysFolder) {
+    picture(QStringLiteral("f/a/deep/w.png"), 5, 5);
+    ASSERT_TRUE(loadFolder(R"(filter="*.png" includesubfolders="1" keepfolders="1"
+                               outputfolder="/out/")"));
+    QStringList written;
+    for (int row = 0; row < list.rowCount(); ++row)
+        written << BuildOutputPath(item(row), list.rowName(row));
+    EXPECT_EQ(written,
+              QStringList({"/out/a/deep/w.bmp", "/out/a/x.bmp", "/out/b/z.bmp", "/out/top.bmp"}));
+    EXPECT_EQ(item(0).output.relativeFolder, "a/deep");
+    EXPECT_EQ(item(0).output.folder, "/out") << "the output folder itself stays";
+    EXPECT_EQ(item(3).output.relativeFolder, "");
+
+    ASSERT_TRUE(loadFolder(R"(filter="*.png" includesubfolders="1" outputfolder="/out")"));
+    EXPECT_EQ(BuildOutputPath(item(0), list.rowName(0)), "/out/w.bmp") << "flat without it";
 }
 
 TEST_F(FolderEntry, LinkedSubfoldersAreNotEntered) {

@@ -143,13 +143,14 @@ TEST_F(SettingsDialog, EveryControlIsNamedAndReachedByTab) {
         visited << w->accessibleName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(visited, QStringList({"Format",      "Image quality", "Folder",
-                                    "...",         "Resize",        "Mode",
-                                    "Width",       "Height",        "Constrain Proportions",
-                                    "Only shrink", "Rotate",        "90 degree",
-                                    "180 degree",  "270 degree",    "Mirror",
-                                    "Rename",      "Prefix",        "Number From",
-                                    "OK",          "Cancel"}));
+    EXPECT_EQ(
+        visited,
+        QStringList(
+            {"Format",      "Image quality", "Folder",    "...",         "Keep folder structure",
+             "Resize",      "Mode",          "Width",     "Height",      "Constrain Proportions",
+             "Only shrink", "Rotate",        "90 degree", "180 degree",  "270 degree",
+             "Mirror",      "Rename",        "Prefix",    "Number From", "OK",
+             "Cancel"}));
 }
 
 TEST_F(SettingsDialog, TypingAndArrowsKeepProportions) {
@@ -327,6 +328,7 @@ TEST_F(SettingsDialog, RoundTripIntoThreeItems) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_End); // "TIFF"
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);  // "PNG"
     typeInto("Folder", "/out");
+    alt(Qt::Key_K);
     alt(Qt::Key_R);
     typeInto("Width", "400");
     alt(Qt::Key_T);
@@ -353,6 +355,7 @@ TEST_F(SettingsDialog, RoundTripIntoThreeItems) {
     for (std::size_t i = 0; i < items.size(); ++i) {
         EXPECT_EQ(items[i].remarks, expected[i].remark);
         EXPECT_EQ(items[i].output.folder, "/out");
+        EXPECT_EQ(items[i].output.keepFolders, 1);
         EXPECT_EQ(items[i].output.formatCode, kFormatPng);
         EXPECT_EQ(items[i].output.width, expected[i].width);
         EXPECT_EQ(items[i].output.height, expected[i].height);
@@ -367,6 +370,7 @@ TEST_F(SettingsDialog, RoundTripIntoThreeItems) {
     item = items[0];
     open();
     EXPECT_EQ(get<QComboBox>("Format")->currentText(), "PNG");
+    EXPECT_TRUE(get<QCheckBox>("Keep folder structure")->isChecked());
     EXPECT_TRUE(get<QGroupBox>("Resize")->isChecked());
     EXPECT_EQ(editIn("Width")->text(), "300");
     EXPECT_TRUE(get<QRadioButton>("270 degree")->isChecked());
