@@ -2,6 +2,7 @@
 #include "jobs/joblist.h"
 
 #include "browser/common/formatting.h"
+#include "jobs/outputnaming.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -219,7 +220,7 @@ QString JobList::columnText(int row, int column) const {
     case kColumnSize:
         return FormatFileSize(item->source.fileSize, 2);
     case kColumnOutputFolder:
-        return item->output.folder;
+        return OutputFolder(*item); // with the kept folder, where the file goes
     case kColumnDateModified:
         return dateText(item->source.modified, datePattern_);
     case kColumnRemarks:

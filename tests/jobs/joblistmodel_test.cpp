@@ -80,6 +80,12 @@ TEST_F(JobListModel, ChangesInPlaceAreAnnounced) {
     EXPECT_EQ(changed.at(0).at(0).toModelIndex().row(), 1);
     EXPECT_EQ(changed.at(1).at(1).toModelIndex().column(), kColumnCount - 1);
     EXPECT_EQ(list.data(list.index(0, kColumnRemarks)).toString(), "Rotate 90");
+    JobOutput& out = list.itemAt(0)->output;
+    out.folder = "/out";
+    out.relativeFolder = "2023/May";
+    EXPECT_EQ(list.columnText(0, kColumnOutputFolder), "/out");
+    out.keepFolders = 1;
+    EXPECT_EQ(list.columnText(0, kColumnOutputFolder), "/out/2023/May") << "where it goes";
 
     QSignalSpy reset(&list, &JobList::modelReset);
     list.RemoveAll();
