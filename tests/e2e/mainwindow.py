@@ -75,9 +75,10 @@ def choose_format(dialog, label):
     desk.wait_until(lambda: desk.name_of(combo) == label, f"the format list to show {label!r}")
 
 
-def type_into(dialog, label, text):
-    """Types text into the edit named label, replacing what it held, one key at a time."""
-    edit = desk.control(dialog, label)
+def type_into(dialog, label, text, role=None):
+    """Types text into the edit named label (of that role when given: a combo box may be named
+    by the same entry), replacing what it held, one key at a time."""
+    edit = desk.find(dialog, role, label, showing=True) if role else desk.control(dialog, label)
     desk.press(edit, "SetFocus")
     desk.wait_until(lambda: desk.is_focused(edit) or
                     any(desk.is_focused(c) for c in desk.children(edit)), f"{label!r} focused")
@@ -89,7 +90,7 @@ def type_into(dialog, label, text):
 
 # Mnemonics of the Settings dialog's boxes and rotation buttons ("&Resize", "&90 degree", ...).
 MNEMONICS = {"Resize": "r", "Rotate": "t", "Rename": "e", "90 degree": "9", "180 degree": "8",
-             "270 degree": "7"}
+             "270 degree": "7", "Only shrink": "y", "Keep folder structure": "k"}
 
 
 def tick(dialog, label):

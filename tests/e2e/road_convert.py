@@ -10,6 +10,11 @@ from desk import check, step
 from mainwindow import (FOLDER, add_pictures, answer, browser_of, job_rows, log_lines,
                         settings, tree_path)
 
+# The rows' output sizes: chart.gif 64 x 48, photo.jpg 80 x 120 (upright), clear.png 100 x 60
+# and photo.jpg again, each turned a quarter and fitted within 45 x 60.
+SIZES = ["45x60", "45x30", "36x60", "45x30"]
+
+
 def road():
     with step("start the program with pictures in ~/Pictures"):
         pictures.make_pictures(FOLDER)
@@ -43,13 +48,16 @@ def road():
 
     with step("Settings for every row: PNG, resize by width, rotate, rename"):
         # The dialog opens with chart.gif, the first row, 64 x 48. Typed digit by digit, the
-        # width goes 6, then 60; the height follows to 4 (4.5 does not round up), then 40.
+        # width goes 6, then 60; the height follows the picture to 5 (4.5 rounds up), then 45.
+        # "90 degree" turns the sizes to 45 x 60, and every row fits within them with its own
+        # proportions, turned.
         settings(program, frame, resize_width="60", rotate="90 degree", prefix="Road",
                  number="5")
 
     with step("the Remarks column tells what will be done"):
         remarks = [row[-1] for row in job_rows(frame)]
-        expected = [f"road{n:03d}.png, 60x40, Rotate 270" for n in (5, 6, 7, 8)]
+        expected = [f"road{n:03d}.png, {size}, Rotate 270"
+                    for n, size in zip((5, 6, 7, 8), SIZES)]
         check(remarks == expected, f"remarks {remarks}, expected {expected}")
 
     with step("Start: one log line per row, converted rows leave the list"):
@@ -61,14 +69,15 @@ def road():
             check(line == f"The file has been saved to {target} successfully.", f"line {line!r}")
 
     with step("the files have the chosen format, size, orientation and names"):
-        for n in (5, 6, 7, 8):
+        for n, size in zip((5, 6, 7, 8), SIZES):
             path = os.path.join(FOLDER, f"road{n:03d}.png")
             found = pictures.describe(path)[:2]
-            check(found == ("PNG", (60, 40)), f"{path} is {found}")
+            expected = ("PNG", tuple(int(side) for side in size.split("x")))
+            check(found == expected, f"{path} is {found}, expected {expected}")
         # Upright, photo.jpg (the second row) is red above blue; "90 degree" turns it a quarter
         # counter-clockwise, which puts red on the left.
         path = os.path.join(FOLDER, "road006.png")
-        left, right = pictures.colour_at(path, 8, 20), pictures.colour_at(path, 52, 20)
+        left, right = pictures.colour_at(path, 8, 15), pictures.colour_at(path, 37, 15)
         check(pictures.near(left[:3], (220, 20, 20)) and pictures.near(right[:3], (20, 20, 220)),
               f"road006.png is turned wrongly: left {left}, right {right}")
 
