@@ -16,7 +16,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStackedWidget>
 
 namespace pix {
 
@@ -214,7 +213,10 @@ void CDlgSettings::refresh() {
     c.resize->setChecked(m.resize());
     const int mode = modeIndex(m.mode());
     c.mode->setCurrentIndex(mode);
-    c.sizePages->setCurrentIndex(kPageOfMode[std::size_t(mode)]);
+    for (std::size_t page = 0; page < c.sizePages.size(); ++page) {
+        for (QWidget* part : c.sizePages[page])
+            part->setVisible(int(page) == kPageOfMode[std::size_t(mode)]);
+    }
     c.width->showText(m.width().text());
     c.height->showText(m.height().text());
     c.constrain->setChecked(m.constrain());

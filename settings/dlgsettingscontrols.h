@@ -3,6 +3,9 @@
 
 #include "settings/dlgsettings.h"
 
+#include <QList>
+#include <array>
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -10,7 +13,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QStackedWidget;
 
 namespace pix {
 
@@ -26,8 +28,9 @@ struct CDlgSettings::Controls {
     QCheckBox* keepFolders = nullptr;
     QGroupBox* resize = nullptr;
     QComboBox* mode = nullptr;
-    // One page per kind of size: width and height (exact, fit), long edge, percent.
-    QStackedWidget* sizePages = nullptr;
+    // The rows of each kind of size, shown one kind at a time: width and height (exact size and
+    // fit within), long edge, percent.
+    std::array<QList<QWidget*>, 3> sizePages;
     SpinEdit* width = nullptr;
     SpinEdit* height = nullptr;
     QCheckBox* constrain = nullptr;

@@ -14,10 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStackedWidget>
 #include <QVBoxLayout>
-#include <tuple>
-#include <vector>
 
 namespace pix {
 
@@ -98,25 +95,17 @@ QGroupBox* outputGroup(CDlgSettings::Controls& c) {
     return group;
 }
 
-// A page of the size pages: its rows of label, field and unit, from the top.
-QWidget* sizePage(const std::vector<std::tuple<QString, SpinEdit*, QString>>& rows,
-                  QWidget* below = nullptr) {
-    auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-    grid->setContentsMargins(0, 0, 0, 0);
-    int row = 0;
-    for (const auto& [label, field, unit] : rows) {
-        grid->addWidget(labelFor(label, field), row, 0);
-        grid->addWidget(field, row, 1);
-        grid->addWidget(new QLabel(unit), row++, 2);
-    }
-    if (below)
-        grid->addWidget(below, row++, 0, 1, 3);
-    grid->setColumnStretch(3, 1);
-    grid->setRowStretch(row, 1);
-    return page;
+// A row of label, field and unit at `row` of the grid; answers its widgets.
+QList<QWidget*> sizeRow(QGridLayout* grid, int row, const QString& label, SpinEdit* field,
+                        const QString& unit) {
+    QList<QWidget*> widgets{labelFor(label, field), field, new QLabel(unit)};
+    for (int column = 0; column < 3; ++column)
+        grid->addWidget(widgets[column], row, column);
+    return widgets;
 }
 
+// "Mode" and the rows of the chosen mode's size, then "Only shrink". The group keeps the height
+// of its tallest mode, so that the dialog does not jump when the mode changes.
 QGroupBox* resizeGroup(CDlgSettings::Controls& c) {
     QGroupBox* group = c.resize = checkableGroup(QStringLiteral("&Resize"));
     c.mode = new QComboBox;
@@ -129,21 +118,23 @@ QGroupBox* resizeGroup(CDlgSettings::Controls& c) {
     c.percent = spinEdit(4);
     c.shrinkOnly = checkBox(QStringLiteral("Onl&y shrink"));
     const QString pixels = QStringLiteral("pixels");
-    c.sizePages = new QStackedWidget;
-    c.sizePages->addWidget(sizePage({{QStringLiteral("&Width:"), c.width, pixels},
-                                     {QStringLiteral("&Height:"), c.height, pixels}},
-                                    c.constrain));
-    c.sizePages->addWidget(sizePage({{QStringLiteral("Lon&g edge:"), c.longEdge, pixels}}));
-    // The mnemonic is the one of "Constrain Proportions", which is never shown beside it.
-    c.sizePages->addWidget(
-        sizePage({{QStringLiteral("Per&cent:"), c.percent, QStringLiteral("%")}}));
     auto* grid = new QGridLayout(group);
     grid->addWidget(labelFor(QStringLiteral("M&ode:"), c.mode), 0, 0);
-    grid->addWidget(c.mode, 0, 1);
-    grid->addWidget(c.sizePages, 1, 0, 1, 3);
-    grid->addWidget(c.shrinkOnly, 2, 0, 1, 3);
-    grid->setColumnStretch(2, 1);
-    grid->setRowStretch(3, 1);
+    grid->addWidget(c.mode, 0, 1, 1, 3);
+    c.sizePages[0] = sizeRow(grid, 1, QStringLiteral("&Width:"), c.width, pixels) +
+                     sizeRow(grid, 2, QStringLiteral("&Height:"), c.height, pixels);
+    grid->addWidget(c.constrain, 3, 0, 1, 4);
+    c.sizePages[0] << c.constrain;
+    c.sizePages[1] = sizeRow(grid, 4, QStringLiteral("Lon&g edge:"), c.longEdge, pixels);
+    // The mnemonic is the one of "Constrain Proportions", which is never shown beside it.
+    c.sizePages[2] = sizeRow(grid, 5, QStringLiteral("Per&cent:"), c.percent, QStringLiteral("%"));
+    grid->addWidget(c.shrinkOnly, 6, 0, 1, 4);
+    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(7, 1);
+    // Measured with the rows of "Exact size", the tallest mode, alone.
+    for (QWidget* part : c.sizePages[1] + c.sizePages[2])
+        part->hide();
+    group->setMinimumHeight(group->sizeHint().height());
     return group;
 }
 

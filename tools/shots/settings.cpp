@@ -28,7 +28,13 @@ int main(int argc, char** argv) {
     item.output.prefix = "Harbour";
     item.output.startNumber = 1;
 
-    pix::CDlgSettings dialog(&item);
+    // A preset kept earlier, in the fresh settings folder the shots run with.
+    pix::PresetStore presets;
+    presets.save({QStringLiteral("Web"),
+                  {{QStringLiteral("outputformat"), QStringLiteral("jpg")},
+                   {QStringLiteral("resize"), QStringLiteral("long")},
+                   {QStringLiteral("size"), QStringLiteral("1600")}}});
+    pix::CDlgSettings dialog(&item, nullptr, nullptr, &presets);
     dialog.show();
     if (!QTest::qWaitForWindowExposed(&dialog))
         return 1;
