@@ -2,6 +2,7 @@
 #include "jobs/applysettings.h"
 #include "settings/dialogtesting.h"
 #include "settings/dlgsettings.h"
+#include "settings/pictureitem.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -23,17 +24,7 @@ namespace {
 
 using test::control;
 
-JobItem picture(int width, int height) {
-    JobItem item;
-    item.source.fileName = "Photo.JPG";
-    item.source.folder = "/pictures";
-    item.source.width = width;
-    item.source.height = height;
-    item.output.folder = "/pictures";
-    item.output.width = width;
-    item.output.height = height;
-    return item;
-}
+using test::picture;
 
 class SettingsDialog : public ::testing::Test {
 protected:

@@ -1,5 +1,6 @@
 // The Settings dialog's presets through its model: saving the choices, choosing them on another
 // picture, what is refused, deleting, and a damaged entry.
+#include "settings/pictureitem.h"
 #include "settings/settingsmodel.h"
 
 #include <QSettings>
@@ -9,17 +10,7 @@
 namespace pix {
 namespace {
 
-JobItem picture(int width, int height) {
-    JobItem item;
-    item.source.fileName = "photo.jpg";
-    item.source.folder = "/pictures";
-    item.source.width = width;
-    item.source.height = height;
-    item.output.folder = "/pictures";
-    item.output.width = width;
-    item.output.height = height;
-    return item;
-}
+using test::picture;
 
 class PresetsModel : public ::testing::Test {
 protected:
@@ -49,6 +40,7 @@ TEST_F(PresetsModel, ChoicesSavedAndChosenOnAnotherPicture) {
              m.chooseFormat(FormatIndexOf(kFormatJpg));
              m.editQuality("70");
              m.editFolder("/out/web 100%");
+             m.setKeepFolders(true);
              m.setResize(true);
              m.chooseMode(ResizeMode::LongEdge);
              m.editLongEdge("800");
@@ -64,6 +56,7 @@ TEST_F(PresetsModel, ChoicesSavedAndChosenOnAnotherPicture) {
              EXPECT_EQ(r.formatCode, kFormatJpg);
              EXPECT_EQ(r.quality, 70);
              EXPECT_EQ(r.outputFolder, "/out/web 100%");
+             EXPECT_EQ(r.keepFolders, 1);
              EXPECT_EQ(r.resize.mode, ResizeMode::LongEdge);
              EXPECT_EQ(r.resize.longEdge, 800);
              EXPECT_TRUE(r.resize.shrinkOnly);

@@ -2,6 +2,7 @@
 // turned picture: whatever the order, the output is the picture's size turned by its angle,
 // unless a size was chosen.
 #include "jobs/applysettings.h"
+#include "settings/pictureitem.h"
 #include "settings/settingsmodel.h"
 
 #include <functional>
@@ -11,17 +12,7 @@
 namespace pix {
 namespace {
 
-JobItem picture(int width, int height) {
-    JobItem item;
-    item.source.fileName = "photo.jpg";
-    item.source.folder = "/pictures";
-    item.source.width = width;
-    item.source.height = height;
-    item.output.folder = "/pictures";
-    item.output.width = width;
-    item.output.height = height;
-    return item;
-}
+using test::picture;
 
 // Opens the dialog on the item, lets the person act, presses OK and writes the result back.
 void confirm(JobItem& item, const std::function<void(SettingsModel&)>& act = {}) {
@@ -154,26 +145,28 @@ TEST(SeveralRows, EachRowKeepsItsOwnProportions) {
     EXPECT_TRUE(sized(portrait, 1024, 768));
 }
 
-// A 640 x 400 picture, width 800, then a quarter turn (or the other way round): never stretched.
+// A 640 x 400 picture, width 800 typed before or after a quarter turn: never stretched.
 TEST(TurnSequences, AResizedTurnKeepsTheTurnedProportions) {
-    JobItem after = picture(640, 400);
-    confirm(after, [](SettingsModel& m) {
-        m.setResize(true);
-        m.editWidth("800");
-        turn(m, RotationButton::Deg270);
-    });
-    EXPECT_TRUE(sized(after, 500, 800));
-    EXPECT_EQ(after.remarks, "500x800, Rotate 90");
-
-    JobItem before = picture(640, 400);
-    confirm(before, [](SettingsModel& m) {
-        turn(m, RotationButton::Deg270);
-        m.setResize(true);
-        m.editWidth("800");
-    });
-    EXPECT_TRUE(sized(before, 800, 1280));
-    confirm(before);
-    EXPECT_TRUE(sized(before, 800, 1280)) << "a second OK changes nothing";
+    const struct {
+        bool turnFirst;
+        int width, height;
+        const char* remark;
+    } cases[] = {{false, 500, 800, "500x800, Rotate 90"}, {true, 800, 1280, "800x1280, Rotate 90"}};
+    for (const auto& c : cases) {
+        JobItem item = picture(640, 400);
+        confirm(item, [&c](SettingsModel& m) {
+            if (c.turnFirst)
+                turn(m, RotationButton::Deg270);
+            m.setResize(true);
+            m.editWidth("800");
+            if (!c.turnFirst)
+                turn(m, RotationButton::Deg270);
+        });
+        EXPECT_TRUE(sized(item, c.width, c.height)) << c.remark;
+        EXPECT_EQ(item.remarks, c.remark);
+        confirm(item);
+        EXPECT_TRUE(sized(item, c.width, c.height)) << "a second OK changes nothing";
+    }
 }
 
 TEST(TurnSequences, AResizedItemTurnedLaterIsExchangedOnce) {

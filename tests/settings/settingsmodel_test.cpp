@@ -1,5 +1,6 @@
 // The rules of the "Settings" dialog, through its model: proportions, opening state, rotation
 // buttons and the OK rule.
+#include "settings/pictureitem.h"
 #include "settings/proportion.h"
 #include "settings/settingsmodel.h"
 #include "settings/spinfield.h"
@@ -9,17 +10,7 @@
 namespace pix {
 namespace {
 
-JobItem picture(int width, int height) {
-    JobItem item;
-    item.source.fileName = "photo.jpg";
-    item.source.folder = "/pictures";
-    item.source.width = width;
-    item.source.height = height;
-    item.output.folder = "/pictures";
-    item.output.width = width;
-    item.output.height = height;
-    return item;
-}
+using test::picture;
 
 // A model opened on the item with "Resize" ticked, as a person would before typing a size.
 SettingsModel resizing(const JobItem& item) {

@@ -1,11 +1,44 @@
-// Screenshot of the "Settings" dialog opened on a picture's item with every group in use.
-// Usage: shot_settings OUTPUT_FOLDER  (writes settings.png)
+// Screenshots of the "Settings" dialog: opened on a picture's item with every group in use, and
+// its Resize group with "Long edge" chosen, for the guide's explanation of the resize modes.
+// Usage: shot_settings OUTPUT_FOLDER  (writes settings.png and settings-resize.png)
 #include "settings/dlgsettings.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QGroupBox>
 #include <QTest>
 #include <cstdio>
+
+namespace {
+
+// Shows the dialog on the item and saves the widget of it that `part` picks.
+bool shoot(const pix::JobItem& item, pix::PresetStore& presets, const QString& path,
+           QWidget* (*part)(QDialog&)) {
+    pix::CDlgSettings dialog(&item, nullptr, nullptr, &presets);
+    dialog.show();
+    if (!QTest::qWaitForWindowExposed(&dialog))
+        return false;
+    QTest::qWait(200);
+    QWidget* shown = part(dialog);
+    if (shown && shown->grab().save(path))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+QWidget* wholeDialog(QDialog& dialog) {
+    return &dialog;
+}
+
+QWidget* resizeGroup(QDialog& dialog) {
+    for (QGroupBox* box : dialog.findChildren<QGroupBox*>()) {
+        if (box->accessibleName() == QStringLiteral("Resize"))
+            return box;
+    }
+    return nullptr;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -13,6 +46,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
         return 2;
     }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    // A preset kept earlier, in the fresh settings folder the shots run with.
+    pix::PresetStore presets;
+    presets.save({QStringLiteral("Web"),
+                  {{QStringLiteral("outputformat"), QStringLiteral("jpg")},
+                   {QStringLiteral("resize"), QStringLiteral("long")},
+                   {QStringLiteral("size"), QStringLiteral("1600")}}});
+
     // The dialog reads no file: the item is all it needs.
     pix::JobItem item;
     item.source.fileName = "harbour.jpg";
@@ -27,22 +68,18 @@ int main(int argc, char** argv) {
     item.output.rotate = 90;
     item.output.prefix = "Harbour";
     item.output.startNumber = 1;
+    if (!shoot(item, presets, out.filePath("settings.png"), wholeDialog))
+        return 1;
 
-    // A preset kept earlier, in the fresh settings folder the shots run with.
-    pix::PresetStore presets;
-    presets.save({QStringLiteral("Web"),
-                  {{QStringLiteral("outputformat"), QStringLiteral("jpg")},
-                   {QStringLiteral("resize"), QStringLiteral("long")},
-                   {QStringLiteral("size"), QStringLiteral("1600")}}});
-    pix::CDlgSettings dialog(&item, nullptr, nullptr, &presets);
-    dialog.show();
-    if (!QTest::qWaitForWindowExposed(&dialog))
-        return 1;
-    QTest::qWait(200);
-    const QString path = QDir(QString::fromLocal8Bit(argv[1])).filePath("settings.png");
-    if (!dialog.grab().save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return 1;
-    }
-    return 0;
+    // A landscape photograph made no longer than 1600 pixels, never enlarged.
+    pix::JobItem web;
+    web.source.width = 4000;
+    web.source.height = 3000;
+    web.output.folder = "/home/anna/Pictures/Web";
+    web.output.width = 1600;
+    web.output.height = 1200;
+    web.output.resize.mode = pix::ResizeMode::LongEdge;
+    web.output.resize.longEdge = 1600;
+    web.output.resize.shrinkOnly = true;
+    return shoot(web, presets, out.filePath("settings-resize.png"), resizeGroup) ? 0 : 1;
 }
