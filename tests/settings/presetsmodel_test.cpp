@@ -1,5 +1,5 @@
 // The Settings dialog's presets through its model: saving the choices, choosing them on another
-// picture, what is refused, deleting, and a damaged entry.
+// picture, what is refused, deleting.
 #include "settings/pictureitem.h"
 #include "settings/settingsmodel.h"
 
@@ -141,19 +141,6 @@ TEST_F(PresetsModel, WhatIsRefusedReplacedAndDeleted) {
     without.open(nullptr, "/documents");
     EXPECT_FALSE(without.presetsOffered());
     EXPECT_EQ(without.savePreset("x"), "No presets can be kept.");
-}
-
-TEST_F(PresetsModel, ADamagedPresetIsLeftOutWithANote) {
-    ASSERT_TRUE(store.save({"good", {{"outputformat", "png"}}}));
-    {
-        QSettings file(home.filePath("Norvance/Pixovia.conf"), QSettings::IniFormat);
-        file.setValue("Presets/old", "a preset from elsewhere");
-    }
-    SettingsModel m = opened(picture(640, 480));
-    EXPECT_EQ(m.presetNames(), QStringList{"good"});
-    EXPECT_EQ(m.presetNotes(),
-              QStringList{"The preset \"old\" cannot be read (it does not begin with "
-                          "\"pixovia-preset 1\") and is left out."});
 }
 
 } // namespace
