@@ -172,7 +172,7 @@ void SettingsModel::chooseMode(ResizeMode mode) {
     // A box typed for "Fit within" need not follow the picture: the height follows the width.
     const QSize own = ownTurned();
     updating_ = true;
-    height_.setPosition(ProportionalSide(width_.position(), own.width(), own.height()));
+    height_.setPosition(OtherSide(width_.position(), own.width(), own.height()));
     lastWidth_ = width_.position();
     lastHeight_ = height_.position();
     updating_ = false;
