@@ -80,10 +80,8 @@ int RunJobFile(const QString& jobFile, UserPrompt& prompt, OutputLineSink& sink,
     // damaged source, which still counts as converted.
     BatchRun run(list, {&prompt, nullptr, &sink});
     QObject::connect(&run, &BatchRun::rowFinished, [](int, const RowResult& result) {
-        if (result.outcome == RowResult::Outcome::Failed)
-            printNote(result.sourcePath + QStringLiteral(": ") + result.reason);
-        else if (result.outcome == RowResult::Outcome::Converted && !result.note.isEmpty())
-            printNote(result.sourcePath + QStringLiteral(": ") + result.note);
+        if (const QString note = RowResultNote(result); !note.isEmpty())
+            printNote(note);
     });
     run.start();
     // Several rows writing one file leave fewer files than rows: each clash is said, once the

@@ -87,6 +87,9 @@ JobListCommands::Hooks CMainFrame::jobListHooks() {
 
 void CMainFrame::createDocks() {
     output_ = new COutputBar(this);
+    output_->log().setReport([this](const QString& message) {
+        prompt_->showMessage(message, QStringLiteral("Pixovia"), MessageIcon::Exclamation);
+    });
     folders_ = new CTabDockWnd(this);
     // The layout is saved by object names; the Folders tab may not set one of its own.
     if (folders_->objectName().isEmpty())
@@ -134,12 +137,17 @@ void CMainFrame::onAbout() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (run_->isRunning()) {
-        // The run ends after the row being written; the window closes then.
-        closeAfterRun_ = true;
-        run_->stop();
+    switch (run_->quit(*prompt_, this)) {
+    case InteractiveRun::QuitStep::Stay:
         event->ignore();
         return;
+    case InteractiveRun::QuitStep::AfterRun:
+        // The run ends after the row being written; the window closes then.
+        closeAfterRun_ = true;
+        event->ignore();
+        return;
+    case InteractiveRun::QuitStep::Now:
+        break;
     }
     saveLayout();
     event->accept();

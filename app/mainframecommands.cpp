@@ -63,7 +63,10 @@ void CMainFrame::addBrowserHandlers() {
 }
 
 void CMainFrame::onHelpTopics() {
-    OpenHelpTopics(helpFolder_, desktopHandles_, openUrl_);
+    const HelpOutcome outcome = OpenHelpTopics(helpFolder_, desktopHandles_, openUrl_);
+    if (!outcome.opened)
+        prompt_->showMessage(HelpFailureMessage(outcome, helpFolder_), QStringLiteral("Pixovia"),
+                             MessageIcon::Exclamation);
 }
 
 void CMainFrame::createActions() {

@@ -1,5 +1,5 @@
-// "Start" in the main window: the run's progress in the status bar, the window kept usable; the
-// status bar's message.
+// "Start" in the main window: the run's progress in the status bar and then what it did, the
+// window kept usable; the status bar's message.
 #include "app/mainframe.h"
 
 #include <QLabel>
@@ -77,7 +77,8 @@ void CMainFrame::onRunProgress(int done, int total) {
 
 void CMainFrame::onRunFinished() {
     progressBar_->hide();
-    progressLabel_->hide();
+    // The label keeps what the run did until the next run starts.
+    showText(progressLabel_, run_->lastSummary());
     updateCommandStates();
     if (closeAfterRun_)
         close();

@@ -1,6 +1,7 @@
 #include "app/outputbar.h"
 
 #include "app/commandactions.h"
+#include "app/help.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -69,7 +70,10 @@ COutputBar::COutputBar(QWidget* parent) : QDockWidget(QStringLiteral("Output"), 
     setAllowedAreas(Qt::AllDockWidgetAreas);
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
                 QDockWidget::DockWidgetFloatable);
-    log_.setUrlOpener([](const QUrl& url) { QDesktopServices::openUrl(url); });
+    // xdg-open answers true even when it finds no program: the desktop is asked first.
+    log_.setUrlOpener([](const QUrl& url) {
+        return desktopHandles(QStringLiteral("inode/directory")) && QDesktopServices::openUrl(url);
+    });
     log_.setClipboard([](const QString& text) {
         if (QClipboard* clipboard = QApplication::clipboard())
             clipboard->setText(text);

@@ -1,5 +1,7 @@
 #include "app/outputlogmodel.h"
 
+#include "app/help.h"
+
 namespace pix {
 
 OutputLogModel::OutputLogModel(QObject* parent) : QAbstractListModel(parent) {}
@@ -36,8 +38,10 @@ std::vector<CommandId> OutputLogModel::contextMenu(int selectedRow) {
 
 void OutputLogModel::OpenLinePath(int row) {
     const std::optional<QString> path = log_.pathToOpen(row);
-    if (path && !path->isEmpty() && openUrl_)
-        openUrl_(QUrl::fromLocalFile(*path));
+    if (!path || path->isEmpty() || !openUrl_)
+        return;
+    if (!openUrl_(QUrl::fromLocalFile(*path)) && report_)
+        report_(FolderNotOpenedMessage(*path));
 }
 
 void OutputLogModel::copyToClipboard(int row) {

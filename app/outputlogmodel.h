@@ -15,13 +15,17 @@ namespace pix {
 class OutputLogModel : public QAbstractListModel, public OutputLineSink {
     Q_OBJECT
 public:
-    using OpenUrl = std::function<void(const QUrl& url)>;
+    // False when nothing on the desktop could open the URL.
+    using OpenUrl = std::function<bool(const QUrl& url)>;
     using SetClipboard = std::function<void(const QString& text)>;
+    using Report = std::function<void(const QString& message)>;
 
     explicit OutputLogModel(QObject* parent = nullptr);
 
     void setUrlOpener(OpenUrl open) { openUrl_ = std::move(open); }
     void setClipboard(SetClipboard set) { setClipboard_ = std::move(set); }
+    // Where the person is told that a line's folder could not be opened.
+    void setReport(Report report) { report_ = std::move(report); }
 
     // An empty text adds no line and keeps no path.
     void AddOutputLine(const QString& text, const std::optional<QString>& path) override;
@@ -37,6 +41,7 @@ public:
     static std::vector<CommandId> contextMenu(int selectedRow);
 
     // A double click and "Open Containing Folder": opens the line's path; nothing without one.
+    // When the desktop cannot open it, the report says so.
     void OpenLinePath(int row);
     // Puts the line's visible text on the clipboard; nothing for an empty text.
     void copyToClipboard(int row);
@@ -47,6 +52,7 @@ private:
     OutputLog log_;
     OpenUrl openUrl_;
     SetClipboard setClipboard_;
+    Report report_;
 };
 
 } // namespace pix

@@ -5,9 +5,11 @@
 
 namespace pix {
 
-ReplaceAnswer MessageBoxReplaceQuestion::askReplace(const QString& text, QObject* owner) {
+ReplaceAnswer MessageBoxReplaceQuestion::askReplace(const QString& text, const QString& path,
+                                                    QObject* owner) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Pixovia"), text, QMessageBox::NoButton,
                     qobject_cast<QWidget*>(owner));
+    box.setInformativeText(path);
     QPushButton* yes = box.addButton(QMessageBox::Yes);
     QPushButton* no = box.addButton(QMessageBox::No);
     QPushButton* yesToAll = box.addButton(QMessageBox::YesToAll);

@@ -7,7 +7,8 @@ namespace pix {
 
 class MessageBoxReplaceQuestion : public ReplaceQuestion {
 public:
-    ReplaceAnswer askReplace(const QString& text, QObject* owner) override;
+    // The path is the box's informative text, under the question.
+    ReplaceAnswer askReplace(const QString& text, const QString& path, QObject* owner) override;
 };
 
 } // namespace pix

@@ -3,9 +3,13 @@
 namespace pix {
 
 Answer RunPrompt::askYesNo(const QString& text, MessageIcon, QObject* owner) {
+    return askReplaceFile(text, QString(), owner);
+}
+
+Answer RunPrompt::askReplaceFile(const QString& question, const QString& path, QObject* owner) {
     if (forAll_)
         return *forAll_;
-    switch (question_.askReplace(text, owner)) {
+    switch (question_.askReplace(question, path, owner)) {
     case ReplaceAnswer::Yes:
         return Answer::Yes;
     case ReplaceAnswer::YesToAll:

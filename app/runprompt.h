@@ -15,7 +15,8 @@ enum class ReplaceAnswer { Yes, No, YesToAll, NoToAll };
 class ReplaceQuestion {
 public:
     virtual ~ReplaceQuestion() = default;
-    virtual ReplaceAnswer askReplace(const QString& text, QObject* owner) = 0;
+    // path: the file in question, shown beside the text.
+    virtual ReplaceAnswer askReplace(const QString& text, const QString& path, QObject* owner) = 0;
 };
 
 // The prompt a run's conversions talk to. During a run the only question is whether to
@@ -27,6 +28,7 @@ public:
         : question_(question), messages_(messages) {}
 
     Answer askYesNo(const QString& text, MessageIcon icon, QObject* owner) override;
+    Answer askReplaceFile(const QString& question, const QString& path, QObject* owner) override;
     void showMessage(const QString& text, const QString& caption, MessageIcon icon) override;
 
 private:

@@ -2,15 +2,41 @@
 
 #include "app/commandactions.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QStyledItemDelegate>
 #include <QUrl>
 
 namespace pix {
+
+namespace {
+
+// Marks the "Name" cell of a row the last run could not convert with a warning sign.
+class FailureMarkDelegate : public QStyledItemDelegate {
+public:
+    explicit FailureMarkDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.column() != kColumnName || index.data(JobList::FailureRole).toString().isEmpty())
+            return;
+        const QWidget* view = option->widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        option->icon = QIcon::fromTheme(QStringLiteral("dialog-warning"),
+                                        style->standardIcon(QStyle::SP_MessageBoxWarning));
+        option->features |= QStyleOptionViewItem::HasDecoration;
+        const int side = style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, view);
+        option->decorationSize = QSize(side, side);
+    }
+};
+
+} // namespace
 
 CVantrelView::CVantrelView(JobList& list, JobListCommands::Hooks hooks, QWidget* parent)
     : QTableView(parent), list_(list) {
@@ -26,6 +52,7 @@ CVantrelView::CVantrelView(JobList& list, JobListCommands::Hooks hooks, QWidget*
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true); // drops arrive at the viewport
     setDropIndicatorShown(false);
+    setItemDelegate(new FailureMarkDelegate(this));
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
 

@@ -447,6 +447,7 @@ void BatchRun::recordRow(RowResult result) {
     const Task& task = state_->tasks[results_.size()];
     result.sourcePath = task.sourcePath;
     result.outputPath = task.outputPath;
+    result.itemId = task.id;
     results_.push_back(std::move(result));
     const int done = rowsDone();
     state_->pipeline->committedUpTo(std::size_t(done));

@@ -102,6 +102,15 @@ QString PreparedFailureReason(const JobItem& item, const PreparedConversion& pre
         .arg(format, statusWords(prepared.status));
 }
 
+QString RowResultNote(const RowResult& result) {
+    const QString& what = result.outcome == RowResult::Outcome::Failed      ? result.reason
+                          : result.outcome == RowResult::Outcome::Converted ? result.note
+                                                                            : QString();
+    if (what.isEmpty())
+        return {};
+    return result.sourcePath + QStringLiteral(": ") + what;
+}
+
 imaging::RotateFlipType RotateFlipTypeFor(std::int32_t rotate, std::int32_t mirror) {
     using namespace imaging;
     switch (rotate) {
@@ -162,10 +171,10 @@ RowResult CommitConversion(const JobItem& item, const QString& outputPath,
         return RowResult::failed(QStringLiteral("the target is a folder"));
     }
     if (item.output.overwrite == 0 && QFileInfo::exists(outputPath)) {
-        const Answer answer = context.prompt
-                                  ? context.prompt->askYesNo(QString::fromLatin1(kReplaceQuestion),
-                                                             MessageIcon::Question, context.owner)
-                                  : Answer::No;
+        const Answer answer =
+            context.prompt ? context.prompt->askReplaceFile(QString::fromLatin1(kReplaceQuestion),
+                                                            outputPath, context.owner)
+                           : Answer::No;
         if (answer == Answer::No)
             return RowResult::declined();
     }

@@ -56,6 +56,7 @@ struct RowResult {
     QString note;       // for a converted row whose source is damaged: what was read despite it
     QString sourcePath; // the row's files, filled in by the batch run
     QString outputPath;
+    quint64 itemId = 0; // the row's identity in its job list (JobList::ItemId), likewise
 
     static RowResult converted() { return make(Outcome::Converted, {}); }
     static RowResult declined() { return make(Outcome::Declined, {}); }
@@ -69,6 +70,10 @@ private:
         return result;
     }
 };
+
+// What a row's result says beyond its result line, as "SOURCE: REASON" for a failed row and
+// "SOURCE: NOTE" for one converted from a damaged source; empty when there is nothing to say.
+QString RowResultNote(const RowResult& result);
 
 // The reason texts of failed rows.
 QString SourceMissingReason();

@@ -138,7 +138,7 @@ int JobList::AppendItem(std::unique_ptr<JobItem> item, const QString& rowName) {
         return -1;
     const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
-    rows_.push_back(Row{item.get(), rowName, nextId_++});
+    rows_.push_back(Row{item.get(), rowName, nextId_++, QString()});
     items_.push_back(std::move(item));
     endInsertRows();
     return row;
@@ -153,9 +153,18 @@ int JobList::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant JobList::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    return columnText(index.row(), index.column());
+    if (role == Qt::DisplayRole)
+        return columnText(index.row(), index.column());
+    if (role == FailureRole)
+        return failure(index.row());
+    if (role == Qt::ToolTipRole) {
+        // The whole remark, which a narrow column may cut, and a failed row's reason anywhere.
+        if (index.column() == kColumnRemarks || !failure(index.row()).isEmpty())
+            return remarksText(index.row());
+    }
+    return {};
 }
 
 QVariant JobList::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -224,10 +233,37 @@ QString JobList::columnText(int row, int column) const {
     case kColumnDateModified:
         return dateText(item->source.modified, datePattern_);
     case kColumnRemarks:
-        return item->remarks;
+        return remarksText(row);
     default:
         return QString();
     }
+}
+
+QString JobList::remarksText(int row) const {
+    const JobItem* item = itemAt(row);
+    if (item == nullptr)
+        return QString();
+    const QString& reason = rows_[std::size_t(row)].failure;
+    if (reason.isEmpty())
+        return item->remarks;
+    QString text = QStringLiteral("Failed: %1").arg(reason);
+    if (!item->remarks.isEmpty())
+        text += QStringLiteral("; ") + item->remarks;
+    return text;
+}
+
+void JobList::setFailure(ItemId id, const QString& reason) {
+    const int row = rowOf(id);
+    if (row < 0 || rows_[std::size_t(row)].failure == reason)
+        return;
+    rows_[std::size_t(row)].failure = reason;
+    emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
+}
+
+QString JobList::failure(int row) const {
+    if (row < 0 || row >= rowCount())
+        return QString();
+    return rows_[std::size_t(row)].failure;
 }
 
 void JobList::RemoveRows(const std::vector<int>& rows) {

@@ -110,6 +110,13 @@ public:
 
     bool canStart() const { return !rows_.empty(); }
 
+    // A row the last run could not convert carries the reason: the "Remarks" column shows it
+    // before the row's own remarks, every cell of the row has it as its tool tip, and
+    // FailureRole answers it (the view marks the row). An empty reason clears the mark.
+    static constexpr int FailureRole = Qt::UserRole + 1;
+    void setFailure(ItemId id, const QString& reason);
+    QString failure(int row) const; // empty for a row without one
+
     // The file "View" opens for a row: its source folder and its name; empty for no row.
     QString viewPath(int row) const;
 
@@ -121,9 +128,11 @@ private:
         JobItem* item = nullptr;
         QString name;
         ItemId id = 0;
+        QString failure;
     };
 
     void removeRowRange(int first, int last);
+    QString remarksText(int row) const;
 
     UserPrompt* prompt_;
     QObject* questionOwner_ = nullptr;

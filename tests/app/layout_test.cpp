@@ -58,20 +58,5 @@ TEST_F(Layout, AClosedDockComesBackFromTheViewMenu) {
     EXPECT_FALSE(frame->outputBar()->isHidden());
 }
 
-TEST_F(Layout, ClosingDuringARunStopsItFirst) {
-    addRows({"a.png", "b.png", "c.png"});
-    for (int row = 0; row < 3; ++row)
-        frame->jobList().itemAt(row)->output.formatCode = kFormatJpg;
-    frame->ShowFrame();
-    frame->run().start();
-    EXPECT_FALSE(frame->close());
-    EXPECT_TRUE(frame->isVisible());
-    while (frame->run().isRunning())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(frame->isVisible());
-    EXPECT_GE(frame->jobList().rowCount(), 1); // rows not reached stay
-}
-
 } // namespace
 } // namespace pix

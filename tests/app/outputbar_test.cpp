@@ -27,7 +27,10 @@ protected:
         return texts;
     }
     void recordOpens() {
-        log().setUrlOpener([this](const QUrl& url) { opened.push_back(url); });
+        log().setUrlOpener([this](const QUrl& url) {
+            opened.push_back(url);
+            return true;
+        });
     }
 };
 

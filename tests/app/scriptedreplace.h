@@ -4,6 +4,7 @@
 
 #include "app/runprompt.h"
 
+#include <QStringList>
 #include <deque>
 
 namespace pix::test {
@@ -14,8 +15,11 @@ public:
     std::deque<ReplaceAnswer> answers;
     int asked = 0;
 
-    ReplaceAnswer askReplace(const QString&, QObject*) override {
+    QStringList paths; // the files asked about, in order
+
+    ReplaceAnswer askReplace(const QString&, const QString& path, QObject*) override {
         ++asked;
+        paths << path;
         if (answers.empty())
             return ReplaceAnswer::No;
         const ReplaceAnswer answer = answers.front();
