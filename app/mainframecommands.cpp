@@ -80,6 +80,11 @@ void CMainFrame::createActions() {
     }
     action(CommandId::Stop)->setShortcut(QKeySequence(Qt::Key_Escape));
     action(CommandId::Stop)->setShortcutContext(Qt::WindowShortcut);
+    // Ctrl+Return starts a run from anywhere in the window (F5 is Refresh in many programs);
+    // the menu shows the first of the two keys.
+    action(CommandId::Start)
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     action(CommandId::HelpTopics)->setShortcut(QKeySequence::HelpContents);
     action(CommandId::Exit)->setShortcut(QKeySequence::Quit);
     action(CommandId::Toolbar)->setCheckable(true);
@@ -94,7 +99,7 @@ void CMainFrame::createMenus() {
         CommandList entries;
     };
     const MenuDef menus[] = {{"&File", fileMenu()},
-                             {"Action", actionMenu()},
+                             {"&Action", actionMenu()},
                              {"&View", viewMenu()},
                              {"&Help", helpMenu()}};
     for (const MenuDef& def : menus) {

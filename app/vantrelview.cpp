@@ -1,6 +1,7 @@
 #include "app/vantrelview.h"
 
 #include "app/commandactions.h"
+#include "browser/view/keyboardmenu.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -95,16 +96,22 @@ void CVantrelView::run(CommandId id) {
 }
 
 void CVantrelView::contextMenuEvent(QContextMenuEvent* event) {
+    // From the keyboard: at the current row rather than at the mouse.
+    showContextMenu(event->reason() == QContextMenuEvent::Keyboard ? keyboardMenuPlace(*this)
+                                                                   : event->globalPos());
+}
+
+void CVantrelView::showContextMenu(const QPoint& at) {
     const std::unique_ptr<QMenu> menu = makeContextMenu();
-    QPoint at = event->globalPos();
-    // From the keyboard's menu key: at the current row rather than at the mouse.
-    if (event->reason() == QContextMenuEvent::Keyboard && currentIndex().isValid())
-        at = viewport()->mapToGlobal(visualRect(currentIndex()).bottomLeft());
     if (const QAction* chosen = ChooseFromMenu(*menu, at))
         run(CommandId(chosen->data().toInt()));
 }
 
 void CVantrelView::keyPressEvent(QKeyEvent* event) {
+    if (isContextMenuKey(*event)) {
+        showContextMenu(keyboardMenuPlace(*this));
+        return;
+    }
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
         run(CommandId::Remove);
         return;

@@ -46,6 +46,7 @@ protected:
 
 private:
     bool acceptsDrop(const QMimeData* data) const;
+    void showContextMenu(const QPoint& at);
     void run(CommandId id);
 
     JobList& list_;

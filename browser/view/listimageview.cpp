@@ -5,8 +5,10 @@
 #include "browser/imagelisting.h"
 #include "browser/thumbnailcache.h"
 #include "browser/thumbnailloader.h"
+#include "browser/view/keyboardmenu.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -214,8 +216,20 @@ void CListImageView::onHeaderClicked(int column) {
 }
 
 bool CListImageView::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == thumbnails_ || watched == report_) && event->type() == QEvent::KeyPress) {
+    const bool fromView = watched == thumbnails_ || watched == report_;
+    // A context menu asked for from the keyboard arrives at the view itself (one from the
+    // mouse at its viewport): it opens at the current row.
+    if (fromView && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        showContextMenu(keyboardMenuPlace(*currentView()));
+        return true;
+    }
+    if (fromView && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        if (isContextMenuKey(*key)) {
+            showContextMenu(keyboardMenuPlace(*currentView()));
+            return true;
+        }
         if (key->key() == Qt::Key_A && key->modifiers() == Qt::ControlModifier) {
             SelectAll();
             return true;

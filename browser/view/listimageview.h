@@ -102,7 +102,8 @@ private:
     void widenColumns();
     void prioritizeVisible();
     void updateActions();
-    void showContextMenu();
+    /// At a place in global coordinates: the pointer's, or the current row's from the keyboard.
+    void showContextMenu(const QPoint& where);
     void onHeaderClicked(int column);
 
     ImageListModel* model_;

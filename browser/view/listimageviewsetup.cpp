@@ -63,7 +63,7 @@ void CListImageView::createViews() {
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         view->installEventFilter(this);
         connect(view, &QAbstractItemView::customContextMenuRequested, this,
-                [this] { showContextMenu(); });
+                [this] { showContextMenu(QCursor::pos()); });
         connect(view, &QAbstractItemView::doubleClicked, this, [this] { AddSelectedToJobList(); });
     }
     connect(selection_, &QItemSelectionModel::selectionChanged, this, [this] { updateActions(); });
@@ -147,22 +147,14 @@ std::unique_ptr<QMenu> CListImageView::makeContextMenu() {
     return menu;
 }
 
-void CListImageView::showContextMenu() {
+void CListImageView::showContextMenu(const QPoint& where) {
     // One menu for the view's life: a menu made anew over the same actions shows assistive
     // technologies only its separators from the second opening on.
     if (!contextMenu_)
         contextMenu_ = makeContextMenu();
     else
         updateActions();
-    QMenu* menu = contextMenu_.get();
-    // At the mouse pointer; opened from the keyboard, at the current row instead.
-    QPoint where = QCursor::pos();
-    QAbstractItemView* view = currentView();
-    if (!view->viewport()->rect().contains(view->viewport()->mapFromGlobal(where))) {
-        const QRect current = view->visualRect(view->currentIndex());
-        where = view->viewport()->mapToGlobal(current.isValid() ? current.center() : QPoint());
-    }
-    menu->exec(where);
+    contextMenu_->exec(where);
 }
 
 } // namespace pix

@@ -152,7 +152,7 @@ TEST_F(CommandStates, TheFrameHasTheMenusAndToolbarOfTheWindow) {
     QStringList menus;
     for (const QAction* menu : frame->menuBar()->actions())
         menus << menu->text();
-    EXPECT_EQ(menus, QStringList({"&File", "Action", "&View", "&Help"}));
+    EXPECT_EQ(menus, QStringList({"&File", "&Action", "&View", "&Help"}));
     QStringList buttons;
     for (const QAction* action : frame->toolBar()->actions())
         buttons << (action->isSeparator() ? QStringLiteral("-") : action->toolTip());
