@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTabWidget>
 
 namespace pix {
@@ -21,6 +22,16 @@ COutputListBox::COutputListBox(OutputLogModel& log, QWidget* parent)
     setUniformItemSizes(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // New lines are scrolled into view while the list shows its end, so that the log follows
+    // a run; a person who scrolled up to read keeps the place.
+    connect(&log_, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
+        followNewLines_ = verticalScrollBar()->value() >= verticalScrollBar()->maximum();
+    });
+    connect(&log_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int, int last) {
+                if (followNewLines_)
+                    scrollTo(log_.index(last), QAbstractItemView::PositionAtBottom);
+            });
 }
 
 int COutputListBox::selectedRow() const {

@@ -1,6 +1,6 @@
 // The "Output" docking window: one tab "Output" holding the list of the runs' result lines.
 // A double click opens the folder a line carries; the context menu opens it, copies the line
-// or clears the log.
+// or clears the log. The list follows new lines unless the person scrolled up.
 #pragma once
 
 #include "app/outputlogmodel.h"
@@ -31,6 +31,7 @@ protected:
 
 private:
     OutputLogModel& log_;
+    bool followNewLines_ = true;
 };
 
 class COutputBar : public QDockWidget {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTabWidget>
 
 namespace pix {
@@ -90,6 +91,40 @@ TEST_F(OutputBar, ADoubleClickOpensTheLinesFolder) {
     }
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened.front().toLocalFile(), "/out");
+}
+
+// New lines scroll into view while the list shows its end; a person who scrolled up to read
+// keeps the place until scrolling back down.
+TEST_F(OutputBar, TheListFollowsNewLinesUnlessScrolledUp) {
+    frame->resize(700, 500);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    QScrollBar& bar = *box().verticalScrollBar();
+    const auto addLines = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            frame->AddOutputLine(kSaved);
+        QCoreApplication::processEvents();
+    };
+    const auto lastLineShown = [&] {
+        const QRect last = box().visualRect(log().index(log().rowCount() - 1));
+        return box().viewport()->rect().contains(last);
+    };
+    struct Step {
+        int scrollTo; // -1: leave the scroll bar; INT_MAX: its end
+        bool follows;
+    };
+    const Step steps[] = {{-1, true}, {0, false}, {INT_MAX, true}, {-1, true}};
+    for (const Step& step : steps) {
+        if (step.scrollTo >= 0)
+            bar.setValue(std::min(step.scrollTo, bar.maximum()));
+        const int before = bar.value();
+        addLines(60);
+        EXPECT_GT(bar.maximum(), 0);
+        EXPECT_EQ(lastLineShown(), step.follows) << "scrolled to " << step.scrollTo;
+        if (!step.follows) {
+            EXPECT_EQ(bar.value(), before);
+        }
+    }
 }
 
 } // namespace
