@@ -30,7 +30,7 @@ const std::array kCommands{
                 I::OpenFolder},
     CommandInfo{CommandId::CopyToClipboard, L("Copy to Clipboard"), L(), L(), I::Copy},
     CommandInfo{CommandId::Clear, L("Clear"), L(), L(), I::Clear},
-    CommandInfo{CommandId::About, L("&About Vantrel..."), L(), L(), I::About},
+    CommandInfo{CommandId::About, L("&About Pixovia..."), L(), L(), I::About},
     CommandInfo{CommandId::Exit, L("E&xit"), L(), L(), I::Exit},
     CommandInfo{CommandId::Toolbar, L("&Toolbar"), L(), L(), I::None},
     CommandInfo{CommandId::StatusBar, L("&Status Bar"), L(), L(), I::None},

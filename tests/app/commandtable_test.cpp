@@ -15,7 +15,7 @@ using C = CommandId;
 TEST(CommandTable, TextsTipsAndMenus) {
     EXPECT_EQ(commandInfo(C::HelpTopics).toolTip, QLatin1String("Help"));
     EXPECT_EQ(commandInfo(C::AddImage).statusTip, QLatin1String("Add image"));
-    EXPECT_EQ(plainText(C::About), "About Vantrel");
+    EXPECT_EQ(plainText(C::About), "About Pixovia");
     EXPECT_EQ(commandInfo(CommandId(12345)).id, C::None);
     // Every entry of a menu or the toolbar has its row.
     for (const CommandList list : {fileMenu(), actionMenu(), viewMenu(), helpMenu(),
