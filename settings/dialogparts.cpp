@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QRadioButton>
 
 namespace pix {
 
@@ -22,6 +23,44 @@ void nameControl(QWidget* control, const QString& label) {
     if (name.endsWith(u':'))
         name.chop(1);
     control->setAccessibleName(name);
+}
+
+namespace {
+
+class ClearableRadioButton : public QRadioButton {
+public:
+    explicit ClearableRadioButton(const QString& text) : QRadioButton(text) {
+        // An auto-exclusive button refuses to clear itself when clicked while checked; the
+        // click clears it here instead. Pressed comes before every click: mouse, keys,
+        // mnemonics and assistive technologies' Press alike.
+        connect(this, &QAbstractButton::pressed, this, [this] { checkedAtPress_ = isChecked(); });
+        connect(this, &QAbstractButton::clicked, this, [this] {
+            if (checkedAtPress_ && isChecked())
+                setClearableChecked(this, false);
+        });
+    }
+
+private:
+    bool checkedAtPress_ = false;
+};
+
+} // namespace
+
+QRadioButton* clearableRadioButton(const QString& text) {
+    // Auto-exclusive, so that it is a radio button to assistive technologies as well.
+    auto* button = new ClearableRadioButton(text);
+    button->setAutoExclusive(true);
+    return button;
+}
+
+void setClearableChecked(QRadioButton* button, bool checked) {
+    if (checked || !button->isChecked()) {
+        button->setChecked(checked);
+        return;
+    }
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
 }
 
 OkCancel makeOkCancel(QDialog& dialog) {

@@ -7,6 +7,7 @@
 
 class QDialog;
 class QPushButton;
+class QRadioButton;
 class QWidget;
 
 namespace pix {
@@ -31,6 +32,14 @@ QString withoutMnemonic(const QString& text);
 // Gives a control the accessible name a screen reader reads: its label without the mnemonic
 // mark and without a trailing colon.
 void nameControl(QWidget* control, const QString& label);
+
+// A radio button of a set of which at most one holds: the buttons beside it are cleared when it
+// is checked, and a click on it while checked clears it again. Screen readers announce it as a
+// radio button.
+QRadioButton* clearableRadioButton(const QString& text);
+// Checks or clears such a button from the program (a plain setChecked(false) is refused while
+// it is the checked one of its set).
+void setClearableChecked(QRadioButton* button, bool checked);
 
 // The "OK" (default, Enter) and "Cancel" (Escape) buttons at the dialog's lower right,
 // wired to accept() and reject().

@@ -227,9 +227,9 @@ void CDlgSettings::refresh() {
     c.shrinkOnly->setChecked(m.shrinkOnly());
 
     c.rotate->setChecked(m.rotate());
-    c.deg90->setChecked(m.checkedButton() == RotationButton::Deg90);
-    c.deg180->setChecked(m.checkedButton() == RotationButton::Deg180);
-    c.deg270->setChecked(m.checkedButton() == RotationButton::Deg270);
+    setClearableChecked(c.deg90, m.checkedButton() == RotationButton::Deg90);
+    setClearableChecked(c.deg180, m.checkedButton() == RotationButton::Deg180);
+    setClearableChecked(c.deg270, m.checkedButton() == RotationButton::Deg270);
     c.mirror->setChecked(m.mirror());
 
     c.rename->setChecked(m.rename());

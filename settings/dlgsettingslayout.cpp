@@ -139,9 +139,8 @@ QGroupBox* resizeGroup(CDlgSettings::Controls& c) {
 }
 
 QRadioButton* rotationButton(const QString& text) {
-    auto* button = new QRadioButton(text);
-    // The dialog's rules check the buttons; at most one is checked and a click clears it.
-    button->setAutoExclusive(false);
+    // At most one is checked, and a click clears it.
+    QRadioButton* button = clearableRadioButton(text);
     nameControl(button, text);
     return button;
 }

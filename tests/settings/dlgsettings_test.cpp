@@ -134,14 +134,16 @@ TEST_F(SettingsDialog, EveryControlIsNamedAndReachedByTab) {
         visited << w->accessibleName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(
-        visited,
-        QStringList(
-            {"Format",      "Image quality", "Folder",    "...",         "Keep folder structure",
-             "Resize",      "Mode",          "Width",     "Height",      "Constrain Proportions",
-             "Only shrink", "Rotate",        "90 degree", "180 degree",  "270 degree",
-             "Mirror",      "Rename",        "Prefix",    "Number From", "OK",
-             "Cancel"}));
+    EXPECT_EQ(visited, QStringList({"Format", "Image quality", "Folder", "...",
+                                    "Keep folder structure", "Resize", "Mode", "Width", "Height",
+                                    "Constrain Proportions", "Only shrink", "Rotate", "90 degree",
+                                    "Mirror", "Rename", "Prefix", "Number From", "OK", "Cancel"}));
+    // The rotation buttons are one stop, as radio buttons are; the arrows move among them.
+    get<QWidget>("90 degree")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(test::focused(), get<QWidget>("180 degree"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(test::focused(), get<QWidget>("270 degree"));
 }
 
 TEST_F(SettingsDialog, TypingAndArrowsKeepProportions) {
@@ -220,6 +222,11 @@ TEST_F(SettingsDialog, RotationButtonsCheckOneAtATime) {
     EXPECT_TRUE(get<QRadioButton>("180 degree")->isChecked());
     QTest::mouseClick(get<QRadioButton>("180 degree"), Qt::LeftButton);
     EXPECT_FALSE(get<QRadioButton>("180 degree")->isChecked()) << "a click clears it again";
+    // Screen readers announce them as radio buttons, not as check boxes.
+    for (const char* name : {"90 degree", "180 degree", "270 degree"})
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(get<QRadioButton>(name))->role(),
+                  QAccessible::RadioButton)
+            << name;
 }
 
 // A screen reader's Toggle sets a control's state without a click; the dialog follows it.
