@@ -133,7 +133,8 @@ QString ImageListModel::rowText(int row) const {
     const ImageInfo* info = recordAt(row);
     if (info == nullptr)
         return QString();
-    if (viewMode_ == ReportView)
+    // The pixel size only when it is known.
+    if (viewMode_ == ReportView || info->width <= 0 || info->height <= 0)
         return info->fileName;
     return QStringLiteral("%1\n(%2x%3)").arg(info->fileName).arg(info->width).arg(info->height);
 }
@@ -215,7 +216,11 @@ int ImageListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ImageListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kBrowserColumnCount;
+    // The thumbnails show one cell per picture, its caption, and so a screen reader reads one;
+    // the details' columns belong to the report.
+    if (parent.isValid())
+        return 0;
+    return viewMode_ == ThumbnailView ? 1 : kBrowserColumnCount;
 }
 
 QVariant ImageListModel::data(const QModelIndex& index, int role) const {

@@ -203,7 +203,7 @@ void CListImageView::SelectAll() {
     if (model_->rowCount() == 0)
         return;
     const QItemSelection all(model_->index(0, 0),
-                             model_->index(model_->rowCount() - 1, kBrowserColumnCount - 1));
+                             model_->index(model_->rowCount() - 1, model_->columnCount() - 1));
     selection_->select(all, QItemSelectionModel::Select);
 }
 

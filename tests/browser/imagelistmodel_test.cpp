@@ -46,6 +46,10 @@ TEST_F(ModelTest, CaptionInThumbnailViewNameInReportView) {
     EXPECT_EQ(model.rowText(0), "sunset.jpg\n(640x480)");
     EXPECT_EQ(model.data(model.index(0, 0), Qt::DisplayRole).toString(), "sunset.jpg\n(640x480)");
     EXPECT_EQ(model.rowName(0), "sunset.jpg");
+    // A picture whose size is not known has no size line.
+    model.append({picture("unmeasured.png", 0, 0)});
+    EXPECT_EQ(model.rowText(1), "unmeasured.png");
+    EXPECT_EQ(model.rowName(1), "unmeasured.png");
     EXPECT_EQ(model.filePath(0), "/pictures/sunset.jpg");
     model.setViewMode(ImageListModel::ReportView);
     model.append({picture("sunset.jpg", 640, 480)});
@@ -58,6 +62,9 @@ TEST_F(ModelTest, CaptionInThumbnailViewNameInReportView) {
 TEST_F(ModelTest, ColumnTitlesAndWidths) {
     const char* titles[] = {"Name", "Type", "Dimension", "Size", "Date Modified"};
     const int widths[] = {100, 100, 60, 100, 100};
+    // The thumbnails show one cell per picture; the report has the five columns.
+    EXPECT_EQ(model.columnCount(), 1);
+    model.setViewMode(ImageListModel::ReportView);
     ASSERT_EQ(model.columnCount(), 5);
     for (int column = 0; column < 5; ++column) {
         EXPECT_EQ(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(),

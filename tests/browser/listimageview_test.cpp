@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -224,6 +225,30 @@ TEST_F(ViewTest, ContextMenuAndSelectAll) {
     EXPECT_EQ(view->viewAction()->data().toInt(), 32775);
     EXPECT_EQ(view->selectAllAction()->data().toInt(), 32776);
     EXPECT_FALSE(view->addToListAction()->icon().isNull());
+}
+
+// A screen reader meets one cell per thumbnail, read by its caption; the report's cells are
+// its columns.
+TEST_F(ViewTest, EachThumbnailIsOneAccessibleCellReadByItsCaption) {
+    const QString a = folder("a");
+    ASSERT_TRUE(test::writePicture(a + "/a.jpg", 10, 20));
+    ASSERT_TRUE(test::writePicture(a + "/b.png", 30, 40));
+    fillAndWait(a);
+    const auto cellNames = [](QAbstractItemView* itemView) {
+        QStringList names;
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(itemView);
+        for (int i = 0; list != nullptr && i < list->childCount(); ++i)
+            if (list->child(i)->role() != QAccessible::ColumnHeader)
+                names << list->child(i)->text(QAccessible::Name);
+        return names;
+    };
+    EXPECT_EQ(cellNames(view->thumbnailView()), (QStringList{"a.jpg\n(10x20)", "b.png\n(30x40)"}));
+    view->ToggleView();
+    ASSERT_TRUE(test::waitUntil([&] { return !view->isBusy(); }));
+    const QStringList report = cellNames(view->reportView());
+    ASSERT_EQ(report.size(), 2 * kBrowserColumnCount);
+    EXPECT_EQ(report.mid(0, 3), (QStringList{"a.jpg", "JPEG", "10x20"}))
+        << report.join('|').toStdString();
 }
 
 TEST_F(ViewTest, ReportViewColumnsAndSortingByHeader) {
