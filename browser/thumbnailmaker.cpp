@@ -64,29 +64,31 @@ bool modificationTime(const QString& path, std::int64_t& seconds) {
 
 ThumbnailResult ready(const QImage& picture) {
     ThumbnailResult result;
-    result.cell = fillCell(picture, kCell);
+    result.cell = fitCell(picture, kCell);
     result.state = result.cell.isNull() ? ThumbnailState::Broken : ThumbnailState::Ready;
     return result;
 }
 
 } // namespace
 
-QImage fillCell(const QImage& picture, QSize cell) {
+QImage fitCell(const QImage& picture, QSize cell) {
     if (picture.isNull() || cell.isEmpty())
         return QImage();
-    const QImage covering =
-        picture.scaled(cell, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    if (covering.isNull())
+    const QImage fitted = picture.width() <= cell.width() && picture.height() <= cell.height()
+                              ? picture
+                              : picture.scaled(cell, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (fitted.isNull())
         return QImage();
-    // Opaque cells: a transparent picture is shown on white, as viewers show it.
-    QImage out(cell, QImage::Format_RGB32);
+    QImage out(cell, QImage::Format_ARGB32_Premultiplied);
     if (out.isNull())
         return QImage();
-    out.fill(Qt::white);
+    out.fill(Qt::transparent);
+    const QRect place(
+        QPoint((cell.width() - fitted.width()) / 2, (cell.height() - fitted.height()) / 2),
+        fitted.size());
     QPainter painter(&out);
-    painter.drawImage(
-        QPoint((cell.width() - covering.width()) / 2, (cell.height() - covering.height()) / 2),
-        covering);
+    painter.fillRect(place, Qt::white);
+    painter.drawImage(place.topLeft(), fitted);
     return out;
 }
 

@@ -29,9 +29,10 @@ using DecodeAdmission = std::function<bool(std::uint64_t bytes)>;
 /// memory each thumbnail worker may take.
 inline constexpr std::int64_t kThumbnailPixelBudget = std::int64_t(1) << 26;
 
-/// The picture filling a cell of the given size: scaled so that it covers the cell, its
-/// proportions kept, and cut to the cell around its centre.
-QImage fillCell(const QImage& picture, QSize cell);
+/// The picture fitted into a cell of the given size, as file managers show it: whole, its
+/// proportions kept, scaled down to fit (never up) and centred; the rest of the cell is
+/// transparent, the picture itself opaque (a transparent picture is shown on white).
+QImage fitCell(const QImage& picture, QSize cell);
 
 /// The thumbnail of one file. cache may be null. A picture that cannot be decoded is Broken
 /// (and recorded as a failure in the cache); one that is too large to decode is Unavailable.

@@ -268,19 +268,32 @@ TEST_F(CacheTest, UnwritableCacheOnlyCostsSpeed) {
     EXPECT_TRUE(test::near(result.cell.pixel(48, 35), Qt::blue));
 }
 
-TEST_F(CacheTest, ThumbnailFillsTheCellKeepingProportions) {
-    const QString wide = path("wide.png"), tall = path("tall.jpg");
-    ASSERT_TRUE(test::writeHalves(wide, 640, 480, Qt::red, Qt::blue));
-    ASSERT_TRUE(test::writePicture(tall, 480, 640, Qt::green));
-    for (const QString& file : {wide, tall}) {
+// The whole picture fits the cell, its proportions kept and centred, as file managers show it;
+// a small one is not enlarged. What the picture leaves free is transparent.
+TEST_F(CacheTest, ThumbnailFitsTheCellKeepingProportions) {
+    struct Case {
+        const char* name;
+        int width, height;
+        std::vector<QPoint> left, right, free; // red, blue and transparent pixels of the cell
+    } cases[] = {
+        {"wide.png", 640, 480, {{2, 0}, {2, 69}}, {{92, 0}, {92, 69}}, {{0, 35}, {95, 35}}},
+        {"tall.jpg", 480, 640, {{24, 0}, {24, 69}}, {{71, 0}, {71, 69}}, {{10, 35}, {85, 35}}},
+        {"small.png", 30, 20, {{35, 35}}, {{60, 35}}, {{30, 35}, {48, 20}, {48, 50}}},
+    };
+    for (const Case& c : cases) {
+        const QString file = path(c.name);
+        ASSERT_TRUE(test::writeHalves(file, c.width, c.height, Qt::red, Qt::blue));
         const ThumbnailResult result = makeBrowserThumbnail(file, nullptr);
-        ASSERT_EQ(result.state, ThumbnailState::Ready) << file.toStdString();
-        EXPECT_EQ(result.cell.size(), QSize(96, 70));
+        ASSERT_EQ(result.state, ThumbnailState::Ready) << c.name;
+        ASSERT_EQ(result.cell.size(), QSize(96, 70));
+        for (const auto& [points, colour] :
+             {std::pair{c.left, QColor(Qt::red)}, std::pair{c.right, QColor(Qt::blue)}})
+            for (const QPoint& p : points)
+                EXPECT_TRUE(test::near(result.cell.pixel(p), colour))
+                    << c.name << " at " << p.x() << "," << p.y();
+        for (const QPoint& p : c.free)
+            EXPECT_EQ(qAlpha(result.cell.pixel(p)), 0) << c.name << " at " << p.x() << "," << p.y();
     }
-    const QImage cell = makeBrowserThumbnail(wide, nullptr).cell;
-    EXPECT_TRUE(test::near(cell.pixel(0, 0), Qt::red));
-    EXPECT_TRUE(test::near(cell.pixel(95, 69), Qt::blue));
-    EXPECT_TRUE(test::near(makeBrowserThumbnail(tall, nullptr).cell.pixel(48, 35), Qt::green));
 }
 
 TEST_F(CacheTest, FreshCacheIsUsedAndAChangedFileIsDecodedAgain) {
