@@ -100,7 +100,7 @@ void CMainFrame::createDocks() {
     addDockWidget(Qt::BottomDockWidgetArea, output_);
     addDockWidget(Qt::LeftDockWidgetArea, folders_);
     resizeDocks({folders_}, {200}, Qt::Horizontal);
-    resizeDocks({output_}, {100}, Qt::Vertical);
+    resizeDocks({output_}, {output_->heightForLines(5)}, Qt::Vertical);
     connect(folders_, &CTabDockWnd::folderChanged, this, [this] {
         if (CListImageView* browser = GetImageBrowser())
             browser->FillList(folders_->GetSelectedPath());

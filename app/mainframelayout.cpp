@@ -46,7 +46,7 @@ void CMainFrame::ShowFrame() {
     // A damaged or foreign value is refused as a whole and leaves the first-run layout.
     restoreState(store.bytes(Setting::ControlBarState), kLayoutVersion);
     if (!restoreGeometry(store.bytes(Setting::WindowPlacement)))
-        resize(kFirstRunSize);
+        setGeometry(firstPlacement(availableScreens(), kFirstRunSize));
     placeOnScreen();
     show();
 }

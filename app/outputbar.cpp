@@ -9,6 +9,8 @@
 #include <QDesktopServices>
 #include <QMenu>
 #include <QScrollBar>
+#include <QStyleOptionViewItem>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace pix {
@@ -97,6 +99,19 @@ COutputBar::COutputBar(QWidget* parent) : QDockWidget(QStringLiteral("Output"), 
     tabs_->addTab(list_, QStringLiteral("Output"));
     tabs_->setCurrentIndex(0);
     setWidget(tabs_);
+}
+
+int COutputBar::heightForLines(int lines) const {
+    // One line as the list draws it: the text's height and the item's margins.
+    QStyleOptionViewItem option;
+    option.initFrom(list_);
+    option.features = QStyleOptionViewItem::HasDisplay;
+    option.text = QStringLiteral("Xy");
+    const int line =
+        list_->style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), list_).height();
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    return lines * line + 2 * list_->frameWidth() + tabs_->tabBar()->sizeHint().height() +
+           list_->horizontalScrollBar()->sizeHint().height() + title;
 }
 
 } // namespace pix

@@ -46,6 +46,9 @@ public:
         log_.AddOutputLine(text, path);
     }
     void ClearLines() { log_.clear(); }
+    // The height that shows `lines` whole lines of the log, with the tab and a horizontal
+    // scroll bar below them.
+    int heightForLines(int lines) const;
 
 private:
     OutputLogModel log_;

@@ -10,6 +10,8 @@ namespace {
 // show on one screen.
 constexpr int kGripHeight = 24;
 constexpr int kGripWidth = 100;
+// The share of the screen a window takes at its first start, in percent.
+constexpr int kFirstShare = 80;
 
 QRect centredOn(const QRect& screen, QSize size) {
     size = size.boundedTo(screen.size());
@@ -46,6 +48,14 @@ QRect placeOnScreens(const QRect& saved, const QList<QRect>& screens, const QSiz
         }
     }
     return centredOn(screens.front(), fallback);
+}
+
+QRect firstPlacement(const QList<QRect>& screens, const QSize& least) {
+    if (screens.isEmpty())
+        return QRect(QPoint(0, 0), least);
+    const QRect& screen = screens.front();
+    const QSize share(screen.width() * kFirstShare / 100, screen.height() * kFirstShare / 100);
+    return centredOn(screen, share.expandedTo(least));
 }
 
 } // namespace pix

@@ -13,4 +13,9 @@ namespace pix {
 // primary screen when larger) centred on the primary screen. No screens: `saved` unchanged.
 QRect placeOnScreens(const QRect& saved, const QList<QRect>& screens, const QSize& fallback);
 
+// The window at its first start: most of the primary screen's available area (the first of
+// `screens`), at least `least` where the screen has room for it, centred. No screens: `least`
+// at the origin.
+QRect firstPlacement(const QList<QRect>& screens, const QSize& least);
+
 } // namespace pix

@@ -1,5 +1,6 @@
 #include "app/rightview.h"
 
+#include <QListView>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -17,8 +18,13 @@ CRightView::CRightView(JobList& list, JobListCommands::Hooks hooks, QWidget* par
     // Either row may be dragged down to nothing.
     browser_->setMinimumHeight(0);
     jobList_->setMinimumHeight(0);
-    splitter_->setSizes({kBrowserHeight, kJobListHeight});
-    splitter_->setStretchFactor(0, kBrowserHeight);
+    // The browser starts with room for two rows of thumbnails, and the rows share what the
+    // window gives beyond that.
+    const QListView* thumbnails = browser_->thumbnailView();
+    const int twoRows = std::max(kBrowserHeight, 2 * thumbnails->gridSize().height() +
+                                                     2 * thumbnails->frameWidth() + 4);
+    splitter_->setSizes({twoRows, kJobListHeight});
+    splitter_->setStretchFactor(0, twoRows);
     splitter_->setStretchFactor(1, kJobListHeight);
 
     // The panes meet the window's edges without a border of the view's own.

@@ -12,7 +12,8 @@ namespace pix {
 
 class CRightView : public QWidget {
 public:
-    // The rows' heights when the window is first laid out.
+    // The rows' heights when the window is first laid out (the browser's is at least two rows
+    // of thumbnails).
     static constexpr int kBrowserHeight = 145;
     static constexpr int kJobListHeight = 200;
 

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QUrl>
 
 namespace pix {
@@ -66,9 +67,49 @@ CVantrelView::CVantrelView(JobList& list, JobListCommands::Hooks hooks, QWidget*
     for (int column = 0; column < kColumnCount; ++column)
         header->resizeSection(column, jobColumn(column).width);
     connect(header, &QHeaderView::sectionClicked, this, &CVantrelView::sortByColumn);
+
+    // Once the list has settled after a change, rather than once per added row.
+    fitTimer_ = new QTimer(this);
+    fitTimer_->setSingleShot(true);
+    fitTimer_->setInterval(0);
+    connect(fitTimer_, &QTimer::timeout, this, &CVantrelView::fitColumns);
+    const auto fitLater = [this] { fitTimer_->start(); };
+    connect(&list_, &QAbstractItemModel::rowsInserted, this, fitLater);
+    connect(&list_, &QAbstractItemModel::dataChanged, this, fitLater);
+    connect(&list_, &QAbstractItemModel::modelReset, this, fitLater);
+    connect(&list_, &QAbstractItemModel::layoutChanged, this, fitLater);
 }
 
 CVantrelView::~CVantrelView() = default;
+
+void CVantrelView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    fitTimer_->start();
+}
+
+void CVantrelView::fitColumns() {
+    // Widths never shrink here: a column a person widened stays so.
+    constexpr int kWidestName = 320;
+    constexpr int kWidestDimension = 160;
+    constexpr int kWidestRemarks = 720;
+    QHeaderView* header = horizontalHeader();
+    const auto wanted = [&](int column, int widest) {
+        return std::min(widest,
+                        std::max(header->sectionSizeHint(column), sizeHintForColumn(column)));
+    };
+    for (const auto& [column, widest] :
+         {std::pair{kColumnName, kWidestName}, std::pair{kColumnDimension, kWidestDimension}}) {
+        const int width = wanted(column, widest);
+        if (header->sectionSize(column) < width)
+            header->resizeSection(column, width);
+    }
+    // "Remarks" fills the width the others leave, and is longer still when its texts are.
+    const int remarks = wanted(kColumnRemarks, kWidestRemarks);
+    const int left = viewport()->width() - header->sectionPosition(kColumnRemarks);
+    header->setStretchLastSection(remarks <= left);
+    if (remarks > left)
+        header->resizeSection(kColumnRemarks, remarks);
+}
 
 void CVantrelView::sortByColumn(int column) {
     list_.SortByColumn(column);

@@ -1,6 +1,7 @@
 // The job list's window: the seven columns of the job list, grid lines, whole rows selected
 // (several at once), a sort mark on the sorted column, the context menu, Delete, Ctrl+A, a
-// double click for Settings, and pictures and folders dropped from a file manager.
+// double click for Settings, and pictures and folders dropped from a file manager. The
+// columns of names, pixel sizes and remarks grow to show their texts.
 #pragma once
 
 #include "app/joblistcommands.h"
@@ -10,6 +11,7 @@
 #include <memory>
 
 class QMenu;
+class QTimer;
 
 namespace pix {
 
@@ -43,8 +45,12 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Widens "Name" and "Dimension" to their texts, and lets "Remarks" grow past the window's
+    // edge when its texts need it, each up to a limit.
+    void fitColumns();
     bool acceptsDrop(const QMimeData* data) const;
     void showContextMenu(const QPoint& at);
     void run(CommandId id);
@@ -53,6 +59,7 @@ private:
     std::unique_ptr<JobListCommands> commands_;
     const CommandRouter* router_ = nullptr;
     DropHandler dropHandler_;
+    QTimer* fitTimer_;
 };
 
 } // namespace pix

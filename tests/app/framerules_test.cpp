@@ -132,6 +132,24 @@ TEST(Placement, AWindowIsKeptReachableOnSomeScreen) {
     EXPECT_EQ(placeOnScreens({}, {QRect(0, 0, 800, 600)}, fallback), QRect(0, 0, 800, 600));
 }
 
+// The first start takes most of the primary screen, centred, never less than the usual size
+// where the screen has room.
+TEST(Placement, TheFirstStartTakesMostOfThePrimaryScreen) {
+    const QSize least(960, 680);
+    const struct {
+        QList<QRect> screens;
+        QRect expected;
+    } cases[] = {
+        {{QRect(0, 0, 1600, 1000), QRect(1600, 0, 800, 600)}, QRect(160, 100, 1280, 800)},
+        {{QRect(0, 30, 1920, 1050)}, QRect(192, 135, 1536, 840)},
+        {{QRect(0, 0, 1024, 768)}, QRect(32, 44, 960, 680)},
+        {{QRect(0, 0, 800, 600)}, QRect(0, 0, 800, 600)},
+        {{}, QRect(0, 0, 960, 680)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(firstPlacement(c.screens, least), c.expected) << c.expected.width();
+}
+
 bool touch(const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);

@@ -5,6 +5,8 @@
 
 #include <QCloseEvent>
 #include <QDockWidget>
+#include <QHeaderView>
+#include <QListView>
 #include <QSplitter>
 #include <QToolBar>
 
@@ -56,6 +58,44 @@ TEST_F(Layout, AClosedDockComesBackFromTheViewMenu) {
     EXPECT_TRUE(frame->outputBar()->isHidden());
     frame->outputBar()->toggleViewAction()->trigger();
     EXPECT_FALSE(frame->outputBar()->isHidden());
+}
+
+// Room to see: the browser holds two rows of thumbnails, the job list's names, pixel sizes and
+// remarks show whole (a remark longer than the room left grows past the edge), and the Output
+// pane starts with whole lines.
+TEST_F(Layout, TheFirstStartShowsTwoRowsOfThumbnailsAndWholeTexts) {
+    const QString name = QStringLiteral("a-rather-long-holiday-picture-name-0042.png");
+    addRows({name}, 2560, 16);
+    addRows({"b.png"});
+    const QString reason = QStringLiteral("the picture cannot be read: its data ends early, "
+                                          "after 1200 of 4096 rows, so nothing was written");
+    frame->jobList().setFailure(frame->jobList().idAt(1), reason);
+    frame->resize(1280, 800);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    QCoreApplication::processEvents();
+
+    const QListView* thumbnails = frame->GetImageBrowser()->thumbnailView();
+    EXPECT_GE(thumbnails->viewport()->height(), 2 * thumbnails->gridSize().height());
+
+    CVantrelView* view = frame->jobListView();
+    const QHeaderView* header = view->horizontalHeader();
+    const QFontMetrics metrics = view->fontMetrics();
+    const struct {
+        int column;
+        QString text;
+    } cells[] = {{kColumnName, name},
+                 {kColumnDimension, frame->jobList().columnText(0, kColumnDimension)},
+                 {kColumnRemarks, frame->jobList().columnText(1, kColumnRemarks)}};
+    for (const auto& cell : cells)
+        EXPECT_GT(header->sectionSize(cell.column), metrics.horizontalAdvance(cell.text))
+            << cell.text.toStdString();
+
+    // One more line of room is exactly one line of the log.
+    frame->AddOutputLine(name);
+    COutputBar* output = frame->outputBar();
+    EXPECT_EQ(output->heightForLines(5) - output->heightForLines(4),
+              output->listBox()->sizeHintForRow(0));
 }
 
 } // namespace
