@@ -1,11 +1,17 @@
 // Saving the main window's layout and placement at close, and restoring them before it shows.
+#include "app/folderselect.h"
 #include "app/mainframe.h"
 #include "app/placement.h"
+#include "app/rightview.h"
 #include "settings/settingstable.h"
+#include "shell/tabdockwnd.h"
 
 #include <QDockWidget>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
 
 namespace pix {
 
@@ -39,6 +45,10 @@ void CMainFrame::saveLayout() {
     SettingsStore store;
     store.setBytes(Setting::ControlBarState, saveState(kLayoutVersion));
     store.setBytes(Setting::WindowPlacement, saveGeometry());
+    store.setBytes(Setting::SplitterState, right_->splitter()->saveState());
+    store.setText(Setting::StatusBarShown,
+                  statusBar()->isHidden() ? QStringLiteral("0") : QStringLiteral("1"));
+    store.setText(Setting::LastFolder, folders_->GetSelectedPath());
 }
 
 void CMainFrame::ShowFrame() {
@@ -48,7 +58,14 @@ void CMainFrame::ShowFrame() {
     if (!restoreGeometry(store.bytes(Setting::WindowPlacement)))
         setGeometry(firstPlacement(availableScreens(), kFirstRunSize));
     placeOnScreen();
+    // What the person arranged: the browser's and the job list's heights, the status bar, and
+    // the folder they were in, when it is still there.
+    right_->splitter()->restoreState(store.bytes(Setting::SplitterState));
+    statusBar()->setVisible(store.text(Setting::StatusBarShown) != QLatin1String("0"));
     show();
+    const QString folder = store.text(Setting::LastFolder);
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        selectFolderInTree(*folders_, folder);
 }
 
 void CMainFrame::placeOnScreen() {

@@ -27,6 +27,18 @@ constexpr std::array kRows{
                {}},
     SettingRow{
         Setting::Presets, "Software\\Norvance\\Pixovia\\Presets"_L1, {}, SettingType::Group, {}},
+    SettingRow{Setting::SplitterState,
+               "Software\\Norvance\\Pixovia\\Window Placement"_L1,
+               "splitter"_L1,
+               SettingType::Bytes,
+               {}},
+    SettingRow{Setting::StatusBarShown, "Software\\Norvance\\Pixovia\\Window Placement"_L1,
+               "statusbar"_L1, SettingType::Text, "1"_L1},
+    SettingRow{Setting::LastFolder,
+               "Software\\Norvance\\Pixovia\\Settings"_L1,
+               "folder"_L1,
+               SettingType::Text,
+               {}},
 };
 
 // Opens the row's key (creating it, as the program always does), runs `use` and closes it.

@@ -16,6 +16,9 @@ enum class Setting {
     ControlBarState, // the main window's toolbar and docking windows
     WindowPlacement, // the main window's position, size and show state
     Presets,         // the Settings dialog's presets, one text value per preset
+    SplitterState,   // the heights of the image browser and the job list
+    StatusBarShown,  // "1" when the status bar is shown, "0" when it is hidden
+    LastFolder,      // the folder selected in the Folders tree at the last close
 };
 
 // Group settings hold one text value per entry, named by the entry, instead of one value.

@@ -1,13 +1,16 @@
 // The window's layout and placement: saved at close, restored by the next window, and a
 // damaged or foreign saved value still giving a usable window on screen.
+#include "app/folderselect.h"
 #include "app/framefixture.h"
 #include "settings/settingstable.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QDockWidget>
 #include <QHeaderView>
 #include <QListView>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QToolBar>
 
 namespace pix {
@@ -96,6 +99,42 @@ TEST_F(Layout, TheFirstStartShowsTwoRowsOfThumbnailsAndWholeTexts) {
     COutputBar* output = frame->outputBar();
     EXPECT_EQ(output->heightForLines(5) - output->heightForLines(4),
               output->listBox()->sizeHintForRow(0));
+}
+
+// What a person arranged comes back at the next start: the splitter, the status bar, and the
+// folder last selected while it still exists.
+TEST_F(Layout, TheNextStartRestoresTheSplitterTheStatusBarAndTheLastFolder) {
+    const QString folder = QDir(dir.path()).filePath("holiday");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const bool folderKept : {true, false}) {
+        makeFrame().ShowFrame();
+        ASSERT_TRUE(selectFolderInTree(*frame->GetFoldersTab(), folder));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return frame->GetFoldersTab()->GetSelectedPath() == folder; }));
+        QSplitter* splitter = frame->rightView()->splitter();
+        splitter->setSizes({90, 300});
+        // The share of the browser: the status bar's room goes to both rows.
+        const auto browserShare = [](const QList<int>& sizes) {
+            return double(sizes[0]) / (sizes[0] + sizes[1]);
+        };
+        const double share = browserShare(splitter->sizes());
+        frame->statusBar()->hide();
+        ASSERT_TRUE(frame->close());
+        if (!folderKept) {
+            ASSERT_TRUE(QDir(folder).removeRecursively());
+        }
+
+        makeFrame().ShowFrame();
+        EXPECT_NEAR(browserShare(frame->rightView()->splitter()->sizes()), share, 0.02);
+        EXPECT_TRUE(frame->statusBar()->isHidden());
+        const QString selected = frame->GetFoldersTab()->GetSelectedPath();
+        EXPECT_EQ(selected == folder, folderKept) << selected.toStdString();
+        frame->statusBar()->show();
+        ASSERT_TRUE(frame->close());
+        makeFrame().ShowFrame();
+        EXPECT_FALSE(frame->statusBar()->isHidden());
+        ASSERT_TRUE(QDir().mkpath(folder));
+    }
 }
 
 } // namespace

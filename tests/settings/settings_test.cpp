@@ -199,8 +199,9 @@ TEST(CCERegTest, ValuesRoundTripAndLongOnesDoNotFit) {
 TEST(SettingsTable, EverySettingHasOneRowAndTypedValuesRoundTrip) {
     QTemporaryDir home;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
-    for (Setting id : {Setting::ExtensionFilter, Setting::ControlBarState, Setting::WindowPlacement,
-                       Setting::Presets}) {
+    for (Setting id :
+         {Setting::ExtensionFilter, Setting::ControlBarState, Setting::WindowPlacement,
+          Setting::Presets, Setting::SplitterState, Setting::StatusBarShown, Setting::LastFolder}) {
         const auto rows = settingRows();
         EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
                                 [id](const SettingRow& row) { return row.id == id; }),

@@ -1,10 +1,11 @@
 // Screenshot of the main window: a folder of pictures in the browser, job rows with their
 // remarks, and result lines in the output log.
 #include "app/aboutdlg.h"
+#include "app/folderselect.h"
 #include "app/mainframe.h"
 #include "browser/common/formatting.h"
 #include "jobs/applysettings.h"
-#include "shell/childview.h"
+#include "shell/tabdockwnd.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QThread>
-#include <QTreeWidgetItem>
 #include <cstdio>
 
 namespace {
@@ -34,30 +34,6 @@ bool drawPicture(const QString& path, int width, int height, QColor sky, QColor 
     painter.drawPolygon(hills);
     painter.end();
     return image.save(path);
-}
-
-// Opens the Folders tree down to the folder and selects it, as a person clicking through would.
-void selectFolder(pix::CTabDockWnd& tab, const QString& folder) {
-    pix::CChildView* tree = tab.tree();
-    QTreeWidgetItem* item = tree->topLevelItem(0);
-    while (item) {
-        tree->expandItem(item);
-        QCoreApplication::processEvents();
-        QTreeWidgetItem* next = nullptr;
-        for (int i = 0; i < item->childCount() && !next; ++i) {
-            const QString path = tree->ItemPath(item->child(i));
-            if (!path.isEmpty() && (folder == path || folder.startsWith(path + u'/')))
-                next = item->child(i);
-        }
-        if (!next)
-            break;
-        item = next;
-        if (tree->ItemPath(item) == folder) {
-            tree->setCurrentItem(item);
-            tree->scrollToItem(item);
-            return;
-        }
-    }
 }
 
 void settle(int milliseconds) {
@@ -105,9 +81,9 @@ int main(int argc, char** argv) {
     }
 
     pix::CMainFrame frame;
-    frame.resize(1180, 740);
-    frame.show();
-    selectFolder(*frame.GetFoldersTab(), folder);
+    // As a new user meets it: the first start's size on this screen.
+    frame.ShowFrame();
+    pix::selectFolderInTree(*frame.GetFoldersTab(), folder);
 
     // Three rows with their settings, as "Add to list" and "Settings" make them.
     pix::JobList& list = frame.jobList();
