@@ -115,6 +115,7 @@ def settings(program, frame, resize_width=None, rotate=None, prefix=None, number
     if rotate is not None:
         tick(dialog, "Rotate")
         button = desk.control(dialog, rotate)
+        check(desk.role_of(button) == "radio button", f"{rotate!r} is a {desk.role_of(button)}")
         desk.wait_until(lambda: desk.is_enabled(button), f"{rotate!r} enabled")
         tick(dialog, rotate)
     if prefix is not None:

@@ -95,8 +95,13 @@ def type_text(text):
     pump()
 
 
+def box_of(node):
+    """The node's place on the screen: x, y, width and height."""
+    return Atspi.Component.get_extents(node, Atspi.CoordType.SCREEN)
+
+
 def centre(node):
-    box = Atspi.Component.get_extents(node, Atspi.CoordType.SCREEN)
+    box = box_of(node)
     if box.width <= 0 or box.height <= 0:
         raise Failure(f"{describe(node)} has no place on the screen")
     return box.x + box.width // 2, box.y + box.height // 2

@@ -44,6 +44,15 @@ def road():
         desk.wait_until(lambda: listed(frame) == expected,
                         f"the thumbnails {expected}", timeout=desk.WAIT)
 
+    with step("each thumbnail is one cell, read by its caption"):
+        browser = browser_of(frame)
+        cells = [n for n in desk.children(browser) if desk.role_of(n) in desk.ITEM_ROLES]
+        captions = [desk.name_of(n) for n in cells]
+        check(len(cells) == len(expected), f"{len(cells)} cells for {len(expected)} pictures: "
+              f"{captions}")
+        photo = next(c for c in captions if c.startswith("photo.jpg"))
+        check(photo == "photo.jpg\n(80x120)", f"photo.jpg reads {photo!r}")
+
     with step("the broken picture says so; the others do not"):
         def descriptions():
             return {desk.caption(n): n.get_description() for n in desk.items(browser_of(frame))}
@@ -98,11 +107,13 @@ def road():
                         "Folders to be a window of its own")
         exit_program(program, frame)
 
-    with step("start again: the filter and the floating Folders window are back"):
+    with step("start again: the filter, the floating Folders window and the folder are back"):
         program = desk.Program(name="pixovia-again")
         frame = program.window("frame", "Pixovia")
         desk.wait_until(lambda: any(desk.name_of(w) == "Folders" for w in program.windows()),
                         "Folders floating as it was left")
+        desk.wait_until(lambda: listed(frame) == ["clear.png", "chart.gif"],
+                        "the last folder's pictures in the browser")
         dialog, edit = options(program, frame)
         check(desk.value_of(edit) == "*.png;*.gif", f"the filter reads {desk.value_of(edit)!r}")
         desk.press(desk.control(dialog, "Cancel"))

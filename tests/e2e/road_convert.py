@@ -60,9 +60,11 @@ def road():
                     for n, size in zip((5, 6, 7, 8), SIZES)]
         check(remarks == expected, f"remarks {remarks}, expected {expected}")
 
-    with step("Start: one log line per row, converted rows leave the list"):
+    with step("Start: one log line per row and a summary, converted rows leave the list"):
         desk.menu_command(frame, "Action", "Start")
-        desk.wait_until(lambda: len(log_lines(frame)) == 4, "four lines in the output log")
+        desk.wait_until(lambda: log_lines(frame)[-1:] == ["4 converted"],
+                        "four lines and the run's summary in the output log")
+        check(len(log_lines(frame)) == 5, f"the log reads {log_lines(frame)}")
         desk.wait_until(lambda: not job_rows(frame), "the converted rows to leave the list")
         for n, line in zip((5, 6, 7, 8), log_lines(frame)):
             target = os.path.join(FOLDER, f"road{n:03d}.png")
@@ -91,7 +93,13 @@ def road():
         answer(program, "No", expect="replace")
         answer(program, "Yes", expect="replace")
         answer(program, "Yes to All", expect="replace")
-        desk.wait_until(lambda: len(log_lines(frame)) == 7, "three more lines in the log")
+        desk.wait_until(lambda: log_lines(frame)[-1:] == ["3 converted, 1 not replaced"],
+                        "three more lines and the run's summary in the log")
+        # More lines than the pane shows: it has followed them to the newest.
+        output = desk.find(frame, "list", "Output")
+        desk.wait_until(lambda: desk.is_showing(desk.children(output)[-1]),
+                        "the newest log line in view")
+        check(not desk.is_showing(desk.children(output)[0]), "every line of the log is in view")
         rows = desk.wait_until(lambda: len(job_rows(frame)) == 1 and job_rows(frame),
                                "only the declined row to stay")
         # The rows in the browser's order: plain.bmp (road005, No) stays.

@@ -59,7 +59,8 @@ def road():
 
     with step("Start: every file has its own proportions, the small one its own size"):
         desk.menu_command(frame, "Action", "Start")
-        desk.wait_until(lambda: len(log_lines(frame)) == 3, "three lines in the output log")
+        desk.wait_until(lambda: log_lines(frame)[-1:] == ["3 converted"],
+                        "three lines and the run's summary in the output log")
         for name, (_, out) in PICTURES.items():
             with Image.open(os.path.join(OUT, name)) as written:
                 check(written.size == out, f"{name} is {written.size}, expected {out}")
