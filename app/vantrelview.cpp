@@ -89,16 +89,17 @@ void CVantrelView::resizeEvent(QResizeEvent* event) {
 
 void CVantrelView::fitColumns() {
     // Widths never shrink here: a column a person widened stays so.
-    constexpr int kWidestName = 320;
-    constexpr int kWidestDimension = 160;
+    constexpr std::pair<int, int> kWidest[] = {{kColumnName, 320},
+                                               {kColumnDimension, 160},
+                                               {kColumnOutputFolder, 320},
+                                               {kColumnDateModified, 240}};
     constexpr int kWidestRemarks = 720;
     QHeaderView* header = horizontalHeader();
     const auto wanted = [&](int column, int widest) {
         return std::min(widest,
                         std::max(header->sectionSizeHint(column), sizeHintForColumn(column)));
     };
-    for (const auto& [column, widest] :
-         {std::pair{kColumnName, kWidestName}, std::pair{kColumnDimension, kWidestDimension}}) {
+    for (const auto& [column, widest] : kWidest) {
         const int width = wanted(column, widest);
         if (header->sectionSize(column) < width)
             header->resizeSection(column, width);

@@ -1,7 +1,7 @@
 // The job list's window: the seven columns of the job list, grid lines, whole rows selected
 // (several at once), a sort mark on the sorted column, the context menu, Delete, Ctrl+A, a
 // double click for Settings, and pictures and folders dropped from a file manager. The
-// columns of names, pixel sizes and remarks grow to show their texts.
+// columns grow to show their texts, within limits.
 #pragma once
 
 #include "app/joblistcommands.h"
@@ -48,8 +48,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Widens "Name" and "Dimension" to their texts, and lets "Remarks" grow past the window's
-    // edge when its texts need it, each up to a limit.
+    // Widens "Name", "Dimension", "Output Folder" and "Date Modified" to their texts, and lets
+    // "Remarks" grow past the window's edge when its texts need it, each up to a limit.
     void fitColumns();
     bool acceptsDrop(const QMimeData* data) const;
     void showContextMenu(const QPoint& at);

@@ -89,6 +89,7 @@ TEST_F(Layout, TheFirstStartShowsTwoRowsOfThumbnailsAndWholeTexts) {
         QString text;
     } cells[] = {{kColumnName, name},
                  {kColumnDimension, frame->jobList().columnText(0, kColumnDimension)},
+                 {kColumnDateModified, frame->jobList().columnText(0, kColumnDateModified)},
                  {kColumnRemarks, frame->jobList().columnText(1, kColumnRemarks)}};
     for (const auto& cell : cells)
         EXPECT_GT(header->sectionSize(cell.column), metrics.horizontalAdvance(cell.text))
