@@ -19,6 +19,6 @@ for name in "${shots[@]}"; do
   # A fresh settings folder, so a shot never shows this user's own settings.
   home=$(mktemp -d)
   HOME=$home XDG_CONFIG_HOME=$home/.config XDG_CACHE_HOME=$home/.cache \
-    xvfb-run -a -s "-screen 0 1280x800x24" "$build/shots/shot_$name" "$out"
+    xvfb-run -a -s "-screen 0 1600x1000x24" "$build/shots/shot_$name" "$out"
   rm -rf "$home"
 done

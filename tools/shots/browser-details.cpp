@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
         pix::userDateTimeFormat(QLocale(QLocale::English, QLocale::UnitedStates)));
     pix::CListImageView view;
     view.setWindowTitle(QStringLiteral("Pixovia"));
-    view.resize(560, 330);
+    view.resize(640, 330);
     view.show();
     view.FillList(folder);
     view.ToggleView();
