@@ -49,4 +49,18 @@ QStringList FrameTest::rowNames() const {
     return names;
 }
 
+void FrameTest::runToEnd() {
+    ASSERT_TRUE(frame->run().start());
+    while (frame->run().isRunning())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+QStringList FrameTest::logLines() const {
+    QStringList texts;
+    const OutputLog& log = frame->outputBar()->log().log();
+    for (int i = 0; i < log.lineCount(); ++i)
+        texts << log.line(i).text;
+    return texts;
+}
+
 } // namespace pix::test

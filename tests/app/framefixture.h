@@ -25,6 +25,10 @@ protected:
     void addRows(const QStringList& names, int width = 16, int height = 8);
     void select(const std::vector<int>& rows);
     QStringList rowNames() const;
+    // Starts a run and waits for its end.
+    void runToEnd();
+    // The texts of the output log's lines.
+    QStringList logLines() const;
 
     QTemporaryDir settingsHome;
     QTemporaryDir dir;

@@ -30,18 +30,6 @@ protected:
             existing.write("old");
         }
     }
-    void runToEnd() {
-        ASSERT_TRUE(frame->run().start());
-        while (frame->run().isRunning())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    QStringList lines() const {
-        QStringList texts;
-        const OutputLog& log = frame->outputBar()->log().log();
-        for (int i = 0; i < log.lineCount(); ++i)
-            texts << log.line(i).text;
-        return texts;
-    }
 };
 
 TEST_F(WindowRun, YesToAllCoversTheRestOfThisRunAndTheNextRunAsksAgain) {
@@ -117,7 +105,7 @@ TEST_F(WindowRun, StopLeavesTheRowsNotReached) {
     });
     runToEnd();
     EXPECT_EQ(rowNames(), QStringList({"b.png", "c.png", "d.png"}));
-    EXPECT_EQ(lines().size(), 2); // the row's line and the summary
+    EXPECT_EQ(logLines().size(), 2); // the row's line and the summary
 }
 
 TEST_F(WindowRun, EscapeStopsTheRun) {
@@ -169,7 +157,7 @@ TEST_F(WindowRun, TheSameLinesAndRowsAsTheRunWithoutAWindow) {
     replace.answers = {A::No};
     runToEnd();
     // The window adds the reasons and the summary; its result lines are the same.
-    const QStringList resultLines = lines().filter(QRegularExpression("^(The file|Unable)"));
+    const QStringList resultLines = logLines().filter(QRegularExpression("^(The file|Unable)"));
     EXPECT_EQ(resultLines, headlessLines);
     EXPECT_EQ(rowNames(), headlessRows);
     EXPECT_EQ(headlessRows, QStringList({"b.png", "gone.png"}));

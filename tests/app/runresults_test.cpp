@@ -36,18 +36,6 @@ protected:
         ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "JPG"));
         write(name, bytes.insert(2, "zzz"));
     }
-    void runToEnd() {
-        ASSERT_TRUE(frame->run().start());
-        while (frame->run().isRunning())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    QStringList lines() const {
-        QStringList texts;
-        const OutputLog& log = frame->outputBar()->log().log();
-        for (int i = 0; i < log.lineCount(); ++i)
-            texts << log.line(i).text;
-        return texts;
-    }
     QVariant cell(const QString& name, int column, int role = Qt::DisplayRole) const {
         const JobList& list = frame->jobList();
         for (int row = 0; row < list.rowCount(); ++row) {
@@ -74,7 +62,7 @@ TEST_F(RunResults, EachFailureIsToldUnderItsLineAndOnItsRowAndTheRunEndsWithASum
         addRow(name, name == QString("gone.png") ? "again.gif" : "");
     runToEnd();
 
-    const QStringList log = lines();
+    const QStringList log = logLines();
     ASSERT_EQ(log.size(), 8) << log.join('\n').toStdString();
     EXPECT_EQ(log[0], saved("a.gif"));
     EXPECT_EQ(log[1], unable("gone.gif"));
@@ -104,7 +92,7 @@ TEST_F(RunResults, EachFailureIsToldUnderItsLineAndOnItsRowAndTheRunEndsWithASum
     write("out/gone.gif", "old");
     replace.answers = {ReplaceAnswer::No, ReplaceAnswer::Yes};
     runToEnd();
-    EXPECT_EQ(lines().back(), "1 converted, 1 failed, 1 not replaced");
+    EXPECT_EQ(logLines().back(), "1 converted, 1 failed, 1 not replaced");
     EXPECT_EQ(rowNames(), QStringList({"gone.png", "text.png"}));
     EXPECT_EQ(cell("gone.png", kColumnRemarks), "again.gif");
     EXPECT_TRUE(cell("text.png", kColumnRemarks).toString().startsWith("Failed: "));
@@ -119,7 +107,7 @@ TEST_F(RunResults, AStoppedRunSaysWhereItStopped) {
             frame->action(CommandId::Stop)->trigger();
     });
     runToEnd();
-    EXPECT_EQ(lines().back(), "stopped after 1 of 4: 1 converted");
+    EXPECT_EQ(logLines().back(), "stopped after 1 of 4: 1 converted");
     EXPECT_EQ(frame->progressLabel()->text(), "stopped after 1 of 4: 1 converted");
 }
 
