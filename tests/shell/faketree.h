@@ -42,6 +42,11 @@ public:
     TreeItem RootItem() const override { return const_cast<Node*>(&root_); }
     TreeItem ChildItem(TreeItem item) const override;
     TreeItem NextSibling(TreeItem item) const override;
+    TreeItem ParentItem(TreeItem item) const override { return NodeOf(item)->parent; }
+    bool IsExpanded(TreeItem item) const override {
+        return item == &root_ || NodeOf(item)->expanded;
+    }
+    void SelectItem(TreeItem item) override;
     TreeItem FirstVisibleItem() const override { return firstVisible; }
     TreeItem CaretItem() const override { return caret_; }
     void* ItemParam(TreeItem item) const override;
