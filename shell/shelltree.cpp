@@ -177,8 +177,19 @@ QString ShellTree::ItemPath(TreeItem item) const {
 }
 
 void ShellTree::OnDeleteItem(void* param) {
-    Unwatch(recordOf(param));
-    delete recordOf(param);
+    ShellItemData* record = recordOf(param);
+    if (record == selected_)
+        selected_ = nullptr;
+    record->shownOpen = false;
+    UpdateWatch(record);
+    delete record;
+}
+
+void ShellTree::OnCaretChanged(TreeItem item) {
+    ShellItemData* previous = selected_;
+    selected_ = item ? recordOf(control().ItemParam(item)) : nullptr;
+    UpdateWatch(previous);
+    UpdateWatch(selected_);
 }
 
 void ShellTree::OnItemExpanded(TreeItem item, bool expand) {
@@ -195,7 +206,10 @@ void ShellTree::OnItemExpanded(TreeItem item, bool expand) {
 void ShellTree::ShowOpen(TreeItem item, bool read) {
     if (read && Refresh(item) != item)
         return; // gone
-    Watch(recordOf(control().ItemParam(item)));
+    if (ShellItemData* record = recordOf(control().ItemParam(item))) {
+        record->shownOpen = true;
+        UpdateWatch(record);
+    }
     for (TreeItem child = control().ChildItem(item); child; child = control().NextSibling(child)) {
         if (control().IsExpanded(child))
             ShowOpen(child, true);
@@ -203,31 +217,33 @@ void ShellTree::ShowOpen(TreeItem item, bool read) {
 }
 
 void ShellTree::HideOpen(TreeItem item) {
-    Unwatch(recordOf(control().ItemParam(item)));
+    if (ShellItemData* record = recordOf(control().ItemParam(item))) {
+        record->shownOpen = false;
+        UpdateWatch(record);
+    }
     for (TreeItem child = control().ChildItem(item); child; child = control().NextSibling(child)) {
         if (control().IsExpanded(child))
             HideOpen(child);
     }
 }
 
-void ShellTree::Watch(ShellItemData* record) {
-    if (!record || !watch_ || !record->watchedPath.isEmpty())
+void ShellTree::UpdateWatch(ShellItemData* record) {
+    if (!record)
         return;
-    const QString path = ItemPath(record->item);
-    if (path.isEmpty())
-        return; // the desktop
-    record->watchedPath = path;
-    watched_.insert(path, record);
-    watch_->Watch(path);
-}
-
-void ShellTree::Unwatch(ShellItemData* record) {
-    if (!record || record->watchedPath.isEmpty())
-        return;
-    watched_.remove(record->watchedPath, record);
-    if (watch_)
-        watch_->Unwatch(record->watchedPath);
-    record->watchedPath.clear();
+    const bool wanted = watch_ && (record->shownOpen || record == selected_);
+    if (wanted && record->watchedPath.isEmpty()) {
+        const QString path = ItemPath(record->item);
+        if (path.isEmpty())
+            return; // the desktop
+        record->watchedPath = path;
+        watched_.insert(path, record);
+        watch_->Watch(path);
+    } else if (!wanted && !record->watchedPath.isEmpty()) {
+        watched_.remove(record->watchedPath, record);
+        if (watch_)
+            watch_->Unwatch(record->watchedPath);
+        record->watchedPath.clear();
+    }
 }
 
 QStringList ShellTree::WatchedPaths() const {

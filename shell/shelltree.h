@@ -1,10 +1,10 @@
 // The folder tree's logic: the namespace from the desktop down, folders only, each folder's
 // children in the folder's own order, filled on first opening through the waiting tree.
 //
-// The tree follows the disk: every folder shown open is watched (FolderWatch), and a change
-// there, a Refresh or a reopening reads its children again and inserts and removes only what
-// differs. A folder found gone leaves the tree; when it held the selection, the selection moves
-// to its nearest ancestor that still exists and the gone handler is told.
+// The tree follows the disk: every folder shown open and the selected one are watched
+// (FolderWatch), and a change there, a Refresh or a reopening reads its children again and inserts
+// and removes only what differs. A folder found gone leaves the tree; when it held the selection,
+// the selection moves to its nearest ancestor that still exists and the gone handler is told.
 #pragma once
 
 #include "shell/shellfolder.h"
@@ -23,7 +23,8 @@ struct ShellItemData {
     ShellRef<ShellFolder> parentFolder; // the folder that holds the item
     CShellPidl idList;                  // the item's absolute list
     TreeItem item = nullptr;            // the item it belongs to
-    QString watchedPath{};              // while the item is shown open: the path watched
+    bool shownOpen = false;             // open with every ancestor open
+    QString watchedPath{};              // while shown open or selected: the path watched
 };
 
 class ShellTree : public WaitingTree {
@@ -66,11 +67,12 @@ public:
     bool RefreshSelected();
     /// The watched folders at these paths changed: each item watching one is read again.
     void FoldersChanged(const QStringList& paths);
-    /// The paths watched now, one per shown open item, sorted.
+    /// The paths watched now, one per shown open or selected item, sorted.
     QStringList WatchedPaths() const;
 
     void OnItemExpanded(TreeItem item, bool expand) override;
     void OnDeleteItem(void* param) override;
+    void OnCaretChanged(TreeItem item) override;
 
 private:
     TreeItem InsertChild(TreeItem parent, TreeItem after, bool placed, ShellFolder* parentFolder,
@@ -83,13 +85,14 @@ private:
     void ShowOpen(TreeItem item, bool read);
     /// Stops watching an item and its descendants.
     void HideOpen(TreeItem item);
-    void Watch(ShellItemData* record);
-    void Unwatch(ShellItemData* record);
+    /// Watches the record's folder while it is shown open or selected, and only then.
+    void UpdateWatch(ShellItemData* record);
 
     ShellFolder* desktop_;
     FolderWatch* watch_ = nullptr;
     std::function<void(const QString&)> gone_;
     QMultiHash<QString, ShellItemData*> watched_;
+    ShellItemData* selected_ = nullptr;
     bool caretMoved_ = false;
 };
 

@@ -45,6 +45,8 @@ public:
     virtual void OnItemExpanded(TreeItem item, bool expand) = 0;
     /// An item with a data record is being deleted: the record is to be freed.
     virtual void OnDeleteItem(void* param) = 0;
+    /// The selected (caret) item changed to item (null for none).
+    virtual void OnCaretChanged(TreeItem item) { (void)item; }
 };
 
 class TreeControl {

@@ -42,6 +42,10 @@ CWaitingTreeCtrl::CWaitingTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
         notify_->OnItemExpanding(item);
         notify_->OnItemExpanded(item, true);
     });
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (notify_)
+            notify_->OnCaretChanged(current);
+    });
     connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
         if (!quietExpand_ && notify_)
             notify_->OnItemExpanded(item, false);

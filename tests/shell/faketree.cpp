@@ -73,9 +73,15 @@ TreeItem FakeTree::InsertItem(const TreeInsert& request) {
     return inserted;
 }
 
+void FakeTree::Select(TreeItem item) {
+    caret_ = item;
+    if (notify_)
+        notify_->OnCaretChanged(item);
+}
+
 void FakeTree::SelectItem(TreeItem item) {
     log << "select " + NodeOf(item)->fields.text;
-    caret_ = item;
+    Select(item);
 }
 
 void FakeTree::Report(Node* node) {
@@ -94,8 +100,10 @@ void FakeTree::DeleteItem(TreeItem item) {
     log << "delete " + node->fields.text;
     Report(node);
     for (Node* up = NodeOf(caret_); up; up = up->parent) {
-        if (up == node)
-            caret_ = nullptr; // the caret goes with its subtree
+        if (up == node) {
+            Select(nullptr); // the caret goes with its subtree
+            break;
+        }
     }
     auto& siblings = node->parent->children;
     siblings.erase(std::find_if(siblings.begin(), siblings.end(),

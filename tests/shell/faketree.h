@@ -27,7 +27,8 @@ public:
     /// Opens or closes an item as the control does when the user clicks its button.
     void Expand(TreeItem item);
     void Collapse(TreeItem item);
-    void Select(TreeItem item) { caret_ = item; }
+    /// Selects an item as the user does.
+    void Select(TreeItem item);
 
     static Node* NodeOf(TreeItem item) { return static_cast<Node*>(item); }
     Node* Root() { return &root_; }

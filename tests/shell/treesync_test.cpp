@@ -250,6 +250,18 @@ TEST(TreeFollowsDisk, OnlyFoldersShownOpenAreWatched) {
              t.shell->FoldersChanged({t.sandbox.path()});
          },
          {".", "Albums", "Albums/2023"}},
+        {"the selected folder is watched, open or not",
+         [&] { t.tree.Select(t.tree.Find(t.home, "Alpha")); },
+         {".", "Albums", "Albums/2023", "Alpha"}},
+        {"a sub-folder made in it appears under it, with its button",
+         [&] {
+             t.disk.mkpath("Alpha/Inner");
+             t.shell->FoldersChanged({t.disk.filePath("Alpha")});
+             EXPECT_EQ(t.tree.Labels(t.tree.Find(t.home, "Alpha")), QStringList({"Inner"}));
+             EXPECT_TRUE(t.tree.Find(t.home, "Alpha")->fields.children);
+         },
+         {".", "Albums", "Albums/2023", "Alpha"}},
+        {"the selection moves on", [&] { t.tree.Select(t.home); }, {".", "Albums", "Albums/2023"}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
