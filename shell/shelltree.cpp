@@ -231,18 +231,22 @@ void ShellTree::UpdateWatch(ShellItemData* record) {
     if (!record)
         return;
     const bool wanted = watch_ && (record->shownOpen || record == selected_);
-    if (wanted && record->watchedPath.isEmpty()) {
-        const QString path = ItemPath(record->item);
-        if (path.isEmpty())
-            return; // the desktop
-        record->watchedPath = path;
-        watched_.insert(path, record);
-        watch_->Watch(path);
-    } else if (!wanted && !record->watchedPath.isEmpty()) {
-        watched_.remove(record->watchedPath, record);
-        if (watch_)
-            watch_->Unwatch(record->watchedPath);
-        record->watchedPath.clear();
+    if (wanted && record->watchedPaths.isEmpty()) {
+        record->watchedPaths = IdCount(record->idList.get()) == 0
+                                   ? MediaMountFolders()
+                                   : QStringList{ItemPath(record->item)};
+        record->watchedPaths.removeAll(QString());
+        for (const QString& path : record->watchedPaths) {
+            watched_.insert(path, record);
+            watch_->Watch(path);
+        }
+    } else if (!wanted && !record->watchedPaths.isEmpty()) {
+        for (const QString& path : record->watchedPaths) {
+            watched_.remove(path, record);
+            if (watch_)
+                watch_->Unwatch(path);
+        }
+        record->watchedPaths.clear();
     }
 }
 

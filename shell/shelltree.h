@@ -24,7 +24,7 @@ struct ShellItemData {
     CShellPidl idList;                  // the item's absolute list
     TreeItem item = nullptr;            // the item it belongs to
     bool shownOpen = false;             // open with every ancestor open
-    QString watchedPath{};              // while shown open or selected: the path watched
+    QStringList watchedPaths{};         // while shown open or selected: the paths watched
 };
 
 class ShellTree : public WaitingTree {
@@ -67,7 +67,8 @@ public:
     bool RefreshSelected();
     /// The watched folders at these paths changed: each item watching one is read again.
     void FoldersChanged(const QStringList& paths);
-    /// The paths watched now, one per shown open or selected item, sorted.
+    /// The paths watched now, one per shown open or selected item (the desktop: the media
+    /// folders), sorted.
     QStringList WatchedPaths() const;
 
     void OnItemExpanded(TreeItem item, bool expand) override;
@@ -85,7 +86,8 @@ private:
     void ShowOpen(TreeItem item, bool read);
     /// Stops watching an item and its descendants.
     void HideOpen(TreeItem item);
-    /// Watches the record's folder while it is shown open or selected, and only then.
+    /// Watches the record's folder while it is shown open or selected, and only then. The
+    /// desktop's are the folders where media are mounted.
     void UpdateWatch(ShellItemData* record);
 
     ShellFolder* desktop_;

@@ -5,6 +5,7 @@
 #include "sandbox.h"
 #include "shell/desktopfolder.h"
 #include "shell/folderwatch.h"
+#include "shell/mounts.h"
 #include "shell/shelltree.h"
 
 #include <QDir>
@@ -44,6 +45,7 @@ public:
     FakeTree tree;
     std::unique_ptr<ShellTree> shell;
     QStringList told; // the gone folders the tree reported
+    FakeTree::Node* computer = nullptr;
     FakeTree::Node* home = nullptr;
 
     DiskTree() {
@@ -53,7 +55,7 @@ public:
         shell->SetFolderWatch(&watch);
         shell->SetGoneHandler([this](const QString& path) { told << path; });
         shell->InitRoot();
-        FakeTree::Node* computer = tree.Find(tree.Root(), kDesktopName);
+        computer = tree.Find(tree.Root(), kDesktopName);
         tree.Expand(computer);
         home = tree.Find(computer, kHomeName);
         tree.Expand(home);
@@ -78,8 +80,10 @@ public:
     }
     QStringList watched() const {
         QStringList paths;
-        for (const QString& path : watch.uses.keys())
-            paths << disk.relativeFilePath(path);
+        for (const QString& path : watch.uses.keys()) {
+            if (path.startsWith(sandbox.path()))
+                paths << disk.relativeFilePath(path);
+        }
         return paths;
     }
 };
@@ -268,7 +272,16 @@ TEST(TreeFollowsDisk, OnlyFoldersShownOpenAreWatched) {
         step.act();
         EXPECT_EQ(t.watched(), step.watched);
     }
-    EXPECT_EQ(t.shell->WatchedPaths().size(), 3);
+    EXPECT_EQ(t.shell->WatchedPaths().size(), 3 + MediaMountFolders().size()) << "and the media";
+}
+
+TEST(TreeFollowsDisk, TheOpenDesktopWatchesWhereMediaAreMounted) {
+    DiskTree t;
+    const QStringList media = MediaMountFolders();
+    for (const QString& folder : media)
+        EXPECT_TRUE(t.watch.uses.contains(folder)) << folder.toStdString();
+    t.tree.Collapse(t.computer);
+    EXPECT_TRUE(t.watch.uses.isEmpty());
 }
 
 } // namespace
