@@ -250,12 +250,6 @@ void ShellTree::UpdateWatch(ShellItemData* record) {
     }
 }
 
-QStringList ShellTree::WatchedPaths() const {
-    QStringList paths = watched_.keys();
-    paths.sort();
-    return paths;
-}
-
 void ShellTree::FoldersChanged(const QStringList& paths) {
     QStringList ordered = paths;
     // Parents first: reading a parent may drop a changed child that is gone with it.

@@ -67,9 +67,6 @@ public:
     bool RefreshSelected();
     /// The watched folders at these paths changed: each item watching one is read again.
     void FoldersChanged(const QStringList& paths);
-    /// The paths watched now, one per shown open or selected item (the desktop: the media
-    /// folders), sorted.
-    QStringList WatchedPaths() const;
 
     void OnItemExpanded(TreeItem item, bool expand) override;
     void OnDeleteItem(void* param) override;

@@ -95,6 +95,7 @@ struct DiskChange {
     const char* what;
     std::function<void(QDir&)> change;
     QStringList homeAfter;
+    std::function<void(const DiskTree&)> alsoCheck = nullptr;
 };
 
 TEST(TreeFollowsDisk, ANewReadingInsertsAndRemovesOnlyWhatDiffers) {
@@ -117,6 +118,19 @@ TEST(TreeFollowsDisk, ANewReadingInsertsAndRemovesOnlyWhatDiffers) {
         {"a link to a folder counts as a folder",
          [](QDir& d) { QFile::link(d.filePath("Empty"), d.filePath("Also empty")); },
          {"Albums", "Alpha", "Also empty", "beta", "Empty", "Hidden only", "Locked", "Shortcut"}},
+        {"a folder replaced by a link is a new child, marked as a shortcut",
+         [](QDir& d) {
+             d.rmdir("Empty");
+             QFile::link(d.filePath("Albums"), d.filePath("Empty"));
+         },
+         kHomeFolders,
+         [](const DiskTree& t) {
+             EXPECT_EQ(t.tree.Find(t.home, "Empty")->fields.overlay, 2);
+             EXPECT_TRUE(t.tree.Find(t.home, "Empty")->fields.children);
+         }},
+        {"a closed child that gets a sub-folder gets its button",
+         [](QDir& d) { d.mkpath("Alpha/Inner"); }, kHomeFolders,
+         [](const DiskTree& t) { EXPECT_TRUE(t.tree.Find(t.home, "Alpha")->fields.children); }},
     };
     for (const Road road : {Road::WatchReport, Road::Refresh}) {
         for (const DiskChange& c : cases) {
@@ -137,40 +151,13 @@ TEST(TreeFollowsDisk, ANewReadingInsertsAndRemovesOnlyWhatDiffers) {
             EXPECT_EQ(t.tree.Labels(albums), QStringList({"2023", "2024"}));
             EXPECT_TRUE(t.told.isEmpty());
             const QString log = t.tree.log.join(',');
-            if (c.homeAfter == kHomeFolders) {
+            if (c.alsoCheck) {
+                c.alsoCheck(t);
+            } else if (c.homeAfter == kHomeFolders) {
                 EXPECT_FALSE(log.contains("insert") || log.contains("delete")) << log.toStdString();
             }
         }
     }
-}
-
-TEST(TreeFollowsDisk, AFolderReplacedByALinkIsReplacedInTheTree) {
-    DiskTree t;
-    ASSERT_TRUE(t.disk.rmdir("Empty"));
-    ASSERT_TRUE(QFile::link(t.disk.filePath("Albums"), t.disk.filePath("Empty")));
-    t.shell->FoldersChanged({t.sandbox.path()});
-    EXPECT_EQ(t.tree.Labels(t.home), kHomeFolders);
-    EXPECT_EQ(t.tree.Find(t.home, "Empty")->fields.overlay, 2) << "now marked as a shortcut";
-    EXPECT_TRUE(t.tree.Find(t.home, "Empty")->fields.children);
-}
-
-TEST(TreeFollowsDisk, AClosedChildGainsItsButtonWhenItGetsASubfolder) {
-    DiskTree t;
-    FakeTree::Node* alpha = t.tree.Find(t.home, "Alpha");
-    EXPECT_FALSE(alpha->fields.children);
-    ASSERT_TRUE(t.disk.mkpath("Alpha/Inner"));
-    t.shell->FoldersChanged({t.sandbox.path()});
-    EXPECT_TRUE(alpha->fields.children);
-}
-
-TEST(TreeFollowsDisk, RefreshReadsTheSelectedFolderEvenWhenItWasNeverOpened) {
-    DiskTree t;
-    FakeTree::Node* alpha = t.tree.Find(t.home, "Alpha");
-    ASSERT_TRUE(t.disk.mkpath("Alpha/New"));
-    t.tree.Select(alpha);
-    EXPECT_FALSE(t.shell->RefreshSelected());
-    EXPECT_EQ(t.tree.Labels(alpha), QStringList({"New"}));
-    EXPECT_TRUE(alpha->fields.children);
 }
 
 struct GoneCase {
@@ -223,7 +210,12 @@ TEST(TreeFollowsDisk, OnlyFoldersShownOpenAreWatched) {
         QStringList watched;
     };
     const Step steps[] = {
-        {"home is open", [] {}, {"."}},
+        {"home is open, and the desktop watches where media are mounted",
+         [&] {
+             for (const QString& folder : MediaMountFolders())
+                 EXPECT_TRUE(t.watch.uses.contains(folder)) << folder.toStdString();
+         },
+         {"."}},
         {"open Albums and its link",
          [&] {
              t.open("Albums");
@@ -266,22 +258,19 @@ TEST(TreeFollowsDisk, OnlyFoldersShownOpenAreWatched) {
          },
          {".", "Albums", "Albums/2023", "Alpha"}},
         {"the selection moves on", [&] { t.tree.Select(t.home); }, {".", "Albums", "Albums/2023"}},
+        {"the desktop closes: only the selected home stays watched",
+         [&] {
+             t.tree.Collapse(t.computer);
+             for (const QString& folder : MediaMountFolders())
+                 EXPECT_FALSE(t.watch.uses.contains(folder)) << folder.toStdString();
+         },
+         {"."}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
         step.act();
         EXPECT_EQ(t.watched(), step.watched);
     }
-    EXPECT_EQ(t.shell->WatchedPaths().size(), 3 + MediaMountFolders().size()) << "and the media";
-}
-
-TEST(TreeFollowsDisk, TheOpenDesktopWatchesWhereMediaAreMounted) {
-    DiskTree t;
-    const QStringList media = MediaMountFolders();
-    for (const QString& folder : media)
-        EXPECT_TRUE(t.watch.uses.contains(folder)) << folder.toStdString();
-    t.tree.Collapse(t.computer);
-    EXPECT_TRUE(t.watch.uses.isEmpty());
 }
 
 } // namespace
