@@ -293,20 +293,20 @@ bool ShellTree::FolderExists(TreeItem item) const {
     return FolderFlagsOf(QFile::encodeName(ItemPath(item))).has_value();
 }
 
-bool ShellTree::SyncChildren(TreeItem item) {
+void ShellTree::SyncChildren(TreeItem item) {
     const ShellItemData* record = recordOf(control().ItemParam(item));
     if (!record)
-        return true;
+        return;
     ShellRef<ShellFolder> folder;
     if (IdCount(record->idList.get()) != 0)
         folder = ShellRef<ShellFolder>::Adopt(desktop_->BindToObject(record->idList.get()));
     else
         folder = ShellRef<ShellFolder>::Share(desktop_);
     if (!folder)
-        return false;
+        return; // gone since Refresh looked
     const auto reading = ShellRef<IdEnumerator>::Adopt(folder->EnumObjects(kEnumFolders));
     if (!reading)
-        return true; // unreadable now: what shows stays
+        return; // unreadable now: what shows stays
     std::vector<CShellPidl> fresh;
     QSet<QByteArray> freshKeys;
     while (ItemIdList* child = reading->Next()) {
@@ -330,16 +330,7 @@ bool ShellTree::SyncChildren(TreeItem item) {
     if (changes)
         control().SetRedraw(false);
 
-    // The selection leaves a branch that goes, for the folder that holds it.
-    QString goneSelection;
-    TreeItem branch = control().CaretItem();
-    while (branch && branch != control().RootItem() && control().ParentItem(branch) != item)
-        branch = control().ParentItem(branch);
-    if (branch && std::find(gone.begin(), gone.end(), branch) != gone.end()) {
-        goneSelection = ItemPath(control().CaretItem());
-        control().SelectItem(item);
-        caretMoved_ = true;
-    }
+    const QString goneSelection = LeaveGoneBranches(item, gone);
     for (TreeItem child : gone)
         control().DeleteItem(child);
 
@@ -369,7 +360,18 @@ bool ShellTree::SyncChildren(TreeItem item) {
     }
     if (!goneSelection.isEmpty() && gone_)
         gone_(goneSelection);
-    return true;
+}
+
+QString ShellTree::LeaveGoneBranches(TreeItem item, const std::vector<TreeItem>& gone) {
+    TreeItem branch = control().CaretItem();
+    while (branch && branch != control().RootItem() && control().ParentItem(branch) != item)
+        branch = control().ParentItem(branch);
+    if (!branch || std::find(gone.begin(), gone.end(), branch) == gone.end())
+        return {};
+    const QString path = ItemPath(control().CaretItem());
+    control().SelectItem(item);
+    caretMoved_ = true;
+    return path;
 }
 
 } // namespace pix

@@ -13,6 +13,7 @@
 #include <QMultiHash>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 namespace pix {
 
@@ -76,8 +77,11 @@ private:
     TreeItem InsertChild(TreeItem parent, TreeItem after, bool placed, ShellFolder* parentFolder,
                          const ItemIdList* parentList, const ItemIdList* childId);
     bool FolderExists(TreeItem item) const;
-    /// Brings the item's children in line with its folder; false when the folder is gone.
-    bool SyncChildren(TreeItem item);
+    /// Brings the item's children in line with its folder.
+    void SyncChildren(TreeItem item);
+    /// When the selection lies in one of the children that go, selects item instead and
+    /// answers the path that was selected; otherwise answers nothing.
+    QString LeaveGoneBranches(TreeItem item, const std::vector<TreeItem>& gone);
     /// Watches an item just shown open and its open descendants, reading again (read) those
     /// that were hidden and so not watched.
     void ShowOpen(TreeItem item, bool read);
