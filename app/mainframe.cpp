@@ -105,6 +105,7 @@ void CMainFrame::createDocks() {
         if (CListImageView* browser = GetImageBrowser())
             browser->FillList(folders_->GetSelectedPath());
     });
+    connect(folders_, &CTabDockWnd::folderGone, this, &CMainFrame::onFolderGone);
 }
 
 void CMainFrame::AddOutputLine(const QString& text, const std::optional<QString>& path) {

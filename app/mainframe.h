@@ -90,6 +90,7 @@ private:
     void onRunStarted(int total);
     void onRunProgress(int done, int total);
     void onRunFinished();
+    void onFolderGone(const QString& path);
     void placeOnScreen();
 
     MessageBoxPrompt ownPrompt_;

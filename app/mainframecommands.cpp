@@ -25,6 +25,11 @@ void CMainFrame::addFrameHandlers() {
     frameTarget_.add(CommandId::Options, {nullptr, [this] { onOptions(); }});
     frameTarget_.add(CommandId::HelpTopics, {nullptr, [this] { onHelpTopics(); }});
     frameTarget_.add(CommandId::Refresh, {nullptr, [this] {
+                                              // The tree reads the selected folder again first;
+                                              // when it was gone, the new selection fills the
+                                              // browser.
+                                              if (folders_->RefreshSelected())
+                                                  return;
                                               if (CListImageView* browser = GetImageBrowser())
                                                   browser->FillList();
                                           }});

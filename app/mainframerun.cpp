@@ -55,6 +55,12 @@ bool CMainFrame::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
+void CMainFrame::onFolderGone(const QString& path) {
+    // The tree has already moved to the nearest folder that exists, and the browser follows;
+    // say why, so that the change is not a silent one.
+    showText(statusMessage_, QStringLiteral("The folder %1 no longer exists.").arg(path));
+}
+
 void CMainFrame::startRun() {
     run_->start();
     updateCommandStates();

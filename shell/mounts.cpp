@@ -3,8 +3,11 @@
 #include "platform/filesearch.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStorageInfo>
 #include <algorithm>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace pix {
 
@@ -50,6 +53,20 @@ QList<MountedMedium> RemovableMedia() {
         return nameLess(a.displayName, b.displayName);
     });
     return media;
+}
+
+QStringList MediaMountFolders() {
+    // udisks names the folder after the login name, whatever HOME says.
+    const passwd* account = getpwuid(getuid());
+    const QString user = account ? QString::fromLocal8Bit(account->pw_name) : QString();
+    QStringList folders;
+    for (const QString& folder :
+         {QStringLiteral("/media"), "/media/" + user, QStringLiteral("/run/media"),
+          "/run/media/" + user, QStringLiteral("/mnt")}) {
+        if (!folder.endsWith('/') && QFileInfo(folder).isDir())
+            folders << folder;
+    }
+    return folders;
 }
 
 bool IsFixedLocation(const QString& path) {

@@ -1,7 +1,8 @@
 // The folder tree as a widget: the namespace from the desktop down (ShellTree), shown in the
-// Qt tree with the desktop theme's icons.
+// Qt tree with the desktop theme's icons, following the disk in the folders it shows open.
 #pragma once
 
+#include "shell/folderwatcher.h"
 #include "shell/shelltree.h"
 #include "shell/waitingtreectrl.h"
 
@@ -24,8 +25,10 @@ public:
 
     ShellTree& logic() { return logic_; }
     const ShellTree& logic() const { return logic_; }
+    FolderWatcher& watcher() { return watcher_; }
 
 private:
+    FolderWatcher watcher_; // outlives the items, which stop their watches when deleted
     ShellTree logic_;
 };
 

@@ -19,6 +19,7 @@ CTabDockWnd::CTabDockWnd(QWidget* parent)
     tabs_->addTab(tree_, ComputerIcon(style()), QStringLiteral("My Computer"));
     tabs_->setAccessibleName(QStringLiteral("Folders"));
     setWidget(tabs_);
+    tree_->logic().SetGoneHandler([this](const QString& path) { emit folderGone(path); });
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
         if (current)
             OnSelChanged();
@@ -30,6 +31,10 @@ CTabDockWnd::CTabDockWnd(QWidget* parent)
 void CTabDockWnd::OnSelChanged() {
     // Queued, so that listeners run after the tree has finished its own selection handling.
     QMetaObject::invokeMethod(this, &CTabDockWnd::folderChanged, Qt::QueuedConnection);
+}
+
+bool CTabDockWnd::RefreshSelected() {
+    return tree_->logic().RefreshSelected();
 }
 
 QString CTabDockWnd::GetSelectedPath() const {

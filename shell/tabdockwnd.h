@@ -25,12 +25,19 @@ public:
     /// The file-system path of the selected folder; empty when nothing is selected or the
     /// selected item has no file-system path.
     QString GetSelectedPath() const;
+    /// Reads the selected folder's sub-folders again; when the folder is gone it leaves the
+    /// tree, its nearest existing ancestor is selected and folderGone() is emitted. True when
+    /// the selection moved (folderChanged() follows).
+    bool RefreshSelected();
     CChildView* tree() const { return tree_; }
     QTabWidget* tabs() const { return tabs_; }
 
 signals:
     /// The tree's selection moved to an item (queued; see above).
     void folderChanged();
+    /// The selected folder was found gone (path) and the selection moved to its nearest
+    /// ancestor that exists.
+    void folderGone(const QString& path);
 
 private:
     void OnSelChanged();

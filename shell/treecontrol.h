@@ -29,6 +29,10 @@ struct TreeInsert {
     bool cut = false;       // drawn dimmed
     int overlay = 0;        // 0 none, 1 shared, 2 shortcut
     void* param = nullptr;  // the item's data record, owned by the item
+    // Where among parent's children: at the end, unless placed: then right after `after`
+    // (first when `after` is null).
+    bool placed = false;
+    TreeItem after = nullptr;
 };
 
 /// What the tree reports back (the notifications a tree control sends).
@@ -41,6 +45,8 @@ public:
     virtual void OnItemExpanded(TreeItem item, bool expand) = 0;
     /// An item with a data record is being deleted: the record is to be freed.
     virtual void OnDeleteItem(void* param) = 0;
+    /// The selected (caret) item changed to item (null for none).
+    virtual void OnCaretChanged(TreeItem item) { (void)item; }
 };
 
 class TreeControl {
@@ -50,10 +56,16 @@ public:
     virtual TreeItem RootItem() const = 0;
     virtual TreeItem ChildItem(TreeItem item) const = 0;
     virtual TreeItem NextSibling(TreeItem item) const = 0;
+    /// The item's parent; RootItem() for a top-level item.
+    virtual TreeItem ParentItem(TreeItem item) const = 0;
+    /// Whether the item is open (its children shown while its ancestors are open).
+    virtual bool IsExpanded(TreeItem item) const = 0;
     virtual TreeItem FirstVisibleItem() const = 0;
     /// The selected (caret) item, or null.
     virtual TreeItem CaretItem() const = 0;
     virtual void* ItemParam(TreeItem item) const = 0;
+    /// Makes the item the selected (caret) one and scrolls it into view.
+    virtual void SelectItem(TreeItem item) = 0;
 
     virtual TreeItem InsertItem(const TreeInsert& request) = 0;
     /// Deletes the item and its children, reporting each record to the notify sink.

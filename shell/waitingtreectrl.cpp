@@ -42,6 +42,10 @@ CWaitingTreeCtrl::CWaitingTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
         notify_->OnItemExpanding(item);
         notify_->OnItemExpanded(item, true);
     });
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (notify_)
+            notify_->OnCaretChanged(current);
+    });
     connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
         if (!quietExpand_ && notify_)
             notify_->OnItemExpanded(item, false);
@@ -106,6 +110,20 @@ TreeItem CWaitingTreeCtrl::NextSibling(TreeItem item) const {
     return next > 0 && next < parent->childCount() ? parent->child(next) : nullptr;
 }
 
+TreeItem CWaitingTreeCtrl::ParentItem(TreeItem item) const {
+    QTreeWidgetItem* parent = ItemOf(item)->parent();
+    return parent ? parent : invisibleRootItem();
+}
+
+bool CWaitingTreeCtrl::IsExpanded(TreeItem item) const {
+    return item == invisibleRootItem() || ItemOf(item)->isExpanded();
+}
+
+void CWaitingTreeCtrl::SelectItem(TreeItem item) {
+    setCurrentItem(ItemOf(item));
+    scrollToItem(ItemOf(item));
+}
+
 TreeItem CWaitingTreeCtrl::FirstVisibleItem() const {
     return itemAt(QPoint(0, 0));
 }
@@ -135,7 +153,11 @@ TreeItem CWaitingTreeCtrl::InsertItem(const TreeInsert& request) {
     if ((request.mask & TreeInsert::State) && request.cut)
         item->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
     QTreeWidgetItem* parent = request.parent ? ItemOf(request.parent) : invisibleRootItem();
-    parent->addChild(item);
+    if (request.placed)
+        parent->insertChild(request.after ? parent->indexOfChild(ItemOf(request.after)) + 1 : 0,
+                            item);
+    else
+        parent->addChild(item);
     return item;
 }
 

@@ -31,6 +31,9 @@ public:
     TreeItem RootItem() const override;
     TreeItem ChildItem(TreeItem item) const override;
     TreeItem NextSibling(TreeItem item) const override;
+    TreeItem ParentItem(TreeItem item) const override;
+    bool IsExpanded(TreeItem item) const override;
+    void SelectItem(TreeItem item) override;
     TreeItem FirstVisibleItem() const override;
     TreeItem CaretItem() const override;
     void* ItemParam(TreeItem item) const override;

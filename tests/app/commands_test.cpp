@@ -3,11 +3,16 @@
 #include "app/commandactions.h"
 #include "app/framefixture.h"
 #include "browser/common/formatting.h"
+#include "browser/view/listimageview.h"
+#include "shell/childview.h"
 
 #include <QAction>
+#include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QTreeWidget>
 #include <map>
 
 namespace pix {
@@ -90,6 +95,33 @@ TEST_F(CommandStates, AddImageTakesTheBrowsersSelectionIntoTheJobList) {
     frame->action(C::AddImage)->trigger();
     EXPECT_EQ(rowNames(), QStringList({"a.png", "b.png"}));
     EXPECT_EQ(frame->jobList().itemAt(0)->source.width, 12);
+}
+
+TEST_F(CommandStates, RefreshFindsTheSelectedFolderGoneAndSaysSo) {
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(dir.path()));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Gone"));
+    ASSERT_TRUE(test::writeQuadrantsPng(dir.filePath("home.png"), 4, 4));
+    SetFilterList({"*.png"});
+    makeFrame();
+    QTreeWidget* tree = frame->GetFoldersTab()->tree();
+    QTreeWidgetItem* home = tree->topLevelItem(0)->child(0);
+    tree->expandItem(home);
+    ASSERT_EQ(home->child(0)->text(0), "Gone");
+    tree->setCurrentItem(home->child(0));
+    CListImageView* browser = frame->GetImageBrowser();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->folder() == dir.filePath("Gone"); }));
+
+    ASSERT_TRUE(QDir(dir.path()).rmdir("Gone"));
+    frame->action(C::Refresh)->trigger(); // before the folder's watch reports it
+    EXPECT_EQ(frame->statusMessage()->text(),
+              QStringLiteral("The folder %1 no longer exists.").arg(dir.filePath("Gone")));
+    EXPECT_EQ(tree->currentItem(), home);
+    EXPECT_EQ(home->childCount(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->folder() == dir.path(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return browser->model()->rowCount() == 1; }));
+    frame.reset();
+    qputenv("HOME", oldHome);
 }
 
 TEST_F(CommandStates, ARunDisablesWhatChangesTheListAndEnablesStop) {

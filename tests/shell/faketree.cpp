@@ -60,8 +60,28 @@ TreeItem FakeTree::InsertItem(const TreeInsert& request) {
     node->parent = parent;
     node->fields = request;
     log << "insert " + request.text;
-    parent->children.push_back(std::move(node));
-    return parent->children.back().get();
+    Node* inserted = node.get();
+    auto at = parent->children.end();
+    if (request.placed) {
+        at = parent->children.begin();
+        if (request.after)
+            at = std::next(
+                std::find_if(parent->children.begin(), parent->children.end(),
+                             [&](const auto& child) { return child.get() == request.after; }));
+    }
+    parent->children.insert(at, std::move(node));
+    return inserted;
+}
+
+void FakeTree::Select(TreeItem item) {
+    caret_ = item;
+    if (notify_)
+        notify_->OnCaretChanged(item);
+}
+
+void FakeTree::SelectItem(TreeItem item) {
+    log << "select " + NodeOf(item)->fields.text;
+    Select(item);
 }
 
 void FakeTree::Report(Node* node) {
@@ -79,8 +99,12 @@ void FakeTree::DeleteItem(TreeItem item) {
     Node* node = NodeOf(item);
     log << "delete " + node->fields.text;
     Report(node);
-    if (caret_ == item)
-        caret_ = nullptr;
+    for (Node* up = NodeOf(caret_); up; up = up->parent) {
+        if (up == node) {
+            Select(nullptr); // the caret goes with its subtree
+            break;
+        }
+    }
     auto& siblings = node->parent->children;
     siblings.erase(std::find_if(siblings.begin(), siblings.end(),
                                 [node](const auto& child) { return child.get() == node; }));

@@ -27,7 +27,8 @@ public:
     /// Opens or closes an item as the control does when the user clicks its button.
     void Expand(TreeItem item);
     void Collapse(TreeItem item);
-    void Select(TreeItem item) { caret_ = item; }
+    /// Selects an item as the user does.
+    void Select(TreeItem item);
 
     static Node* NodeOf(TreeItem item) { return static_cast<Node*>(item); }
     Node* Root() { return &root_; }
@@ -42,6 +43,11 @@ public:
     TreeItem RootItem() const override { return const_cast<Node*>(&root_); }
     TreeItem ChildItem(TreeItem item) const override;
     TreeItem NextSibling(TreeItem item) const override;
+    TreeItem ParentItem(TreeItem item) const override { return NodeOf(item)->parent; }
+    bool IsExpanded(TreeItem item) const override {
+        return item == &root_ || NodeOf(item)->expanded;
+    }
+    void SelectItem(TreeItem item) override;
     TreeItem FirstVisibleItem() const override { return firstVisible; }
     TreeItem CaretItem() const override { return caret_; }
     void* ItemParam(TreeItem item) const override;

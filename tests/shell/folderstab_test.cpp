@@ -6,6 +6,7 @@
 #include "shell/tabdockwnd.h"
 
 #include <QAbstractItemModel>
+#include <QDir>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
@@ -182,6 +183,31 @@ TEST_F(FoldersTab, EveryItemHasAnIconAndLinksAreMarked) {
     const QImage folder = child(home(), "Albums")->icon(0).pixmap(16).toImage();
     const QImage link = child(home(), "Shortcut")->icon(0).pixmap(16).toImage();
     EXPECT_NE(folder, link) << "the shortcut mark is drawn over the folder icon";
+}
+
+TEST_F(FoldersTab, AnOpenFolderFollowsTheDiskWithoutDisturbingTheSelection) {
+    QDir disk(sandbox.path());
+    tree->expandItem(home());
+    tree->setCurrentItem(child(home(), "Albums"));
+    QCoreApplication::processEvents();
+    QSignalSpy changed(dock.get(), &CTabDockWnd::folderChanged);
+    QSignalSpy gone(dock.get(), &CTabDockWnd::folderGone);
+
+    ASSERT_TRUE(disk.mkdir("Aardvark"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return child(home(), "Aardvark") != nullptr; }, 5000));
+    EXPECT_EQ(labels(home()).first(), "Aardvark");
+    EXPECT_EQ(tree->currentItem()->text(0), "Albums");
+    EXPECT_EQ(changed.count(), 0) << "the selected folder stays as it was";
+
+    ASSERT_TRUE(QDir(sandbox.path("Albums")).removeRecursively());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tree->currentItem() == home(); }, 5000));
+    EXPECT_EQ(child(home(), "Albums"), nullptr);
+    EXPECT_EQ(child(home(), "Shortcut"), nullptr) << "its link leads nowhere now";
+    ASSERT_EQ(gone.count(), 1);
+    EXPECT_EQ(gone.first().first().toString(), sandbox.path("Albums"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return changed.count() > 0; }, 1000));
+    EXPECT_EQ(dock->GetSelectedPath(), sandbox.path());
+    EXPECT_FALSE(dock->RefreshSelected()) << "home is still there";
 }
 
 TEST_F(FoldersTab, OpeningEveryFolderDownTheSandboxThenClosingTheTabFreesAll) {
