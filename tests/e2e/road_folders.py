@@ -40,7 +40,8 @@ def road():
         desk.press(desk.control(dialog, "OK"))
         desk.wait_until(lambda: not desk.is_showing(dialog), "the Settings dialog to close")
         desk.menu_command(frame, "Action", "Start")
-        desk.wait_until(lambda: len(log_lines(frame)) == 2, "two lines in the output log")
+        desk.wait_until(lambda: log_lines(frame)[-1:] == ["2 converted"],
+                        "two lines and the run's summary in the output log")
         check(sorted(os.listdir(OUT)) == ["clear.png", "photo.png"],
               f"{OUT} holds {sorted(os.listdir(OUT))}")
 
