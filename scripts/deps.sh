@@ -7,6 +7,8 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-image-formats-plugins libgl-dev
   libpugixml-dev libgif-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libdeflate-dev libjemalloc-dev
+  libheif-dev libde265-0 libavif-dev libdav1d-dev libwebp-dev libjxl-dev
+  libheif-examples libavif-bin webp libjxl-tools
   libgtest-dev liblcms2-dev
   dbus at-spi2-core python3-pyatspi python3-pil xclip xdotool
   clang libclang-rt-14-dev

@@ -1,16 +1,20 @@
 #include "platform/imaging/codecs.h"
 
+#include "platform/imaging/avifdecoder.h"
 #include "platform/imaging/bmpdecoder.h"
 #include "platform/imaging/bmpencoder.h"
 #include "platform/imaging/gifdecoder.h"
 #include "platform/imaging/gifencoder.h"
+#include "platform/imaging/heifdecoder.h"
 #include "platform/imaging/icodecoder.h"
 #include "platform/imaging/jpegcodec.h"
+#include "platform/imaging/jxldecoder.h"
 #include "platform/imaging/pngchunks.h"
 #include "platform/imaging/pngdecoder.h"
 #include "platform/imaging/pngencoder.h"
 #include "platform/imaging/tiffdecoder.h"
 #include "platform/imaging/tiffencoder.h"
+#include "platform/imaging/webpdecoder.h"
 #include "platform/imaging/wmfdecoder.h"
 
 #include <QtEndian>
@@ -131,6 +135,10 @@ const std::vector<Codec>& codecs() {
          decodeThenTurn<decodeTiff>,
          measureTiff,
          {kTiff, "image/tiff", "TIFF", "*.TIF;*.TIFF", writeTiff}},
+        {ImageFormat::Heif, isHeifData, decodeHeif, measureHeif, {}, estimateHeifDecode},
+        {ImageFormat::Avif, isAvifData, decodeAvif, measureAvif, {}, estimateAvifDecode},
+        {ImageFormat::WebP, isWebpData, decodeWebp, measureWebp, {}, estimateWebpDecode},
+        {ImageFormat::Jxl, isJxlData, decodeJxl, measureJxl, {}, estimateJxlDecode},
         {ImageFormat::Wmf, isWmfData, decodeSizedThenTurn<decodeWmf>, measureWmf, {}},
         {ImageFormat::Ico, isIcoData, decodeThenTurn<decodeIco>, measureIco, {}},
         // Last: its header is a weaker signature than the others' magic numbers.

@@ -5,6 +5,7 @@
 #include "platform/imaging/decoder.h"
 
 #include <QIODevice>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -29,6 +30,10 @@ struct Codec {
     // The upright size from the header where the format allows.
     Status (*measure)(const unsigned char* data, std::size_t size, QSize& out) = nullptr;
     EncoderEntry encoder;
+    // The memory a decode with the hint holds at its peak, from the headers; null when that is
+    // the upright picture and a turned copy.
+    Status (*estimate)(const unsigned char* data, std::size_t size, const DecodeHint& hint,
+                       std::uint64_t& bytes) = nullptr;
 };
 
 // Every codec, in the order detection tries them.

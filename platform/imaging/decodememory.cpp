@@ -21,6 +21,8 @@ bool isQuarterTurn(RotateFlipType type) {
 
 Status estimate(const Codec& codec, const unsigned char* data, std::size_t size,
                 const DecodeHint& hint, std::uint64_t& bytes) {
+    if (codec.estimate)
+        return codec.estimate(data, size, hint, bytes);
     if (codec.format == ImageFormat::Jpeg) {
         // Turned band by band while decoding: one picture, and the coefficients of a
         // progressive file (only their DC for a preview that is drawn from them).

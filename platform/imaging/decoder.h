@@ -13,17 +13,18 @@
 
 namespace pix::imaging {
 
-enum class ImageFormat { Unknown, Bmp, Gif, Jpeg, Png, Ico, Tiff, Wmf };
+enum class ImageFormat { Unknown, Bmp, Gif, Jpeg, Png, Ico, Tiff, Wmf, Heif, Avif, WebP, Jxl };
 
 // What the caller will do with the picture. A decoder may return a smaller picture than the
-// stored one (a JPEG decoded at a reduced DCT scale) but never one smaller than minSize in either
-// side, measured upright before the turn. An empty minSize asks for the full picture.
+// stored one (a JPEG decoded at a reduced DCT scale, a WebP scaled by libwebp) but never one
+// smaller than minSize in either side, measured upright before the turn. An empty minSize asks for the full picture.
 // rotateFlip turns and flips the upright picture as part of decoding; the JPEG decoder does it
 // band by band as rows arrive, so the unturned picture is never stored.
 // preview: a picture for a glance at thumbnail size: a progressive JPEG decoded at 1/8 may be
 // drawn from the DC of its first scans (without their lowest bits, a level or a few off; more
 // where colour changes sharply within a block of 4:2:0 chroma), and a file cut after those scans
-// still gives it.
+// still gives it; a HEIF file may give the thumbnail stored in it, a JPEG XL file a picture
+// drawn from the DC of its first frame.
 struct DecodeHint {
     QSize minSize;
     RotateFlipType rotateFlip = RotateNoneFlipNone;
@@ -32,8 +33,9 @@ struct DecodeHint {
 
 ImageFormat detectFormat(const unsigned char* data, std::size_t size);
 
-// Decodes the first picture of the file (first frame, first page, largest icon), upright by its
-// EXIF orientation.
+// Decodes the first picture of the file (first frame, first page, largest icon, the primary
+// picture of a HEIF file), upright by its EXIF orientation or, in HEIF and AVIF files, by the
+// turn, mirror and crop of the file.
 Status decodeFile(const QString& path, Picture& out, const DecodeHint& hint = {});
 Status decodeMemory(const unsigned char* data, std::size_t size, Picture& out,
                     const DecodeHint& hint = {});

@@ -1,5 +1,6 @@
 // Reads the orientation tag of a JPEG's Exif segment. Every read is bounds-checked: the segment
 // comes from the file and may lie about its own offsets.
+#include "platform/imaging/exifblock.h"
 #include "platform/imaging/jpegcodec.h"
 
 #include <cstdint>
@@ -34,6 +35,8 @@ private:
     bool bigEndian_;
 };
 
+} // namespace
+
 // The orientation inside a TIFF structure (the body of the Exif segment).
 int orientationFromTiff(const unsigned char* tiff, std::size_t size) {
     if (size < 8)
@@ -59,8 +62,6 @@ int orientationFromTiff(const unsigned char* tiff, std::size_t size) {
     }
     return 1;
 }
-
-} // namespace
 
 int jpegExifOrientation(const unsigned char* data, std::size_t size) {
     // Walk the markers that precede the image data; Exif lives in an APP1 segment.

@@ -1,0 +1,332 @@
+#include "platform/imaging/heifdecoder.h"
+
+#include "platform/imaging/claimcheck.h"
+#include "platform/imaging/cores.h"
+#include "platform/imaging/decodedetail.h"
+#include "platform/imaging/exifblock.h"
+#include "platform/imaging/ftypbrands.h"
+#include "platform/imaging/pixelrows.h"
+
+#include <libheif/heif.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace pix::imaging {
+
+namespace {
+
+// The brands of HEVC-coded HEIF files: pictures, sequences and their variants.
+bool isHevcBrand(const unsigned char* data, std::size_t size) {
+    return hasFtypBrand(data, size,
+                        {"heic", "heix", "hevc", "hevx", "heim", "heis", "hevm", "hevs"});
+}
+
+void initLibheif() {
+    // Loads the codec plugins of builds that have them; never undone while the program runs.
+    [[maybe_unused]] static const bool ready = [] {
+        heif_init(nullptr);
+        return true;
+    }();
+}
+
+struct Context {
+    heif_context* ctx = heif_context_alloc();
+    Context() = default;
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
+    ~Context() {
+        if (ctx)
+            heif_context_free(ctx);
+    }
+};
+
+struct Handle {
+    heif_image_handle* handle = nullptr;
+    Handle() = default;
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    Handle(Handle&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
+    Handle& operator=(Handle&& other) noexcept {
+        std::swap(handle, other.handle);
+        return *this;
+    }
+    ~Handle() {
+        if (handle)
+            heif_image_handle_release(handle);
+    }
+};
+
+struct Image {
+    heif_image* image = nullptr;
+    Image() = default;
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
+    ~Image() {
+        if (image)
+            heif_image_release(image);
+    }
+};
+
+Status failed(const heif_error& error) {
+    detail::noteDecodeDetail(detail::Severity::Error, error.message);
+    switch (error.code) {
+    case heif_error_Memory_allocation_error:
+        return error.subcode == heif_suberror_Security_limit_exceeded ? Status::TooLarge
+                                                                      : Status::OutOfMemory;
+    case heif_error_Unsupported_feature:
+    case heif_error_Unsupported_filetype:
+        return Status::UnknownImageFormat;
+    default:
+        return Status::CorruptData;
+    }
+}
+
+// Reads the file's boxes and finds its primary picture. Nothing is decoded yet.
+Status openPrimary(const unsigned char* data, std::size_t size, Context& context, Handle& primary) {
+    initLibheif();
+    if (!context.ctx)
+        return Status::OutOfMemory;
+    heif_context_set_maximum_image_size_limit(context.ctx, kMaxSide);
+    heif_error error = heif_context_read_from_memory_without_copy(context.ctx, data, size, nullptr);
+    if (error.code != heif_error_Ok)
+        return failed(error);
+    error = heif_context_get_primary_image_handle(context.ctx, &primary.handle);
+    if (error.code != heif_error_Ok)
+        return failed(error);
+    if (heif_image_handle_get_width(primary.handle) <= 0 ||
+        heif_image_handle_get_height(primary.handle) <= 0) {
+        detail::noteDecodeDetail(detail::Severity::Error, "the picture has no size");
+        return Status::CorruptData;
+    }
+    return Status::Ok;
+}
+
+QSize sizeOf(const heif_image_handle* handle) {
+    return {heif_image_handle_get_width(handle), heif_image_handle_get_height(handle)};
+}
+
+// The smallest stored thumbnail that covers minSize and shows the whole picture (the same
+// proportions, within a percent); none when no thumbnail does.
+Handle coveringThumbnail(const heif_image_handle* primary, QSize minSize) {
+    Handle best;
+    const int count = heif_image_handle_get_number_of_thumbnails(primary);
+    if (minSize.isEmpty() || count <= 0)
+        return best;
+    std::vector<heif_item_id> ids(std::size_t(std::min(count, 16)));
+    const int listed =
+        heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), int(ids.size()));
+    const QSize full = sizeOf(primary);
+    const double proportion = double(full.width()) / full.height();
+    for (int i = 0; i < listed; ++i) {
+        Handle thumbnail;
+        if (heif_image_handle_get_thumbnail(primary, ids[std::size_t(i)], &thumbnail.handle).code !=
+            heif_error_Ok)
+            continue;
+        const QSize size = sizeOf(thumbnail.handle);
+        if (size.width() < minSize.width() || size.height() < minSize.height() ||
+            size.width() > full.width() || size.height() > full.height() ||
+            std::abs(double(size.width()) / size.height() - proportion) > proportion / 100)
+            continue;
+        if (!best.handle ||
+            std::int64_t(size.width()) * size.height() <
+                std::int64_t(sizeOf(best.handle).width()) * sizeOf(best.handle).height())
+            best = std::move(thumbnail);
+    }
+    return best;
+}
+
+// The primary picture, or for a glance the thumbnail that covers the size asked for.
+Handle pictureToDecode(Handle& primary, const DecodeHint& hint) {
+    if (hint.preview) {
+        Handle thumbnail = coveringThumbnail(primary.handle, hint.minSize);
+        if (thumbnail.handle)
+            return thumbnail;
+    }
+    return std::move(primary);
+}
+
+bool isDeep(const heif_image_handle* handle) {
+    return heif_image_handle_get_luma_bits_per_pixel(handle) > 8 ||
+           heif_image_handle_get_chroma_bits_per_pixel(handle) > 8;
+}
+
+QByteArray blockOf(const heif_image_handle* handle, heif_item_id id, std::size_t fileSize) {
+    const std::size_t size = heif_image_handle_get_metadata_size(handle, id);
+    if (size == 0 || size > fileSize)
+        return {};
+    QByteArray block(qsizetype(size), Qt::Uninitialized);
+    if (heif_image_handle_get_metadata(handle, id, block.data()).code != heif_error_Ok)
+        return {};
+    return block;
+}
+
+// The ICC profile, EXIF and XMP of the picture, as the file stores them.
+PictureMetadata metadataOf(const heif_image_handle* handle, std::size_t fileSize) {
+    PictureMetadata metadata;
+    const std::size_t iccSize = heif_image_handle_get_raw_color_profile_size(handle);
+    if (iccSize > 0 && iccSize <= fileSize) {
+        metadata.iccProfile.resize(qsizetype(iccSize));
+        if (heif_image_handle_get_raw_color_profile(handle, metadata.iccProfile.data()).code !=
+            heif_error_Ok)
+            metadata.iccProfile.clear();
+    }
+    const int count = heif_image_handle_get_number_of_metadata_blocks(handle, nullptr);
+    if (count <= 0)
+        return metadata;
+    std::vector<heif_item_id> ids(std::size_t(std::min(count, 64)));
+    const int listed = heif_image_handle_get_list_of_metadata_block_IDs(handle, nullptr, ids.data(),
+                                                                        int(ids.size()));
+    for (int i = 0; i < listed; ++i) {
+        const heif_item_id id = ids[std::size_t(i)];
+        const char* type = heif_image_handle_get_metadata_type(handle, id);
+        const char* content = heif_image_handle_get_metadata_content_type(handle, id);
+        if (type && std::strcmp(type, "Exif") == 0 && metadata.exif.isEmpty()) {
+            // Four bytes give the offset of the TIFF header from their end.
+            const QByteArray block = blockOf(handle, id, fileSize);
+            if (block.size() < 4)
+                continue;
+            const auto* bytes = reinterpret_cast<const unsigned char*>(block.constData());
+            const std::size_t offset = (std::size_t(bytes[0]) << 24) |
+                                       (std::size_t(bytes[1]) << 16) |
+                                       (std::size_t(bytes[2]) << 8) | bytes[3];
+            if (offset < std::size_t(block.size()) - 4)
+                metadata.exif = exifTiffBlock(bytes + 4 + offset, block.size() - 4 - offset);
+        } else if (type && std::strcmp(type, "mime") == 0 && content &&
+                   std::strcmp(content, "application/rdf+xml") == 0 && metadata.xmp.isEmpty()) {
+            metadata.xmp = blockOf(handle, id, fileSize);
+        }
+    }
+    return metadata;
+}
+
+// Copies libheif's interleaved rows into the picture a band at a time, turned as asked.
+void copyTurned(const heif_image* image, bool deep, bool alpha, RowAlpha rowAlpha,
+                RotateFlipType turn, QSize size, Picture& picture) {
+    int stride = 0;
+    const std::uint8_t* plane =
+        heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+    const int channels = alpha ? 4 : 3;
+    const int range = heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved);
+    const int maxValue = (1 << std::clamp(range, 1, 16)) - 1;
+    constexpr int kBand = 16;
+    std::vector<QRgb> band(std::size_t(size.width()) * kBand);
+    for (int first = 0; first < size.height(); first += kBand) {
+        const int rows = std::min(kBand, size.height() - first);
+        for (int r = 0; r < rows; ++r) {
+            const std::uint8_t* row = plane + qsizetype(first + r) * stride;
+            QRgb* target = band.data() + std::size_t(r) * std::size_t(size.width());
+            if (deep)
+                row16ToPixels(reinterpret_cast<const std::uint16_t*>(row), channels, maxValue,
+                              size.width(), rowAlpha, target);
+            else
+                rowToPixels(row, channels, size.width(), rowAlpha, target);
+        }
+        copyRowsRotated(reinterpret_cast<const uchar*>(band.data()), qsizetype(size.width()) * 4,
+                        first, rows, size, turn, picture.image());
+    }
+}
+
+} // namespace
+
+bool isHeifData(const unsigned char* data, std::size_t size) {
+    return !hasFtypBrand(data, size, {"avif", "avis"}) &&
+           (isHevcBrand(data, size) || hasFtypBrand(data, size, {"mif1", "msf1"}));
+}
+
+Status measureHeif(const unsigned char* data, std::size_t size, QSize& out) {
+    Context context;
+    Handle primary;
+    const Status status = openPrimary(data, size, context, primary);
+    if (status == Status::Ok)
+        out = sizeOf(primary.handle); // libheif gives the size after its turn and crop
+    return status;
+}
+
+Status estimateHeifDecode(const unsigned char* data, std::size_t size, const DecodeHint& hint,
+                          std::uint64_t& bytes) {
+    Context context;
+    Handle primary;
+    const Status status = openPrimary(data, size, context, primary);
+    if (status != Status::Ok)
+        return status;
+    const Handle source = pictureToDecode(primary, hint);
+    const QSize picture = sizeOf(source.handle);
+    const bool deep = isDeep(source.handle);
+    const bool alpha = heif_image_handle_has_alpha_channel(source.handle);
+    // libheif's planes (at most three full ones, and alpha), then its interleaved copy, then
+    // ours while that copy is still held.
+    const std::uint64_t planes = (deep ? 2 : 1) * (alpha ? 4 : 3);
+    const std::uint64_t interleaved = (deep ? 2 : 1) * (alpha ? 4 : 3);
+    bytes = std::uint64_t(picture.width()) * std::uint64_t(picture.height()) *
+            (interleaved + std::max<std::uint64_t>(planes, 4));
+    return Status::Ok;
+}
+
+Status decodeHeif(const unsigned char* data, std::size_t size, const DecodeHint& hint,
+                  Picture& out) {
+    Context context;
+    Handle primary;
+    Status status = openPrimary(data, size, context, primary);
+    if (status != Status::Ok)
+        return status;
+    const QSize full = sizeOf(primary.handle);
+    status = checkClaimedSize(full.width(), full.height(), size);
+    if (status != Status::Ok)
+        return status;
+    if (isHevcBrand(data, size) && !heif_have_decoder_for_format(heif_compression_HEVC)) {
+        detail::noteDecodeDetail(detail::Severity::Error,
+                                 "HEIC pictures need an HEVC decoder (libde265), and none is "
+                                 "installed on this system");
+        return Status::UnknownImageFormat;
+    }
+    PictureMetadata metadata = metadataOf(primary.handle, size);
+    const Handle source = pictureToDecode(primary, hint);
+
+    // Tiles of a grid on several threads only when this work may have more than one core.
+    const int cores = coresForThisThread();
+    heif_context_set_max_decoding_threads(context.ctx, cores > 1 ? cores : 0);
+    const bool deep = isDeep(source.handle);
+    const bool alpha = heif_image_handle_has_alpha_channel(source.handle);
+    const heif_chroma chroma =
+        deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
+             : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
+    heif_decoding_options* options = heif_decoding_options_alloc();
+    if (!options)
+        return Status::OutOfMemory;
+    options->convert_hdr_to_8bit = 0; // it cuts to the high bits; the rows are rounded here
+    Image image;
+    const heif_error error =
+        heif_decode_image(source.handle, &image.image, heif_colorspace_RGB, chroma, options);
+    heif_decoding_options_free(options);
+    if (error.code != heif_error_Ok)
+        return failed(error);
+    // A coded picture larger than the file says (a crop it forgot) is cut to the size it says.
+    const QSize decoded = QSize(heif_image_get_width(image.image, heif_channel_interleaved),
+                                heif_image_get_height(image.image, heif_channel_interleaved))
+                              .boundedTo(sizeOf(source.handle));
+    int stride = 0;
+    if (!heif_image_get_plane_readonly(image.image, heif_channel_interleaved, &stride) ||
+        decoded.isEmpty()) {
+        detail::noteDecodeDetail(detail::Severity::Error, "the decoded picture has no pixels");
+        return Status::CorruptData;
+    }
+    const RowAlpha rowAlpha = !alpha ? RowAlpha::None
+                              : heif_image_is_premultiplied_alpha(image.image)
+                                  ? RowAlpha::Premultiplied
+                                  : RowAlpha::Straight;
+    const QSize turned = rotatedSize(decoded.width(), decoded.height(), hint.rotateFlip);
+    Picture picture;
+    status = allocatePicture(turned.width(), turned.height(), alpha, picture);
+    if (status != Status::Ok)
+        return status;
+    copyTurned(image.image, deep, alpha, rowAlpha, hint.rotateFlip, decoded, picture);
+    picture.metadata() = std::move(metadata);
+    out = std::move(picture);
+    return Status::Ok;
+}
+
+} // namespace pix::imaging
