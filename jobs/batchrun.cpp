@@ -3,6 +3,7 @@
 #include "jobs/ensurefolder.h"
 #include "jobs/filekey.h"
 #include "jobs/outputnaming.h"
+#include "platform/imaging/cores.h"
 #include "platform/imaging/decoder.h"
 #include "platform/machinememory.h"
 
@@ -283,10 +284,19 @@ private:
         if (stopping_)
             return;
         inUse_ += row.need;
+        // With no row left to start, the cores the rows in flight leave idle are this row's.
+        const int cores =
+            started_ == tasks_.size() ? std::max(1, int(workers_.size()) - preparing_) : 1;
+        ++preparing_;
         lock.unlock();
         Task& task = tasks_[index];
-        PreparedConversion prepared = prepareSafely(prepare_, task.item, task.sourcePath);
+        PreparedConversion prepared;
+        {
+            const imaging::ScopedCores share(cores);
+            prepared = prepareSafely(prepare_, task.item, task.sourcePath);
+        }
         lock.lock();
+        --preparing_;
         inUse_ -= row.need;
         largeInFlight_ -= row.large;
         row.result = qint64(prepared.bytes.size());
@@ -326,6 +336,7 @@ private:
     qint64 held_ = 0;       // bytes of the prepared rows waiting for their commit, and reserved
     qint64 heldLimit_ = 0;  // the largest memoryNeed seen
     int largeInFlight_ = 0; // large rows being prepared
+    int preparing_ = 0;     // rows being prepared
     const Prepare prepare_;
     const std::function<void()> ready_;
     std::mutex mutex_;

@@ -2,10 +2,12 @@
 // and one at a time, commits stay in row order, dependent rows wait, Stop keeps its place and
 // the prepared results waiting for their commit stay bounded.
 #include "jobs/batchrunfixture.h"
+#include "platform/imaging/cores.h"
 
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QHash>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -217,6 +219,40 @@ TEST_F(BatchRunOrder, ResultsWaitingForTheirCommitHoldTheLookAheadBack) {
     run.runToCompletion();
     EXPECT_EQ(startedDuringFirst, 2);
     EXPECT_EQ(run.rowsDone(), 10);
+}
+
+TEST_F(BatchRunOrder, OnlyRowsWithNothingLeftToStartMayUseMoreCores) {
+    // Libraries that split a picture over threads take the cores no other row will.
+    const struct {
+        int threads;
+        QStringList names;
+    } cases[] = {{3, {"only.png"}}, {2, {"a.png", "b.png", "c.png", "d.png"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.threads);
+        list.RemoveAll();
+        for (const QString& name : c.names)
+            addPicture(name);
+        std::mutex mutex;
+        QHash<QString, int> cores;
+        BatchOptions options = BatchOptions::withThreads(c.threads);
+        options.prepare = [&](const JobItem& item, const QString& source) {
+            {
+                std::lock_guard lock(mutex);
+                cores.insert(item.source.fileName, imaging::coresForThisThread());
+            }
+            return PrepareConversion(item, source);
+        };
+        BatchRun run(list, context, options);
+        run.runToCompletion();
+        if (c.names.size() == 1) {
+            EXPECT_EQ(cores.value("only.png"), 3);
+            continue;
+        }
+        for (const char* name : {"a.png", "b.png", "c.png"})
+            EXPECT_EQ(cores.value(name), 1) << name;
+        EXPECT_GE(cores.value("d.png"), 1); // 2 when c.png was done before d.png started
+        EXPECT_LE(cores.value("d.png"), 2);
+    }
 }
 
 } // namespace
