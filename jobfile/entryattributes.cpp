@@ -169,8 +169,8 @@ void completeEntry(RawEntry& entry) {
     // Values read as defaults are not errors, but the author learns why the output differs.
     QStringList& notes = entry.settings.unrecognised;
     if (!entry.formatText.isEmpty() && !entry.format)
-        notes << QStringLiteral("outputformat \"%1\" is not bmp, jpg, gif, png or tif; the "
-                                "format follows the file name")
+        notes << QStringLiteral("outputformat \"%1\" is not bmp, jpg, gif, png, tif, webp, avif "
+                                "or jxl; the format follows the file name")
                      .arg(entry.formatText);
     const std::int32_t rotate = item.output.rotate;
     if (rotate != 0 && rotate != 90 && rotate != 180 && rotate != 270)
@@ -235,8 +235,9 @@ std::int32_t atoiValue(QStringView text) {
 }
 
 std::optional<std::int32_t> formatFromKeyword(QStringView keyword) {
-    // Only each format's own keyword counts ("jpeg" is not one); "bmp" among them means that
-    // asking for Bitmap always gives Bitmap, whatever the name says.
+    // Each format's own keyword and the spellings people type ("jpeg", "tiff"), not every
+    // extension ("jpe" is none); "bmp" among them means that asking for Bitmap always gives
+    // Bitmap, whatever the name says.
     if (const OutputFormat* format = outputFormatForKeyword(keyword))
         return format->code;
     return std::nullopt;

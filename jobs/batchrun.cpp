@@ -5,6 +5,7 @@
 #include "jobs/outputnaming.h"
 #include "platform/imaging/cores.h"
 #include "platform/imaging/decoder.h"
+#include "platform/imaging/encoders.h"
 #include "platform/machinememory.h"
 
 #include <QEventLoop>
@@ -97,15 +98,20 @@ qint64 outputBytes(const Task& task) {
 }
 
 // The bytes a row's pictures take while it is prepared: the decode's peak as the headers tell
-// it (at the reduced scale the row decodes at) and the output picture. A file that cannot be
-// measured needs nothing: it fails at once.
+// it (at the reduced scale the row decodes at) or, once the source is let go, what the encoder
+// holds beside it, whichever is more, and the output picture. A file that cannot be measured
+// needs nothing: it fails at once.
 
 qint64 memoryNeed(const Task& task) {
     std::uint64_t decode = 0;
     if (imaging::estimateDecodeMemoryOfFile(task.sourcePath, DecodeHintFor(task.item), decode) !=
         imaging::Status::Ok)
         return 0;
-    return qint64(std::min<std::uint64_t>(decode, std::uint64_t(1) << 50)) + outputBytes(task);
+    const std::uint64_t encode = imaging::encoderWorkingMemory(
+        ChooseEncoder(task.item),
+        QSize(std::max(task.item.output.width, 0), std::max(task.item.output.height, 0)));
+    return qint64(std::min<std::uint64_t>(std::max(decode, encode), std::uint64_t(1) << 50)) +
+           outputBytes(task);
 }
 
 // Worker threads preparing rows while the run's thread commits them in row order.

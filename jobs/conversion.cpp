@@ -6,6 +6,7 @@
 #include "platform/imaging/decoder.h"
 #include "platform/imaging/encoders.h"
 #include "platform/imaging/transform.h"
+#include "platform/imaging/webpencoder.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -98,6 +99,10 @@ QString PreparedFailureReason(const JobItem& item, const PreparedConversion& pre
         std::max(item.output.width, item.output.height) > kJpegMaxSide)
         return QStringLiteral("too large for JPEG, which holds at most %1 pixels a side")
             .arg(kJpegMaxSide);
+    if (ChooseEncoder(item) == LookUpEncoder(QStringLiteral("image/webp")) &&
+        std::max(item.output.width, item.output.height) > imaging::kWebpMaxSide)
+        return QStringLiteral("too large for WebP, which holds at most %1 pixels a side")
+            .arg(imaging::kWebpMaxSide);
     return QStringLiteral("cannot encode the picture as %1: %2")
         .arg(format, statusWords(prepared.status));
 }

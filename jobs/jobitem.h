@@ -16,7 +16,7 @@ struct JobOutput : ImageInfo {
     std::int32_t includeSubfolders = 0;
     std::int32_t overwrite = 0; // non-zero: replace an existing output file without asking
     std::int32_t rotate = 0;    // 0, 90, 180 or 270, clockwise
-    std::int32_t quality = 80;  // JPEG quality 0 to 100
+    std::int32_t quality = 80;  // JPEG, WebP, AVIF and JPEG XL quality 0 to 100
     QString prefix;             // rename prefix; empty keeps the name
     std::int32_t startNumber = 0;
     std::int32_t mirror = 0; // non-zero: flipped left to right after the turn

@@ -27,14 +27,18 @@ std::span<const OutputFormat> outputFormats();
 // The row of a format code; none for "Remain Original" and every unknown code.
 const OutputFormat* outputFormatForCode(std::int32_t code);
 
-// The row whose keyword is the text, without regard to case; none when no row has it.
+// The row whose keyword is the text, without regard to case (also "jpeg" and "tiff", as people
+// type them); none when no row has it.
 const OutputFormat* outputFormatForKeyword(QStringView keyword);
+
+// True for the formats whose encoders take the job item's quality (JPG, WebP, AVIF, JPEG XL).
+bool takesQuality(std::int32_t code);
 
 // The row that writes files with this extension (its own or an alias), without regard to case.
 const OutputFormat* outputFormatForExtension(QStringView extension);
 
 // The settings dialog's format list in its display order: "Remain Original" (no row of its own),
-// then the written formats by their labels.
+// the long-standing written formats by their labels, then WebP, AVIF and JPEG XL.
 struct FormatChoice {
     std::int32_t code;
     QLatin1String label;

@@ -71,10 +71,14 @@ imaging::EncoderId ChooseEncoder(const JobItem& item) {
 }
 
 std::optional<int> EncoderQuality(const JobItem& item, imaging::EncoderId encoder) {
-    const OutputFormat* jpeg = outputFormatForCode(kFormatJpg);
-    if (item.output.formatCode == kFormatJpg ||
-        (!encoder.isNull() && encoder == LookUpEncoder(jpeg->mimeType)))
+    if (takesQuality(item.output.formatCode))
         return item.output.quality;
+    // A source kept in its own format whose encoder takes a quality.
+    for (const OutputFormat& format : outputFormats()) {
+        if (!encoder.isNull() && takesQuality(format.code) &&
+            encoder == LookUpEncoder(format.mimeType))
+            return item.output.quality;
+    }
     return std::nullopt;
 }
 

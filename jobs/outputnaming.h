@@ -40,7 +40,8 @@ imaging::EncoderId ChooseEncoder(const JobItem& item);
 // The encoder registered for exactly this MIME type, or null.
 imaging::EncoderId LookUpEncoder(const QString& mimeType);
 
-// The JPEG quality to save with: set when the item is written as JPEG, none otherwise.
+// The quality to save with: set when the item is written as JPEG, WebP, AVIF or JPEG XL (also
+// as its source's own format), none otherwise.
 std::optional<int> EncoderQuality(const JobItem& item, imaging::EncoderId encoder);
 
 } // namespace pix

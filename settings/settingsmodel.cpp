@@ -140,7 +140,7 @@ void SettingsModel::chooseFormat(int index) {
 }
 
 bool SettingsModel::qualityShown() const {
-    return formatChoices()[static_cast<std::size_t>(formatIndex_)].code == kFormatJpg;
+    return takesQuality(formatChoices()[static_cast<std::size_t>(formatIndex_)].code);
 }
 
 QString SettingsModel::pickerStart() const {
@@ -349,7 +349,7 @@ SettingsOutcome SettingsModel::accept() const {
         r.numberFrom = 0;
     }
     r.mirror = mirror_ ? 1 : 0;
-    r.quality = r.formatCode == kFormatJpg ? quality_.position() : kQualityDefault;
+    r.quality = takesQuality(r.formatCode) ? quality_.position() : kQualityDefault;
     return outcome;
 }
 

@@ -15,6 +15,9 @@ enum FormatCode : std::int32_t {
     kFormatGif = 2,
     kFormatPng = 3,
     kFormatTiff = 5,
+    kFormatWebp = 7,
+    kFormatAvif = 8,
+    kFormatJxl = 9,
     kFormatRemainOriginal = 99,
 };
 

@@ -1,6 +1,7 @@
 #include "platform/imaging/codecs.h"
 
 #include "platform/imaging/avifdecoder.h"
+#include "platform/imaging/avifencoder.h"
 #include "platform/imaging/bmpdecoder.h"
 #include "platform/imaging/bmpencoder.h"
 #include "platform/imaging/gifdecoder.h"
@@ -9,12 +10,14 @@
 #include "platform/imaging/icodecoder.h"
 #include "platform/imaging/jpegcodec.h"
 #include "platform/imaging/jxldecoder.h"
+#include "platform/imaging/jxlencoder.h"
 #include "platform/imaging/pngchunks.h"
 #include "platform/imaging/pngdecoder.h"
 #include "platform/imaging/pngencoder.h"
 #include "platform/imaging/tiffdecoder.h"
 #include "platform/imaging/tiffencoder.h"
 #include "platform/imaging/webpdecoder.h"
+#include "platform/imaging/webpencoder.h"
 #include "platform/imaging/wmfdecoder.h"
 
 #include <QtEndian>
@@ -82,7 +85,7 @@ Status decodeSizedThenTurn(const unsigned char* data, std::size_t size, const De
 }
 
 // The encoder identifiers are the order of the encoder list, as callers have always seen it.
-enum EncoderValue { kBmp = 1, kJpeg, kGif, kTiff, kPng };
+enum EncoderValue { kBmp = 1, kJpeg, kGif, kTiff, kPng, kWebp, kAvif, kJxl };
 
 constexpr int kDefaultJpegQuality = 75;
 
@@ -104,6 +107,20 @@ Status writeTiff(Picture&& picture, QIODevice& device, std::optional<int>) {
 
 Status writePng(Picture&& picture, QIODevice& device, std::optional<int>) {
     return encodePng(std::move(picture), device);
+}
+
+// Without a quality: each library's own default (cwebp's 75, cjxl's visually lossless 90), and
+// for AVIF a middle quantizer.
+Status writeWebp(Picture&& picture, QIODevice& device, std::optional<int> quality) {
+    return encodeWebp(std::move(picture), quality.value_or(75), device);
+}
+
+Status writeAvif(Picture&& picture, QIODevice& device, std::optional<int> quality) {
+    return encodeAvif(std::move(picture), quality.value_or(60), device);
+}
+
+Status writeJxl(Picture&& picture, QIODevice& device, std::optional<int> quality) {
+    return encodeJxl(std::move(picture), quality.value_or(90), device);
 }
 
 } // namespace
@@ -136,9 +153,24 @@ const std::vector<Codec>& codecs() {
          measureTiff,
          {kTiff, "image/tiff", "TIFF", "*.TIF;*.TIFF", writeTiff}},
         {ImageFormat::Heif, isHeifData, decodeHeif, measureHeif, {}, estimateHeifDecode},
-        {ImageFormat::Avif, isAvifData, decodeAvif, measureAvif, {}, estimateAvifDecode},
-        {ImageFormat::WebP, isWebpData, decodeWebp, measureWebp, {}, estimateWebpDecode},
-        {ImageFormat::Jxl, isJxlData, decodeJxl, measureJxl, {}, estimateJxlDecode},
+        {ImageFormat::Avif,
+         isAvifData,
+         decodeAvif,
+         measureAvif,
+         {kAvif, "image/avif", "AVIF", "*.AVIF", writeAvif, 8},
+         estimateAvifDecode},
+        {ImageFormat::WebP,
+         isWebpData,
+         decodeWebp,
+         measureWebp,
+         {kWebp, "image/webp", "WebP", "*.WEBP", writeWebp, 10},
+         estimateWebpDecode},
+        {ImageFormat::Jxl,
+         isJxlData,
+         decodeJxl,
+         measureJxl,
+         {kJxl, "image/jxl", "JPEG XL", "*.JXL", writeJxl, 32},
+         estimateJxlDecode},
         {ImageFormat::Wmf, isWmfData, decodeSizedThenTurn<decodeWmf>, measureWmf, {}},
         {ImageFormat::Ico, isIcoData, decodeThenTurn<decodeIco>, measureIco, {}},
         // Last: its header is a weaker signature than the others' magic numbers.

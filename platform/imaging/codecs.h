@@ -18,6 +18,9 @@ struct EncoderEntry {
     const char* extensions = "";
     // quality is the caller's value or none; formats without a quality ignore it.
     Status (*encode)(Picture&& picture, QIODevice& device, std::optional<int> quality) = nullptr;
+    // The memory the encoder holds beside the picture, per pixel (libjxl's planes, libaom's and
+    // libwebp's frames); 0 for encoders that stream rows.
+    int workingBytesPerPixel = 0;
 };
 
 struct Codec {

@@ -33,6 +33,14 @@ EncoderId findEncoderByMimeType(const QString& mimeType) {
     return {};
 }
 
+std::uint64_t encoderWorkingMemory(EncoderId encoder, QSize size) {
+    const Codec* codec = codecForEncoder(encoder.value);
+    if (!codec || size.isEmpty())
+        return 0;
+    return std::uint64_t(size.width()) * std::uint64_t(size.height()) *
+           std::uint64_t(codec->encoder.workingBytesPerPixel);
+}
+
 namespace {
 
 // The checked, exception-safe entry of both public encoding calls.

@@ -5,7 +5,9 @@
 
 #include <QByteArray>
 #include <QIODevice>
+#include <QSize>
 #include <QString>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -20,7 +22,7 @@ struct EncoderId {
 
 struct EncoderInfo {
     EncoderId id;
-    QString mimeType; // "image/bmp", "image/jpeg", "image/gif", "image/png", "image/tiff"
+    QString mimeType; // "image/bmp", "image/jpeg", ..., "image/webp", "image/avif", "image/jxl"
     QString formatDescription;
     QString extensions; // "*.BMP;*.DIB", ...
 };
@@ -31,10 +33,14 @@ const std::vector<EncoderInfo>& imageEncoders();
 // The encoder whose MIME type equals the text exactly (case-sensitive); null when none.
 EncoderId findEncoderByMimeType(const QString& mimeType);
 
+// The memory the encoder holds beside a picture of that size while it encodes, in bytes (bench
+// /encode_bench measures it); 0 for encoders that need little more than the picture.
+std::uint64_t encoderWorkingMemory(EncoderId encoder, QSize size);
+
 // Encodes the picture with the encoder and writes it to path. The data goes to a temporary file
 // in the target folder that replaces the target only once complete, so a failed save leaves an
-// existing file untouched and no temporary file behind. quality applies to JPEG only and is
-// clamped to 0..100; without it JPEG uses 75.
+// existing file untouched and no temporary file behind. quality applies to JPEG, WebP, AVIF and
+// JPEG XL and is clamped to 0..100; without it JPEG uses 75.
 Status savePicture(const Picture& picture, const QString& path, EncoderId encoder,
                    std::optional<int> quality = std::nullopt);
 

@@ -50,8 +50,9 @@ Difference difference(const QImage& a, const QImage& b) {
     const QImage y = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     Difference d;
     if (x.size() != y.size())
-        return {256, 1.0};
+        return {256, 1.0, 256.0};
     long differing = 0;
+    double total = 0;
     for (int row = 0; row < x.height(); ++row) {
         const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
         const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
@@ -61,10 +62,12 @@ Difference difference(const QImage& a, const QImage& b) {
                     std::abs(int((p[column] >> shift) & 0xFF) - int((q[column] >> shift) & 0xFF));
                 d.largest = std::max(d.largest, delta);
                 differing += delta != 0;
+                total += delta;
             }
         }
     }
     d.share = double(differing) / (4.0 * x.width() * x.height());
+    d.mean = total / (4.0 * x.width() * x.height());
     return d;
 }
 

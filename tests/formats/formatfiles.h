@@ -25,11 +25,12 @@ enum class Depth {
 // rounded to the nearest of 256 levels; turned clockwise by quarter turns.
 QImage referencePicture(const QString& name, Depth depth, int quarterTurns);
 
-// How far two pictures of the same size are apart: the largest difference of a channel, and
-// the share of channel samples that differ at all.
+// How far two pictures of the same size are apart: the largest difference of a channel, the
+// share of channel samples that differ at all, and the mean difference of a channel.
 struct Difference {
     int largest = 0;
     double share = 0;
+    double mean = 0;
 };
 Difference difference(const QImage& a, const QImage& b);
 

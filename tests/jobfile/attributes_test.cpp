@@ -42,7 +42,9 @@ TEST(JobFileFormats, FromTheLastExtensionOfTheName) {
         std::int32_t expected;
     } cases[] = {
         {"a.jpg", kFormatJpg},        {"a.b.PNG", kFormatPng},   {"photo.GIF", kFormatGif},
-        {"a.Tif", kFormatTiff},       {"a.tiff", kFormatBitmap}, {"a.jpeg", kFormatBitmap},
+        {"a.Tif", kFormatTiff},       {"a.tiff", kFormatTiff},   {"a.jpeg", kFormatJpg},
+        {"a.jpe", kFormatBitmap},     {"a.WebP", kFormatWebp},   {"a.avif", kFormatAvif},
+        {"a.jxl", kFormatJxl},        {"a.heic", kFormatBitmap}, // read, never written
         {"a.jpg.txt", kFormatBitmap}, {"noext", kFormatBitmap},  {"a.", kFormatBitmap},
     };
     for (const auto& c : cases)
@@ -86,7 +88,12 @@ TEST_F(EntryAttributes, EachAttributeStoresItsField) {
         {"OutputFormat=\"gif\"", &JobOutput::formatCode, kFormatGif},
         {"outputformat=\"Tif\"", &JobOutput::formatCode, kFormatTiff},
         {"outputformat=\"bmp\"", &JobOutput::formatCode, kFormatBitmap},
-        {"outputformat=\"jpeg\" name=\"photo.GIF\"", &JobOutput::formatCode, kFormatGif},
+        {"outputformat=\"jpeg\" name=\"photo.GIF\"", &JobOutput::formatCode, kFormatJpg},
+        {"outputformat=\"TIFF\"", &JobOutput::formatCode, kFormatTiff},
+        {"outputformat=\"webp\"", &JobOutput::formatCode, kFormatWebp},
+        {"outputformat=\"AVIF\"", &JobOutput::formatCode, kFormatAvif},
+        {"outputformat=\"jxl\"", &JobOutput::formatCode, kFormatJxl},
+        {"outputformat=\"heic\" name=\"photo.GIF\"", &JobOutput::formatCode, kFormatGif},
         {"outputformat=\"png\" name=\"noext\"", &JobOutput::formatCode, kFormatPng},
         {"name=\"noext\"", &JobOutput::formatCode, kFormatBitmap},
         {"mirror=\"1\"", &JobOutput::mirror, 1},

@@ -72,9 +72,13 @@ TEST(OutputNaming, RemainOriginalWritesOnlyFormatsThatMatchTheExtension) {
     EXPECT_EQ(encoderFor("a.png"), mime("image/png"));
     EXPECT_EQ(encoderFor("a.gif"), mime("image/gif"));
     EXPECT_EQ(encoderFor("a.bmp"), mime("image/bmp"));
-    // Icons and metafiles cannot be written in their own format: no encoder at all, never one
-    // whose content would not match the extension.
+    EXPECT_EQ(encoderFor("a.webp"), mime("image/webp"));
+    EXPECT_EQ(encoderFor("a.avif"), mime("image/avif"));
+    EXPECT_EQ(encoderFor("a.JXL"), mime("image/jxl"));
+    // Icons, metafiles and HEIC pictures cannot be written in their own format: no encoder at
+    // all, never one whose content would not match the extension.
     EXPECT_TRUE(encoderFor("a.ico").isNull());
+    EXPECT_TRUE(encoderFor("a.heic").isNull());
     EXPECT_TRUE(encoderFor("a.wmf").isNull());
     EXPECT_TRUE(encoderFor("noext").isNull());
     EXPECT_TRUE(encoderFor("a.png", 4).isNull());
@@ -83,15 +87,26 @@ TEST(OutputNaming, RemainOriginalWritesOnlyFormatsThatMatchTheExtension) {
     EXPECT_EQ(encoderFor("a.png", -3), mime("image/png")) << "unknown codes keep the format";
 }
 
-TEST(OutputNaming, QualityGoesOnlyToJpeg) {
-    JobItem item = test::itemFor("/src", "a.jpg", 1, 1);
-    item.output.quality = 33;
-    item.output.formatCode = kFormatJpg;
-    EXPECT_EQ(EncoderQuality(item, ChooseEncoder(item)), 33);
-    item.output.formatCode = kFormatRemainOriginal; // a JPEG kept as JPEG
-    EXPECT_EQ(EncoderQuality(item, ChooseEncoder(item)), 33);
-    item.output.formatCode = kFormatPng;
-    EXPECT_EQ(EncoderQuality(item, ChooseEncoder(item)), std::nullopt);
+TEST(OutputNaming, QualityGoesOnlyToFormatsThatTakeOne) {
+    const struct {
+        const char* source;
+        std::int32_t format;
+        bool quality;
+    } cases[] = {
+        {"a.jpg", kFormatJpg, true},   {"a.jpg", kFormatRemainOriginal, true}, // kept as JPEG
+        {"a.png", kFormatWebp, true},  {"a.webp", kFormatRemainOriginal, true},
+        {"a.png", kFormatAvif, true},  {"a.png", kFormatJxl, true},
+        {"a.jxl", kFormatPng, false},  {"a.png", kFormatRemainOriginal, false},
+        {"a.png", kFormatTiff, false},
+    };
+    for (const auto& c : cases) {
+        JobItem item = test::itemFor("/src", c.source, 1, 1);
+        item.output.quality = 33;
+        item.output.formatCode = c.format;
+        EXPECT_EQ(EncoderQuality(item, ChooseEncoder(item)),
+                  c.quality ? std::optional<int>(33) : std::nullopt)
+            << c.source << " " << c.format;
+    }
 }
 
 TEST(OutputNaming, RenameNumbersHaveAtLeastThreeDigits) {
@@ -148,8 +163,12 @@ TEST(OutputFormatTable, EveryRowIsFoundByItsNamesAndHasAnEncoder) {
             return choice.code == format.code && choice.label == format.label;
         })) << format.label.data();
     }
-    // Aliases are spellings of extensions, not job-file keywords; reserved codes have no row.
-    EXPECT_EQ(outputFormatForKeyword(u"jpeg"), nullptr);
+    // "jpeg" and "tiff" are typed as keywords; other spellings of extensions are not keywords;
+    // reserved codes have no row.
+    EXPECT_EQ(outputFormatForKeyword(u"JPEG"), outputFormatForCode(kFormatJpg));
+    EXPECT_EQ(outputFormatForKeyword(u"tiff"), outputFormatForCode(kFormatTiff));
+    EXPECT_EQ(outputFormatForKeyword(u"jpe"), nullptr);
+    EXPECT_EQ(outputFormatForKeyword(u"heic"), nullptr); // read, never written
     EXPECT_EQ(outputFormatForCode(4), nullptr);
     EXPECT_EQ(outputFormatForCode(kFormatRemainOriginal), nullptr);
     EXPECT_EQ(formatChoices().front().code, kFormatRemainOriginal);

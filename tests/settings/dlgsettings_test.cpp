@@ -77,7 +77,8 @@ TEST_F(SettingsDialog, OpensWithItsTextsAndStates) {
     QStringList entries;
     for (int i = 0; i < format->count(); ++i)
         entries << format->itemText(i);
-    EXPECT_EQ(entries, QStringList({"Remain Original", "Bitmap", "GIF", "JPG", "PNG", "TIFF"}));
+    EXPECT_EQ(entries, QStringList({"Remain Original", "Bitmap", "GIF", "JPG", "PNG", "TIFF",
+                                    "WebP", "AVIF", "JPEG XL"}));
     EXPECT_EQ(format->currentIndex(), 0);
     EXPECT_FALSE(get<QWidget>("Image quality")->isVisible());
     EXPECT_EQ(editIn("Folder") ? editIn("Folder")->text() : get<QLineEdit>("Folder")->text(),
@@ -323,8 +324,9 @@ TEST_F(SettingsDialog, AnOverlongFolderIsKeptWholeAndRefused) {
 TEST_F(SettingsDialog, RoundTripIntoThreeItems) {
     open();
     alt(Qt::Key_F);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End); // "TIFF"
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);  // "PNG"
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End); // "JPEG XL"
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up); // AVIF, WebP, TIFF, "PNG"
     typeInto("Folder", "/out");
     alt(Qt::Key_K);
     alt(Qt::Key_R);

@@ -212,7 +212,10 @@ TEST(SettingsOpening, EveryFormatAndItsQuality) {
     const struct {
         int code;
         int index;
-    } cases[] = {{99, 0}, {0, 1}, {2, 2}, {1, 3}, {3, 4}, {5, 5}, {4, 0}, {-7, 0}};
+        bool quality; // the format's encoder takes the quality
+    } cases[] = {{99, 0, false}, {0, 1, false}, {2, 2, false}, {1, 3, true},
+                 {3, 4, false},  {5, 5, false}, {7, 6, true},  {8, 7, true},
+                 {9, 8, true},   {4, 0, false}, {-7, 0, false}};
     for (const auto& c : cases) {
         JobItem item = picture(640, 480);
         item.output.formatCode = c.code;
@@ -220,13 +223,14 @@ TEST(SettingsOpening, EveryFormatAndItsQuality) {
         SettingsModel m;
         m.open(&item, "/documents");
         EXPECT_EQ(m.formatIndex(), c.index) << c.code;
-        EXPECT_EQ(m.qualityShown(), c.code == kFormatJpg) << c.code;
+        EXPECT_EQ(m.qualityShown(), c.quality) << c.code;
         const SettingsResult r = m.accept().result;
         EXPECT_EQ(r.formatCode, formatChoices()[static_cast<std::size_t>(c.index)].code);
-        EXPECT_EQ(r.quality, c.code == kFormatJpg ? 60 : 80) << c.code;
+        EXPECT_EQ(r.quality, c.quality ? 60 : 80) << c.code;
     }
     EXPECT_EQ(QString(formatChoices()[0].label), "Remain Original");
     EXPECT_EQ(QString(formatChoices()[5].label), "TIFF");
+    EXPECT_EQ(QString(formatChoices()[8].label), "JPEG XL");
 }
 
 TEST(SettingsOpening, FolderAndRename) {

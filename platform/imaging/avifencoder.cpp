@@ -1,0 +1,101 @@
+#include "platform/imaging/avifencoder.h"
+
+#include "platform/imaging/cores.h"
+
+#include <avif/avif.h>
+
+#include <algorithm>
+
+namespace pix::imaging {
+
+namespace {
+
+// The encoder's speed (0 slowest to 10 fastest); docs/performance.md says why this one.
+constexpr int kAvifSpeed = 9;
+constexpr int kFullChromaQuality = 90;
+
+struct Image {
+    avifImage* image;
+    ~Image() {
+        if (image)
+            avifImageDestroy(image);
+    }
+};
+
+struct Encoder {
+    avifEncoder* encoder = avifEncoderCreate();
+    ~Encoder() {
+        if (encoder)
+            avifEncoderDestroy(encoder);
+    }
+};
+
+Status statusOf(avifResult result) {
+    switch (result) {
+    case AVIF_RESULT_OK:
+        return Status::Ok;
+    case AVIF_RESULT_OUT_OF_MEMORY:
+        return Status::OutOfMemory;
+    case AVIF_RESULT_NO_CODEC_AVAILABLE:
+        return Status::UnknownEncoder;
+    default:
+        return Status::InvalidParameter;
+    }
+}
+
+} // namespace
+
+int avifQuantizerForQuality(int quality) {
+    return ((100 - std::clamp(quality, 0, 100)) * AVIF_QUANTIZER_WORST_QUALITY + 50) / 100;
+}
+
+Status encodeAvif(Picture&& picture, int quality, QIODevice& device) {
+    if (picture.isNull())
+        return Status::InvalidParameter;
+    const bool alpha = picture.hasAlpha() && hasTranslucentPixels(picture.image());
+    const QImage straight = picture.toStraightArgb();
+    picture = Picture();
+    if (straight.isNull())
+        return Status::OutOfMemory;
+    const Image image{avifImageCreate(
+        std::uint32_t(straight.width()), std::uint32_t(straight.height()), 8,
+        quality >= kFullChromaQuality ? AVIF_PIXEL_FORMAT_YUV444 : AVIF_PIXEL_FORMAT_YUV420)};
+    if (!image.image)
+        return Status::OutOfMemory;
+    // sRGB pixels, YUV by BT.601's matrix over the full range, as JPEG stores them.
+    image.image->colorPrimaries = AVIF_COLOR_PRIMARIES_BT709;
+    image.image->transferCharacteristics = AVIF_TRANSFER_CHARACTERISTICS_SRGB;
+    image.image->matrixCoefficients = AVIF_MATRIX_COEFFICIENTS_BT601;
+    image.image->yuvRange = AVIF_RANGE_FULL;
+    avifRGBImage rgb;
+    avifRGBImageSetDefaults(&rgb, image.image);
+    rgb.format = AVIF_RGB_FORMAT_BGRA; // a QRgb's bytes on a little-endian machine
+    rgb.depth = 8;
+    rgb.ignoreAlpha = alpha ? AVIF_FALSE : AVIF_TRUE;
+    rgb.pixels = const_cast<std::uint8_t*>(straight.constBits()); // only read
+    rgb.rowBytes = std::uint32_t(straight.bytesPerLine());
+    avifResult result = avifImageRGBToYUV(image.image, &rgb);
+    if (result != AVIF_RESULT_OK)
+        return statusOf(result);
+
+    Encoder e;
+    if (!e.encoder)
+        return Status::OutOfMemory;
+    if (avifCodecName(AVIF_CODEC_CHOICE_AOM, AVIF_CODEC_FLAG_CAN_ENCODE))
+        e.encoder->codecChoice = AVIF_CODEC_CHOICE_AOM;
+    e.encoder->maxThreads = coresForThisThread();
+    e.encoder->autoTiling = e.encoder->maxThreads > 1 ? AVIF_TRUE : AVIF_FALSE; // tiles for threads
+    e.encoder->speed = kAvifSpeed;
+    e.encoder->minQuantizer = e.encoder->maxQuantizer = avifQuantizerForQuality(quality);
+    e.encoder->minQuantizerAlpha = e.encoder->maxQuantizerAlpha = avifQuantizerForQuality(quality);
+    avifRWData output = AVIF_DATA_EMPTY;
+    result = avifEncoderWrite(e.encoder, image.image, &output);
+    Status status = statusOf(result);
+    if (status == Status::Ok && device.write(reinterpret_cast<const char*>(output.data),
+                                             qint64(output.size)) != qint64(output.size))
+        status = Status::WriteFailed;
+    avifRWDataFree(&output);
+    return status;
+}
+
+} // namespace pix::imaging

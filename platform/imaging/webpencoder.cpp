@@ -1,0 +1,81 @@
+#include "platform/imaging/webpencoder.h"
+
+#include "platform/imaging/cores.h"
+
+#include <webp/encode.h>
+
+#include <algorithm>
+
+namespace pix::imaging {
+
+namespace {
+
+struct Output {
+    QIODevice* device;
+    bool failed = false;
+};
+
+int writeToDevice(const std::uint8_t* data, std::size_t size, const WebPPicture* picture) {
+    auto* out = static_cast<Output*>(picture->custom_ptr);
+    if (out->device->write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
+        out->failed = true;
+    return out->failed ? 0 : 1;
+}
+
+Status statusOf(WebPEncodingError error) {
+    switch (error) {
+    case VP8_ENC_ERROR_OUT_OF_MEMORY:
+    case VP8_ENC_ERROR_BITSTREAM_OUT_OF_MEMORY:
+        return Status::OutOfMemory;
+    case VP8_ENC_ERROR_BAD_DIMENSION:
+    case VP8_ENC_ERROR_PARTITION0_OVERFLOW:
+    case VP8_ENC_ERROR_PARTITION_OVERFLOW:
+    case VP8_ENC_ERROR_FILE_TOO_BIG:
+        return Status::TooLarge;
+    case VP8_ENC_ERROR_BAD_WRITE:
+        return Status::WriteFailed;
+    default:
+        return Status::InvalidParameter;
+    }
+}
+
+} // namespace
+
+Status encodeWebp(Picture&& picture, int quality, QIODevice& device) {
+    if (picture.isNull())
+        return Status::InvalidParameter;
+    if (picture.width() > kWebpMaxSide || picture.height() > kWebpMaxSide)
+        return Status::TooLarge;
+    WebPConfig config;
+    if (!WebPConfigInit(&config))
+        return Status::InvalidParameter;
+    // libwebp's default method 4: cwebp's and libvips's, the usual balance of time and size.
+    config.quality = float(std::clamp(quality, 0, 100));
+    config.method = 4;
+    config.thread_level = coresForThisThread() > 1 ? 1 : 0;
+    WebPPicture webp;
+    if (!WebPPictureInit(&webp))
+        return Status::InvalidParameter;
+    // libwebp reads 32-bit ARGB words, which is how a QRgb lies in memory: the straight pixels
+    // are handed over as they are (for an opaque picture, the picture's own).
+    QImage straight = picture.toStraightArgb();
+    picture = Picture();
+    if (straight.isNull())
+        return Status::OutOfMemory;
+    webp.use_argb = 1;
+    webp.width = straight.width();
+    webp.height = straight.height();
+    webp.argb = reinterpret_cast<std::uint32_t*>(straight.bits());
+    webp.argb_stride = int(straight.bytesPerLine() / 4);
+    Output out{&device};
+    webp.writer = writeToDevice;
+    webp.custom_ptr = &out;
+    const bool encoded = WebPEncode(&config, &webp) != 0;
+    const WebPEncodingError error = webp.error_code;
+    WebPPictureFree(&webp); // the planes libwebp made; the pixels stay the image's
+    if (out.failed)
+        return Status::WriteFailed;
+    return encoded ? Status::Ok : statusOf(error);
+}
+
+} // namespace pix::imaging
