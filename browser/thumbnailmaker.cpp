@@ -129,7 +129,7 @@ ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* 
     hint.minSize = neededSize(size);
     hint.preview = true;
     std::uint64_t bytes = 0;
-    if (admit && jpeg &&
+    if (admit &&
         imaging::estimateDecodeMemory(bytesOf(file), std::size_t(file.size()), hint, bytes) ==
             imaging::Status::Ok &&
         !admit(bytes)) {

@@ -20,8 +20,8 @@ struct ThumbnailResult {
     bool deferred = false; // the admission put the decode off: nothing was made or recorded
 };
 
-/// Asked before a JPEG is decoded, with the memory the decode will hold at its peak (for a
-/// progressive file, its coefficients); false puts the decode off.
+/// Asked before a picture is decoded, with the memory the decode will hold at its peak (for a
+/// progressive JPEG, its coefficients; for a HEIC, libheif's planes); false puts the decode off.
 using DecodeAdmission = std::function<bool(std::uint64_t bytes)>;
 
 /// Pictures with more pixels than this are not decoded for a thumbnail, unless their decoder

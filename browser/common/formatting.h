@@ -14,7 +14,8 @@
 namespace pix {
 
 // The extension filter used when the settings store holds none.
-inline constexpr QLatin1String kDefaultFilterText{"*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf"};
+inline constexpr QLatin1String kDefaultFilterText{
+    "*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf;*.jpeg;*.tif;*.tiff;*.webp;*.heic;*.heif;*.avif;*.jxl"};
 
 // ---- File sizes -------------------------------------------------------------------------------
 

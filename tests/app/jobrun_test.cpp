@@ -46,7 +46,8 @@ TEST_F(JobRun, ConvertsAJobAndSavesTheFilterSettings) {
 
     QSettings settings(path("home/.config/Norvance/Pixovia.conf"), QSettings::IniFormat);
     EXPECT_EQ(settings.value("Settings/extfilter").toString(),
-              "*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf");
+              "*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf;*.jpeg;*.tif;*.tiff;*.webp;*.heic;*.heif;*.avif;"
+              "*.jxl");
 }
 
 // A FIFO at the settings file's place (or anything that is no regular file) neither blocks the

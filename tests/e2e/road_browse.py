@@ -8,7 +8,7 @@ import pictures
 from desk import check, step
 from mainwindow import FOLDER, browser_of, tree_path
 
-DEFAULT_FILTER = "*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf"
+DEFAULT_FILTER = "*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf;*.jpeg;*.tif;*.tiff;*.webp;*.heic;*.heif;*.avif;*.jxl"
 
 
 def listed(frame):

@@ -42,9 +42,12 @@ protected:
 
 TEST_F(FilterSettings, AFirstRunUsesTheDefaultAndSavesIt) {
     LoadFilterSettings();
-    EXPECT_EQ(FilterList(), QStringList({"*.bmp", "*.gif", "*.jpg", "*.png", "*.ico", "*.wmf"}));
+    EXPECT_EQ(FilterList(),
+              QStringList({"*.bmp", "*.gif", "*.jpg", "*.png", "*.ico", "*.wmf", "*.jpeg", "*.tif",
+                           "*.tiff", "*.webp", "*.heic", "*.heif", "*.avif", "*.jxl"}));
     SaveFilterSettings();
-    EXPECT_EQ(stored(), "*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf");
+    EXPECT_EQ(stored(), "*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf;*.jpeg;*.tif;*.tiff;*.webp;*.heic;*."
+                        "heif;*.avif;*.jxl");
 }
 
 TEST_F(FilterSettings, TheListIsSavedNotTheTypedText) {
@@ -58,12 +61,22 @@ TEST_F(FilterSettings, TheListIsSavedNotTheTypedText) {
     EXPECT_EQ(FilterList(), QStringList({"*.png", "*.jpg"}));
 }
 
+TEST_F(FilterSettings, AStoredFilterIsKeptAsItIsWhateverTheDefault) {
+    // A filter stored before HEIC, WebP, AVIF and JPEG XL were read stays the user's choice.
+    writeConf("[Settings]\nextfilter=\"*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf\"\n");
+    LoadFilterSettings();
+    EXPECT_EQ(FilterList(), QStringList({"*.bmp", "*.gif", "*.jpg", "*.png", "*.ico", "*.wmf"}));
+    SaveFilterSettings();
+    EXPECT_EQ(stored(), "*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf");
+}
+
 TEST_F(FilterSettings, AnOverlongValueIsIgnoredAndReplacedAtExit) {
     writeConf("[Settings]\nextfilter=" + QByteArray(300, 'x') + "\n");
     LoadFilterSettings();
-    EXPECT_EQ(FilterList().size(), 6);
+    EXPECT_EQ(FilterList().size(), 14);
     SaveFilterSettings();
-    EXPECT_EQ(stored(), "*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf");
+    EXPECT_EQ(stored(), "*.bmp;*.gif;*.jpg;*.png;*.ico;*.wmf;*.jpeg;*.tif;*.tiff;*.webp;*.heic;*."
+                        "heif;*.avif;*.jxl");
 }
 
 TEST_F(FilterSettings, AnEmptyValueStaysEmpty) {
