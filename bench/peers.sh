@@ -3,12 +3,13 @@
 # run. For each workload and tool: the median of three runs of wall time, CPU time (user + sys),
 # peak memory (largest resident set of any process of the tool), and the bytes written; then
 # Pixovia's ratio to each peer. Usage: bench/peers.sh [RUNS]
-# PEERS_WORKLOADS="W1 W5" runs only those workloads (all five by default); PIXOVIA_PROGRAM
-# measures another build of the program (bench/setup.sh).
+# PEERS_WORKLOADS="W1 W5" runs only those workloads (all nine by default); PIXOVIA_PROGRAM
+# measures another build of the program (bench/setup.sh); PEERS_AVIF_QUALITY is Pixovia's
+# quality in W8 (50 by default, matched to libvips's default by the bytes written).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-3}
-source bench/setup.sh pixovia
+source bench/setup.sh pixovia heifmake ssim
 
 # W4's inputs: the PNG artwork, and copies of it as BMP, GIF and TIFF (made once).
 mixed="$corpus/mixed"
@@ -88,7 +89,7 @@ vips_each() { # OUT SUFFIX COMMAND-TEMPLATE, for every input file
 echo "Machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo); $runs runs each, medians"
 echo "Corpus: $(ls "$corpus"/jpeg/*.jpg | wc -l) JPEGs, $(ls "$mixed" | grep -vc '^\.') PNG/BMP/GIF/TIFF pictures, $(ls "$corpus"/jpeg-mixed/*.jpg | wc -l) JPEGs of mixed sizes ($corpus)"
 echo "Load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
-workloads=${PEERS_WORKLOADS:-W1 W2 W3 W4 W5}
+workloads=${PEERS_WORKLOADS:-W1 W2 W3 W4 W5 W6 W7 W8 W9}
 wanted() { [[ " $workloads " == *" $1 "* ]]; }
 
 # Start-up and shutdown: a job file without entries, median of eleven runs.
@@ -185,13 +186,66 @@ fi
 # 5120 x 2880 among them, the last at the end of the list.
 wanted W5 && w1_style W5 "$corpus/jpeg-mixed"
 
+# W6 to W9: today's formats (bench/modern-corpus.sh): 12-megapixel HEICs as phones write them,
+# and the JPEG photographs as WebP, AVIF and JPEG XL.
+if wanted W6 || wanted W9; then
+  bench/modern-corpus.sh "$corpus" "$PWD/build-release/tools/heifmake"
+  echo "HEIC: $(ls "$corpus"/heic/*.heic | wc -l) of 12 megapixels, $(ls "$corpus"/heic/*-grid.heic | wc -l) of them grids; WebP, AVIF, JPEG XL: $(ls "$corpus"/modern/* | wc -l) photographs"
+fi
+
+if wanted W6; then
+  # W6: every HEIC to exactly 1600 x 1200, JPEG quality 85.
+  inputs=("$corpus"/heic/*.heic)
+  make_job "$corpus/heic" '*.heic' 'outputformat="jpg" quality="85"' 1600x1200 "$out" >"$work/w6.xml"
+  row W6 pixovia "$(median_of "$out" "$pixovia" --console "$work/w6.xml")"
+  row W6 libvips "$(median_of "$out" vipsthumbnail -s '1600x1200!' -o "$out/%s.jpg[Q=85]" "${inputs[@]}")"
+fi
+
+if wanted W7; then
+  # W7: every JPEG to WebP at quality 80, full size.
+  inputs=("$corpus"/jpeg/*.jpg)
+  make_job "$corpus/jpeg" '*.jpg' 'outputformat="webp" quality="80"' full "$out" >"$work/w7.xml"
+  row W7 pixovia "$(median_of "$out" "$pixovia" --console "$work/w7.xml")"
+  row W7 libvips "$(median_of "$out" bash -c 'for f in "$@"; do b=$(basename "${f%.*}"); vips copy "$f" "'"$out"'/$b.webp[Q=80]"; done' _ "${inputs[@]}")"
+fi
+
+if wanted W8; then
+  # W8: every JPEG to exactly 1600 x 1200 AVIF: libvips at its defaults (Q 50, effort 4),
+  # Pixovia at PEERS_AVIF_QUALITY. The SSIM of each tool's AVIF is measured against the same
+  # tool's PNG of the same 1600 x 1200 picture (bench/ssim), so that only the AVIF encoding
+  # counts, not the two tools' different resampling.
+  inputs=("$corpus"/jpeg/*.jpg)
+  avifq=${PEERS_AVIF_QUALITY:-50}
+  make_job "$corpus/jpeg" '*.jpg' "outputformat=\"avif\" quality=\"$avifq\"" 1600x1200 "$work/w8-pixovia" >"$work/w8.xml"
+  row W8 pixovia "$(median_of "$work/w8-pixovia" "$pixovia" --console "$work/w8.xml")"
+  row W8 libvips "$(median_of "$work/w8-vips" vipsthumbnail -s '1600x1200!' -o "$work/w8-vips/%s.avif[Q=50]" "${inputs[@]}")"
+  make_job "$corpus/jpeg" '*.jpg' 'outputformat="png"' 1600x1200 "$work/w8-pixovia-png" >"$work/w8png.xml"
+  mkdir -p "$work/w8-vips-png"
+  "$pixovia" --console "$work/w8png.xml" >/dev/null
+  vipsthumbnail -s '1600x1200!' -o "$work/w8-vips-png/%s.png" "${inputs[@]}"
+  for tool in pixovia vips; do
+    for a in "$work/w8-$tool"/*.avif; do
+      build-release/bench/ssim "$work/w8-$tool-png/$(basename "${a%.avif}").png" "$a"
+    done | awk -v tool="$tool" -v q="$([ $tool = pixovia ] && echo "$avifq" || echo 50)" \
+      '{ s += $1; n++ } END { printf "W8   %-14s quality %s: mean SSIM %.4f over %d pictures\n", tool, q, s / n, n }'
+  done
+fi
+
+if wanted W9; then
+  # W9: WebP, AVIF and JPEG XL photographs to exactly 800 x 600, JPEG quality 80.
+  inputs=("$corpus"/modern/*.*)
+  make_job "$corpus/modern" '*.*' 'outputformat="jpg" quality="80"' 800x600 "$out" >"$work/w9.xml"
+  row W9 pixovia "$(median_of "$out" "$pixovia" --console "$work/w9.xml")"
+  row W9 libvips "$(median_of "$out" vipsthumbnail -s '800x600!' -o "$out/%s.jpg[Q=80]" "${inputs[@]}")"
+fi
+
 echo
 echo "Pixovia's wall time and output bytes as a share of each peer's (below 1: Pixovia is faster or smaller):"
 printf '%s\n' "${results[@]}" | awk '
   { key = $1; tool = $2; wall[key, tool] = $3; bytes[key, tool] = $6; tools[key] = tools[key] " " tool }
   END {
-    split("W1 W2 W3 W4 W5", ws, " ")
-    for (i = 1; i <= 5; i++) {
+    split("W1 W2 W3 W4 W5 W6 W7 W8 W9", ws, " ")
+    for (i = 1; i <= 9; i++) {
       w = ws[i]; n = split(tools[w], ts, " ")
       for (j = 1; j <= n; j++) {
         t = ts[j]; if (t ~ /^pixovia/ || t == "codec-limit") continue

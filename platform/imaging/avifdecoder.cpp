@@ -118,16 +118,7 @@ PictureMetadata metadataOf(const avifImage* image) {
     PictureMetadata metadata;
     metadata.iccProfile = bytesOf(image->icc);
     metadata.xmp = bytesOf(image->xmp);
-    const unsigned char* exif = image->exif.data;
-    const std::size_t size = image->exif.size;
-    metadata.exif = exifTiffBlock(exif, size);
-    if (metadata.exif.isEmpty() && size > 4) {
-        // The item as stored: four bytes give the offset of the TIFF header from their end.
-        const std::size_t offset = (std::size_t(exif[0]) << 24) | (std::size_t(exif[1]) << 16) |
-                                   (std::size_t(exif[2]) << 8) | exif[3];
-        if (offset < size - 4)
-            metadata.exif = exifTiffBlock(exif + 4 + offset, size - 4 - offset);
-    }
+    metadata.exif = exifTiffBlockAfterOffset(image->exif.data, image->exif.size);
     return metadata;
 }
 

@@ -14,4 +14,13 @@ QByteArray exifTiffBlock(const unsigned char* data, std::size_t size) {
     return QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
 }
 
+QByteArray exifTiffBlockAfterOffset(const unsigned char* data, std::size_t size) {
+    QByteArray block = exifTiffBlock(data, size);
+    if (!block.isEmpty() || size <= 4)
+        return block;
+    const std::size_t offset = (std::size_t(data[0]) << 24) | (std::size_t(data[1]) << 16) |
+                               (std::size_t(data[2]) << 8) | data[3];
+    return offset < size - 4 ? exifTiffBlock(data + 4 + offset, size - 4 - offset) : QByteArray();
+}
+
 } // namespace pix::imaging

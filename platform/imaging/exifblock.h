@@ -11,6 +11,11 @@ namespace pix::imaging {
 // "Exif\0\0" header in front; empty when the block holds none.
 QByteArray exifTiffBlock(const unsigned char* data, std::size_t size);
 
+// The same for an EXIF item as HEIF, AVIF and JPEG XL files store it: four bytes giving the
+// offset of the TIFF header from their end, then the block. A block without that offset (some
+// writers leave it out) is taken as it stands.
+QByteArray exifTiffBlockAfterOffset(const unsigned char* data, std::size_t size);
+
 // The orientation (1 to 8) a TIFF structure's first directory gives; 1 when there is none.
 int orientationFromTiff(const unsigned char* tiff, std::size_t size);
 

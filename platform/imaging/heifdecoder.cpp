@@ -90,7 +90,7 @@ Status openPrimary(const unsigned char* data, std::size_t size, Context& context
     initLibheif();
     if (!context.ctx)
         return Status::OutOfMemory;
-    heif_context_set_maximum_image_size_limit(context.ctx, kMaxSide);
+    heif_context_set_maximum_image_size_limit(context.ctx, kMaxSide + 1); // a side below it
     heif_error error = heif_context_read_from_memory_without_copy(context.ctx, data, size, nullptr);
     if (error.code != heif_error_Ok)
         return failed(error);
@@ -185,16 +185,10 @@ PictureMetadata metadataOf(const heif_image_handle* handle, std::size_t fileSize
         const char* type = heif_image_handle_get_metadata_type(handle, id);
         const char* content = heif_image_handle_get_metadata_content_type(handle, id);
         if (type && std::strcmp(type, "Exif") == 0 && metadata.exif.isEmpty()) {
-            // Four bytes give the offset of the TIFF header from their end.
             const QByteArray block = blockOf(handle, id, fileSize);
-            if (block.size() < 4)
-                continue;
-            const auto* bytes = reinterpret_cast<const unsigned char*>(block.constData());
-            const std::size_t offset = (std::size_t(bytes[0]) << 24) |
-                                       (std::size_t(bytes[1]) << 16) |
-                                       (std::size_t(bytes[2]) << 8) | bytes[3];
-            if (offset < std::size_t(block.size()) - 4)
-                metadata.exif = exifTiffBlock(bytes + 4 + offset, block.size() - 4 - offset);
+            metadata.exif =
+                exifTiffBlockAfterOffset(reinterpret_cast<const unsigned char*>(block.constData()),
+                                         std::size_t(block.size()));
         } else if (type && std::strcmp(type, "mime") == 0 && content &&
                    std::strcmp(content, "application/rdf+xml") == 0 && metadata.xmp.isEmpty()) {
             metadata.xmp = blockOf(handle, id, fileSize);

@@ -148,15 +148,8 @@ public:
     }
 
     QByteArray exif() const {
-        // Four bytes give the offset of the TIFF header from their end.
-        const auto* bytes = reinterpret_cast<const unsigned char*>(exif_.constData());
-        if (exif_.size() < 4)
-            return {};
-        const std::size_t offset = (std::size_t(bytes[0]) << 24) | (std::size_t(bytes[1]) << 16) |
-                                   (std::size_t(bytes[2]) << 8) | bytes[3];
-        if (offset >= std::size_t(exif_.size()) - 4)
-            return {};
-        return exifTiffBlock(bytes + 4 + offset, std::size_t(exif_.size()) - 4 - offset);
+        return exifTiffBlockAfterOffset(reinterpret_cast<const unsigned char*>(exif_.constData()),
+                                        std::size_t(exif_.size()));
     }
     const QByteArray& xmp() const { return xmp_; }
 
