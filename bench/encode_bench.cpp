@@ -4,7 +4,6 @@
 #include "platform/imaging/decoder.h"
 #include "platform/imaging/encoders.h"
 
-#include <QGuiApplication>
 #include <cstdio>
 #include <ctime>
 #include <sys/resource.h>
@@ -26,7 +25,6 @@ long peakKilobytes() {
 } // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: encode_bench PICTURE [QUALITY]\n");
         return 2;

@@ -3,7 +3,6 @@
 // 0.03, 8-bit range); 1 is identical. Both files are read by Pixovia's decoders.
 #include "platform/imaging/decoder.h"
 
-#include <QGuiApplication>
 #include <cstdio>
 #include <vector>
 
@@ -23,7 +22,6 @@ std::vector<double> luma(const QImage& image) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication app(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: ssim REFERENCE PICTURE\n");
         return 2;
