@@ -63,9 +63,8 @@ Status basicInfo(const unsigned char* data, std::size_t size, JxlBasicInfo& info
     return Status::Ok;
 }
 
-// Where libjxl's rows go: the picture at full size, or for a glance one pixel of every step x
-// step block (the centre of a DC block). libjxl may call from several threads at once; each
-// call writes pixels of its own.
+// Where libjxl's rows go for a glance: one pixel of every step x step block (the centre of a DC
+// block). libjxl may call from several threads at once; each call writes pixels of its own.
 struct Output {
     QImage* image = nullptr;
     QSize stored;
@@ -80,12 +79,6 @@ struct Output {
 void receiveRow(void* opaque, std::size_t x, std::size_t y, std::size_t count, const void* pixels) {
     const Output& out = *static_cast<const Output*>(opaque);
     const auto* rgba = static_cast<const std::uint8_t*>(pixels);
-    if (out.step == 1) {
-        if (int(y) < out.image->height() && int(x + count) <= out.image->width())
-            rowToPixels(rgba, 4, int(count), out.alpha,
-                        reinterpret_cast<QRgb*>(out.image->scanLine(int(y))) + x);
-        return;
-    }
     const int row = int(y) / out.step;
     if (row >= out.image->height() || out.sampleOf(row, out.stored.height()) != int(y))
         return;
@@ -297,8 +290,15 @@ Status decodeJxl(const unsigned char* data, std::size_t size, const DecodeHint& 
             if (allocated != Status::Ok)
                 return allocated;
             output.image = &picture.image();
-            if (JxlDecoderSetImageOutCallback(decoder, &format, receiveRow, &output) !=
-                JXL_DEC_SUCCESS)
+            // The whole picture: libjxl writes its rows straight into the picture's memory
+            // (R, G, B, A bytes), which become its pixels in place afterwards. A glance takes
+            // pixels from the rows as they come.
+            const JxlDecoderStatus set =
+                output.step == 1
+                    ? JxlDecoderSetImageOutBuffer(decoder, &format, picture.image().bits(),
+                                                  std::size_t(picture.image().sizeInBytes()))
+                    : JxlDecoderSetImageOutCallback(decoder, &format, receiveRow, &output);
+            if (set != JXL_DEC_SUCCESS)
                 return failed("libjxl refused the output");
             break;
         }
@@ -324,6 +324,13 @@ Status decodeJxl(const unsigned char* data, std::size_t size, const DecodeHint& 
         }
     }
     boxes.finish();
+    if (output.step == 1) {
+        QImage& image = picture.image();
+        for (int y = 0; y < image.height(); ++y) {
+            uchar* row = image.scanLine(y);
+            rowToPixels(row, 4, image.width(), output.alpha, reinterpret_cast<QRgb*>(row));
+        }
+    }
     if (output.step > 1)
         picture.setContent(QRectF(0, 0, double(output.stored.width()) / output.step,
                                   double(output.stored.height()) / output.step));
