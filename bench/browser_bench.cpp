@@ -89,9 +89,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: browser_bench FOLDER LABEL [REFILL_LABEL]\n");
         return 2;
     }
-    pix::SetFilterList(pix::FilterList().isEmpty()
-                           ? QStringList{QStringLiteral("*.jpg"), QStringLiteral("*.png")}
-                           : pix::FilterList());
+    // The filter a first start uses.
+    QStringList filter;
+    pix::ParseFilterList(QString(pix::kDefaultFilterText), &filter);
+    pix::SetFilterList(filter);
     pix::CListImageView view;
     view.resize(1000, 700);
     view.show();

@@ -9,6 +9,9 @@
 
 #include <avif/avif.h>
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <cstdio>
 #include <vector>
 
@@ -48,7 +51,8 @@ Status failed(avifResult result, const avifDecoder* decoder) {
 // Reads the file's boxes: the size, depth, transforms and metadata of its picture are known
 // after this; nothing is decoded yet. The AV1 decoder will refuse frames larger than the file
 // may claim, so a lying sequence header cannot make it allocate either.
-Status parse(const unsigned char* data, std::size_t size, avifDecoder* decoder) {
+Status parse(const unsigned char* data, std::size_t size, avifDecoder* decoder,
+             const QString& path = {}) {
     if (!decoder)
         return Status::OutOfMemory;
     if (avifCodecName(AVIF_CODEC_CHOICE_DAV1D, AVIF_CODEC_FLAG_CAN_DECODE))
@@ -59,7 +63,9 @@ Status parse(const unsigned char* data, std::size_t size, avifDecoder* decoder) 
     // Read what other programs read: a missing pixel-information box or an odd crop is no
     // reason to refuse a picture.
     decoder->strictFlags = AVIF_STRICT_DISABLED;
-    avifResult result = avifDecoderSetIOMemory(decoder, data, size);
+    avifResult result = path.isEmpty()
+                            ? avifDecoderSetIOMemory(decoder, data, size)
+                            : avifDecoderSetIOFile(decoder, QFile::encodeName(path).constData());
     if (result == AVIF_RESULT_OK)
         result = avifDecoderParse(decoder);
     if (result != AVIF_RESULT_OK)
@@ -170,6 +176,15 @@ bool isAvifData(const unsigned char* data, std::size_t size) {
 Status measureAvif(const unsigned char* data, std::size_t size, QSize& out) {
     Decoder decoder;
     const Status status = parse(data, size, decoder.decoder);
+    if (status == Status::Ok)
+        out = uprightSize(uprightOf(decoder.decoder->image));
+    return status;
+}
+
+Status measureAvifFile(const QString& path, QSize& out) {
+    Decoder decoder;
+    const Status status =
+        parse(nullptr, std::size_t(QFileInfo(path).size()), decoder.decoder, path);
     if (status == Status::Ok)
         out = uprightSize(uprightOf(decoder.decoder->image));
     return status;

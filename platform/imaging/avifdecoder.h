@@ -15,6 +15,8 @@ bool isAvifData(const unsigned char* data, std::size_t size);
 Status decodeAvif(const unsigned char* data, std::size_t size, const DecodeHint& hint,
                   Picture& out);
 Status measureAvif(const unsigned char* data, std::size_t size, QSize& out);
+// The same from a file, reading only the boxes (libavif wants them whole, wherever they end).
+Status measureAvifFile(const QString& path, QSize& out);
 
 // The peak of a decode with the hint: the AV1 frame, our picture, and a turned copy.
 Status estimateAvifDecode(const unsigned char* data, std::size_t size, const DecodeHint& hint,

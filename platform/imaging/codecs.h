@@ -5,6 +5,7 @@
 #include "platform/imaging/decoder.h"
 
 #include <QIODevice>
+#include <QString>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -37,6 +38,10 @@ struct Codec {
     // the upright picture and a turned copy.
     Status (*estimate)(const unsigned char* data, std::size_t size, const DecodeHint& hint,
                        std::uint64_t& bytes) = nullptr;
+    // The upright size of a file whose boxes the library finds where they lie (a HEIF or AVIF
+    // file's boxes may need data from past its start, which is otherwise read whole); null:
+    // `measure` on the start of the file.
+    Status (*measureFile)(const QString& path, QSize& out) = nullptr;
 };
 
 // Every codec, in the order detection tries them.

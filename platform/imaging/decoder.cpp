@@ -122,6 +122,9 @@ template <typename Operation> Status onFileHead(const QString& path, Operation&&
 
 Status measureFile(const QString& path, QSize& size) {
     return onFileHead(path, [&](const unsigned char* data, std::size_t n) {
+        const Codec* codec = codecForData(data, n);
+        if (codec && codec->measureFile)
+            return guarded([&] { return codec->measureFile(path, size); });
         return measureMemory(data, n, size);
     });
 }

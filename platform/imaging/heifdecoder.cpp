@@ -9,6 +9,8 @@
 
 #include <libheif/heif.h>
 
+#include <QFile>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -85,13 +87,19 @@ Status failed(const heif_error& error) {
     }
 }
 
-// Reads the file's boxes and finds its primary picture. Nothing is decoded yet.
-Status openPrimary(const unsigned char* data, std::size_t size, Context& context, Handle& primary) {
+// Reads the file's boxes, from memory or, with a path, from the file as libheif needs them,
+// and finds its primary picture. Nothing is decoded yet.
+Status openPrimary(const unsigned char* data, std::size_t size, Context& context, Handle& primary,
+                   const QString& path = {}) {
     initLibheif();
     if (!context.ctx)
         return Status::OutOfMemory;
     heif_context_set_maximum_image_size_limit(context.ctx, kMaxSide + 1); // a side below it
-    heif_error error = heif_context_read_from_memory_without_copy(context.ctx, data, size, nullptr);
+    heif_error error =
+        path.isEmpty()
+            ? heif_context_read_from_memory_without_copy(context.ctx, data, size, nullptr)
+            : heif_context_read_from_file(context.ctx, QFile::encodeName(path).constData(),
+                                          nullptr);
     if (error.code != heif_error_Ok)
         return failed(error);
     error = heif_context_get_primary_image_handle(context.ctx, &primary.handle);
@@ -237,6 +245,15 @@ Status measureHeif(const unsigned char* data, std::size_t size, QSize& out) {
     const Status status = openPrimary(data, size, context, primary);
     if (status == Status::Ok)
         out = sizeOf(primary.handle); // libheif gives the size after its turn and crop
+    return status;
+}
+
+Status measureHeifFile(const QString& path, QSize& out) {
+    Context context;
+    Handle primary;
+    const Status status = openPrimary(nullptr, 0, context, primary, path);
+    if (status == Status::Ok)
+        out = sizeOf(primary.handle);
     return status;
 }
 

@@ -16,6 +16,9 @@ bool isHeifData(const unsigned char* data, std::size_t size);
 Status decodeHeif(const unsigned char* data, std::size_t size, const DecodeHint& hint,
                   Picture& out);
 Status measureHeif(const unsigned char* data, std::size_t size, QSize& out);
+// The same from a file, reading only the boxes: the start of a file is not enough for libheif,
+// which checks where every picture's data lies.
+Status measureHeifFile(const QString& path, QSize& out);
 
 // The peak of a decode with the hint: libheif's planes and its converted picture, then ours.
 Status estimateHeifDecode(const unsigned char* data, std::size_t size, const DecodeHint& hint,
