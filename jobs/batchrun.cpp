@@ -107,9 +107,12 @@ qint64 memoryNeed(const Task& task) {
     if (imaging::estimateDecodeMemoryOfFile(task.sourcePath, DecodeHintFor(task.item), decode) !=
         imaging::Status::Ok)
         return 0;
-    const std::uint64_t encode = imaging::encoderWorkingMemory(
-        ChooseEncoder(task.item),
-        QSize(std::max(task.item.output.width, 0), std::max(task.item.output.height, 0)));
+    // The encoder gets the output size, or the picture's own when the row keeps it.
+    const JobItem& item = task.item;
+    QSize encoded(std::max(item.output.width, 0), std::max(item.output.height, 0));
+    if (encoded.isEmpty())
+        encoded = QSize(std::max(item.source.width, 0), std::max(item.source.height, 0));
+    const std::uint64_t encode = imaging::encoderWorkingMemory(ChooseEncoder(item), encoded);
     return qint64(std::min<std::uint64_t>(std::max(decode, encode), std::uint64_t(1) << 50)) +
            outputBytes(task);
 }

@@ -105,7 +105,7 @@ PresetValues SettingsModel::presetValues() const {
     PresetValues values;
     if (const OutputFormat* format = outputFormatForCode(r.formatCode))
         add(values, "outputformat"_L1, QString(format->keyword));
-    if (r.formatCode == kFormatJpg)
+    if (takesQuality(r.formatCode))
         add(values, "quality"_L1, r.quality);
     add(values, "outputfolder"_L1, r.outputFolder);
     if (r.keepFolders != 0)

@@ -17,7 +17,8 @@ enum class ImageFormat { Unknown, Bmp, Gif, Jpeg, Png, Ico, Tiff, Wmf, Heif, Avi
 
 // What the caller will do with the picture. A decoder may return a smaller picture than the
 // stored one (a JPEG decoded at a reduced DCT scale, a WebP scaled by libwebp) but never one
-// smaller than minSize in either side, measured upright before the turn. An empty minSize asks for the full picture.
+// smaller than minSize in either side, measured upright before the turn. An empty minSize asks
+// for the full picture.
 // rotateFlip turns and flips the upright picture as part of decoding; the JPEG decoder does it
 // band by band as rows arrive, so the unturned picture is never stored.
 // preview: a picture for a glance at thumbnail size: a progressive JPEG decoded at 1/8 may be

@@ -1,6 +1,6 @@
 // The browser over HEIC, AVIF, WebP and JPEG XL files: the default filter lists them, the details
 // name their types as the shared MIME database does, and their thumbnails go into the cache.
-#include "browser/formatting.h"
+#include "browser/common/formatting.h"
 #include "browser/imagelisting.h"
 #include "browser/thumbnailcache.h"
 #include "browser/thumbnailmaker.h"

@@ -91,6 +91,15 @@ TEST_F(PresetsModel, ChoicesSavedAndChosenOnAnotherPicture) {
              EXPECT_EQ(r.formatCode, kFormatPng);
              EXPECT_EQ(r.quality, 80);
          }},
+        {"avif quality",
+         [](SettingsModel& m) {
+             m.chooseFormat(FormatIndexOf(kFormatAvif));
+             m.editQuality("55");
+         },
+         [](const SettingsResult& r) {
+             EXPECT_EQ(r.formatCode, kFormatAvif);
+             EXPECT_EQ(r.quality, 55) << "the quality of every format that takes one";
+         }},
         {"no resize", [](SettingsModel& m) { m.editFolder("/elsewhere"); },
          [](const SettingsResult& r) {
              EXPECT_EQ(r.resize, ResizeRule());
