@@ -139,7 +139,8 @@ public:
              std::function<void()> ready)
         : tasks_(tasks), rows_(tasks.size()), ordered_(std::size_t(threads) + 1),
           lookahead_(threads > 1 ? std::size_t(threads) * 8 : ordered_), reorder_(threads > 1),
-          budget_(budget), prepare_(std::move(prepare)), ready_(std::move(ready)) {
+          budget_(budget), threads_(threads), prepare_(std::move(prepare)),
+          ready_(std::move(ready)) {
         for (int i = 0; i < threads; ++i) {
             try {
                 workers_.emplace_back([this] { work(); });
@@ -294,8 +295,7 @@ private:
             return;
         inUse_ += row.need;
         // With no row left to start, the cores the rows in flight leave idle are this row's.
-        const int cores =
-            started_ == tasks_.size() ? std::max(1, int(workers_.size()) - preparing_) : 1;
+        const int cores = started_ == tasks_.size() ? std::max(1, threads_ - preparing_) : 1;
         ++preparing_;
         lock.unlock();
         Task& task = tasks_[index];
@@ -341,6 +341,7 @@ private:
     const std::size_t lookahead_; // rows beyond the last commit that may start
     const bool reorder_;          // larger rows may start before smaller ones
     const qint64 budget_;
+    const int threads_;     // workers asked for; a worker reads this, not workers_, which grows
     qint64 inUse_ = 0;      // bytes taken by the rows being prepared
     qint64 held_ = 0;       // bytes of the prepared rows waiting for their commit, and reserved
     qint64 heldLimit_ = 0;  // the largest memoryNeed seen

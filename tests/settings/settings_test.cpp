@@ -172,7 +172,7 @@ TEST_F(FilterSettings, TheFileIsWrittenOnlyWhenItChangesAndNeverReplaced) {
         LoadFilterSettings();
         EXPECT_EQ(SettingsFileNote().isEmpty(), c.used) << c.name;
         if (!c.used) {
-            EXPECT_EQ(FilterList().size(), 6) << c.name << ": the defaults";
+            EXPECT_EQ(FilterList().size(), 14) << c.name << ": the defaults";
         }
         if (!c.change.isEmpty())
             SetFilterList(c.change);
