@@ -21,6 +21,10 @@ namespace pix::imaging {
 
 namespace {
 
+// How far a coded picture may reach beyond its size box: HEVC codes whole blocks of up to 64
+// pixels and crops them, AV1 blocks of up to 128.
+constexpr int kCodingBlock = 128;
+
 // The brands of HEVC-coded HEIF files: pictures, sequences and their variants.
 bool isHevcBrand(const unsigned char* data, std::size_t size) {
     return hasFtypBrand(data, size,
@@ -305,6 +309,14 @@ Status decodeHeif(const unsigned char* data, std::size_t size, const DecodeHint&
     const heif_chroma chroma =
         deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
              : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
+    // The coded stream may claim a larger picture than the file's size boxes, which libheif
+    // would allocate before it finds out: no side beyond those boxes' and the coding blocks'.
+    const int side = std::max({heif_image_handle_get_ispe_width(source.handle),
+                               heif_image_handle_get_ispe_height(source.handle),
+                               heif_image_handle_get_width(source.handle),
+                               heif_image_handle_get_height(source.handle)});
+    heif_context_set_maximum_image_size_limit(context.ctx,
+                                              std::min(side + kCodingBlock, kMaxSide + 1));
     heif_decoding_options* options = heif_decoding_options_alloc();
     if (!options)
         return Status::OutOfMemory;

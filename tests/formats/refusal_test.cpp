@@ -13,14 +13,24 @@ struct Refused {
     int keepPercent; // of the file's bytes given to the decoder
 };
 
-// Files of a few hundred bytes claiming 16000 x 16000 (tests/data/formats/make-claims.py), and
-// good files cut short.
+// Files of a few hundred bytes claiming 16000 x 16000 (tests/data/formats/make-claims.py), a
+// HEIC whose coded stream claims 62184 x 38583 behind its 48 x 64 size box, and good files cut
+// short.
 const Refused kRefused[] = {
-    {"claim-heic.heic", 100},       {"claim-avif.avif", 100}, {"claim-webp-lossless.webp", 100},
-    {"claim-webp-lossy.webp", 100}, {"claim-jxl.jxl", 100},   {"heic-grid.heic", 60},
-    {"heic-10bit.heic", 50},        {"avif-alpha.avif", 70},  {"avif-anim.avif", 40},
-    {"webp-lossy.webp", 60},        {"webp-anim.webp", 70},   {"jxl-lossy.jxl", 50},
+    {"claim-heic.heic", 100},
+    {"claim-avif.avif", 100},
+    {"claim-webp-lossless.webp", 100},
+    {"claim-webp-lossy.webp", 100},
+    {"claim-jxl.jxl", 100},
+    {"heic-grid.heic", 60},
+    {"heic-10bit.heic", 50},
+    {"avif-alpha.avif", 70},
+    {"avif-anim.avif", 40},
+    {"webp-lossy.webp", 60},
+    {"webp-anim.webp", 70},
+    {"jxl-lossy.jxl", 50},
     {"jxl-jpeg.jxl", 70},
+    {"claim-heic-coded.heic", 100},
 };
 
 TEST(FormatRefusals, DamagedOrLyingFilesAreRefusedWithTheirReason) {
