@@ -8,7 +8,6 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
-#include <tuple>
 
 namespace pix {
 namespace {
@@ -25,9 +24,9 @@ std::vector<Row> rows(const char* text) {
     const Row::State states[] = {Row::Waiting,   Row::Measuring, Row::Measured, Row::Started,
                                  Row::Preparing, Row::Done,      Row::Taken};
     std::vector<Row> out;
-    for (const QString& text : QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts)) {
-        const QRegularExpressionMatch match = word.match(text);
-        EXPECT_TRUE(match.hasMatch()) << text.toStdString();
+    for (const QString& spec : QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = word.match(spec);
+        EXPECT_TRUE(match.hasMatch()) << spec.toStdString();
         Row row;
         row.state = states[QStringLiteral("WmMSPDT").indexOf(match.captured(2))];
         row.large = !match.captured(3).isEmpty();
