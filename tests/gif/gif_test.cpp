@@ -21,15 +21,8 @@ QByteArray readData(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-Status decode(const QByteArray& bytes, Picture& out) {
-    return decodeGif(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                     std::size_t(bytes.size()), out);
-}
-
-Status measure(const QByteArray& bytes, QSize& size) {
-    return measureGif(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                      std::size_t(bytes.size()), size);
-}
+const auto decode = test::decodeGifBytes;
+const auto measure = test::measureGifBytes;
 
 QRgb pixelOf(const Picture& picture, int x, int y) {
     return picture.toStraightArgb().pixel(x, y);

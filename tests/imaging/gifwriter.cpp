@@ -1,5 +1,7 @@
 #include "imaging/gifwriter.h"
 
+#include "platform/imaging/gifdecoder.h"
+
 #include <algorithm>
 #include <map>
 #include <utility>
@@ -177,6 +179,16 @@ QByteArray writeGif(const GifImage& image) {
                 image.lzw,
                 image.codeSizeByte})
         .finish();
+}
+
+Status decodeGifBytes(const QByteArray& bytes, Picture& out) {
+    return decodeGif(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                     std::size_t(bytes.size()), out);
+}
+
+Status measureGifBytes(const QByteArray& bytes, QSize& size) {
+    return measureGif(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                      std::size_t(bytes.size()), size);
 }
 
 } // namespace pix::imaging::test

@@ -3,8 +3,12 @@
 // frames larger than or outside their screen, a table that fills up without a clear code.
 #pragma once
 
+#include "platform/imaging/picture.h"
+#include "platform/imaging/status.h"
+
 #include <QByteArray>
 #include <QRgb>
+#include <QSize>
 #include <cstdint>
 #include <vector>
 
@@ -55,5 +59,9 @@ struct GifImage {
 };
 
 QByteArray writeGif(const GifImage& image);
+
+// The GIF decoder's picture, or size, of a file held in memory.
+Status decodeGifBytes(const QByteArray& bytes, Picture& out);
+Status measureGifBytes(const QByteArray& bytes, QSize& size);
 
 } // namespace pix::imaging::test
