@@ -2,9 +2,6 @@
 #include "browser/view/listimageview.h"
 
 #include "browser/common/formatting.h"
-#include "browser/imagelisting.h"
-#include "browser/thumbnailcache.h"
-#include "browser/thumbnailloader.h"
 #include "browser/view/keyboardmenu.h"
 
 #include <QAction>
@@ -27,24 +24,15 @@ namespace pix {
 CListImageView::CListImageView(QWidget* parent, std::shared_ptr<const ThumbnailCache> cache,
                                int workers)
     : QWidget(parent), model_(new ImageListModel(this)),
-      cancelListing_(std::make_shared<std::atomic<bool>>(false)) {
-    if (!cache)
-        cache = std::make_shared<ThumbnailCache>();
-    loader_ = std::make_unique<ThumbnailLoader>(std::move(cache), workers);
-    loader_->setDelivery([this](int id, const ThumbnailResult& result) {
-        model_->setThumbnail(id, result.cell, result.state);
-    });
-    listingPool_.setMaxThreadCount(1);
+      fill_(std::make_unique<ImageListFill>(*model_, std::move(cache), workers)) {
+    fill_->setListed([this] { showListing(); });
     openUrl_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     createViews();
     createActions();
 }
 
 CListImageView::~CListImageView() {
-    cancelListing_->store(true);
-    listingPool_.clear();
-    listingPool_.waitForDone();
-    loader_.reset();
+    fill_.reset(); // its workers stop before the model goes
 }
 
 QAbstractItemView* CListImageView::currentView() const {
@@ -59,51 +47,22 @@ void CListImageView::FillList(const QString& folder) {
 }
 
 void CListImageView::FillList() {
-    ++generation_;
-    cancelListing_->store(true);
-    cancelListing_ = std::make_shared<std::atomic<bool>>(false);
-    loader_->cancel();
-    model_->clear();
+    fill_->fill(folder_, FilterList());
     // The rows stand in listing order after a fill, so no column shows a sort mark.
     report_->header()->setSortIndicatorShown(false);
     updateActions();
-    listing_ = !folder_.isEmpty();
-    if (!listing_) {
-        unsetCursor();
-        return;
-    }
     // The window stays usable while the folder is read; the cursor says it is busy.
-    setCursor(Qt::BusyCursor);
-
-    const quint64 generation = generation_;
-    const QString folder = folder_;
-    const QStringList patterns = FilterList();
-    const bool details = model_->viewMode() == ImageListModel::ReportView;
-    const std::shared_ptr<std::atomic<bool>> cancel = cancelListing_;
-    listingPool_.start([this, generation, folder, patterns, details, cancel] {
-        std::vector<ImageInfo> pictures = ListPictures(folder, patterns, details, cancel.get());
-        if (cancel->load())
-            return;
-        // Posted to this widget: the destructor waits for this task, so this is still alive,
-        // and a posted call dies with the widget.
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, pictures = std::move(pictures)]() mutable {
-                showListing(generation, std::move(pictures));
-            },
-            Qt::QueuedConnection);
-    });
+    if (fill_->isListing())
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
 }
 
-void CListImageView::showListing(quint64 generation, std::vector<ImageInfo> pictures) {
-    if (generation != generation_)
-        return;
-    listing_ = false;
+void CListImageView::showListing() {
     unsetCursor();
-    model_->append(std::move(pictures));
     updateActions();
     if (model_->viewMode() == ImageListModel::ThumbnailView)
-        requestThumbnails();
+        prioritizeVisible();
     else
         widenColumns();
 }
@@ -121,15 +80,6 @@ void CListImageView::widenColumns() {
         if (header->sectionSize(column) < wanted)
             header->resizeSection(column, wanted);
     }
-}
-
-void CListImageView::requestThumbnails() {
-    std::vector<ThumbnailLoader::Request> requests;
-    requests.reserve(std::size_t(model_->recordCount()));
-    for (int row = 0; row < model_->rowCount(); ++row)
-        requests.push_back({model_->recordOfRow(row), model_->filePath(row)});
-    loader_->start(std::move(requests));
-    prioritizeVisible();
 }
 
 std::vector<int> CListImageView::visibleRows() const {
@@ -151,16 +101,8 @@ std::vector<int> CListImageView::visibleRows() const {
 }
 
 void CListImageView::prioritizeVisible() {
-    if (model_->viewMode() != ImageListModel::ThumbnailView || model_->rowCount() == 0)
-        return;
-    std::vector<int> ids;
-    for (int row : visibleRows())
-        ids.push_back(model_->recordOfRow(row));
-    loader_->prioritize(ids);
-}
-
-bool CListImageView::isBusy() const {
-    return listing_ || loader_->pending() > 0;
+    if (model_->viewMode() == ImageListModel::ThumbnailView && model_->rowCount() > 0)
+        fill_->prioritize(visibleRows());
 }
 
 void CListImageView::ToggleView() {

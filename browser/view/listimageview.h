@@ -1,19 +1,16 @@
 // The image browser: the pictures of one folder as thumbnails or in five columns, from which the
 // user adds pictures to the job list or opens one in the desktop's viewer.
 //
-// The rows come from a listing on a worker thread (file names and header sizes only) and show
-// at once; thumbnails are made by a few workers, visible rows first, and appear as they come.
-// Every fill starts a new generation: a folder change, a refresh or a view switch drops what is
-// pending, and nothing of an older fill ever reaches the new rows.
+// An ImageListFill fills the rows without blocking the window; the view asks it for the
+// visible rows' thumbnails first.
 #pragma once
 
+#include "browser/imagelistfill.h"
 #include "browser/imagelistmodel.h"
 
 #include <QString>
-#include <QThreadPool>
 #include <QUrl>
 #include <QWidget>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -30,7 +27,6 @@ class QTreeView;
 namespace pix {
 
 class ThumbnailCache;
-class ThumbnailLoader;
 
 // Command ids of the browser's commands.
 inline constexpr int kCmdAddToList = 32781;
@@ -84,9 +80,9 @@ public:
     std::unique_ptr<QMenu> makeContextMenu();
 
     /// True while the listing runs or thumbnails are pending.
-    bool isBusy() const;
+    bool isBusy() const { return fill_->isBusy(); }
     /// The number of fills so far; each fill is one generation.
-    quint64 generation() const { return generation_; }
+    quint64 generation() const { return fill_->generation(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,8 +93,7 @@ private:
     void createActions();
     void configureThumbnailView();
     void configureReportView();
-    void showListing(quint64 generation, std::vector<ImageInfo> pictures);
-    void requestThumbnails();
+    void showListing();
     void widenColumns();
     void prioritizeVisible();
     void updateActions();
@@ -117,11 +112,7 @@ private:
     QTimer* visibleTimer_ = nullptr;
 
     QString folder_;
-    quint64 generation_ = 0;
-    bool listing_ = false;
-    std::shared_ptr<std::atomic<bool>> cancelListing_;
-    QThreadPool listingPool_;
-    std::unique_ptr<ThumbnailLoader> loader_;
+    std::unique_ptr<ImageListFill> fill_;
 
     AddFileHandler addFile_;
     UrlOpener openUrl_;

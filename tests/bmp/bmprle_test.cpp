@@ -106,7 +106,8 @@ TEST(BmpRle, StreamsShowWhatBrowsersShow) {
         const QImage image = picture.toStraightArgb();
         EXPECT_EQ(shown(image, 0), c.top);
         EXPECT_EQ(shown(image, 1), c.bottom);
-        const bool transparent = (std::string(c.top) + c.bottom).find('.') != std::string::npos;
+        const bool transparent =
+            QByteArray(c.top).contains('.') || QByteArray(c.bottom).contains('.');
         EXPECT_EQ(picture.hasAlpha(), transparent);
         // Through the decoder's front door, which clears and keeps the note.
         ASSERT_EQ(decodeMemory(reinterpret_cast<const unsigned char*>(file.constData()),

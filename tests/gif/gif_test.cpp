@@ -1,6 +1,6 @@
 // Decoding GIF files: ImageMagick-made files against ImageMagick's own decoding of frame 0,
 // hand-made files for odd layouts, and damaged files.
-#include "gif/gifbuilder.h"
+#include "imaging/gifwriter.h"
 #include "imaging/memorywatch.h"
 #include "platform/imaging/gifdecoder.h"
 
@@ -21,15 +21,8 @@ QByteArray readData(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-Status decode(const QByteArray& bytes, Picture& out) {
-    return decodeGif(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                     std::size_t(bytes.size()), out);
-}
-
-Status measure(const QByteArray& bytes, QSize& size) {
-    return measureGif(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                      std::size_t(bytes.size()), size);
-}
+const auto decode = test::decodeGifBytes;
+const auto measure = test::measureGifBytes;
 
 QRgb pixelOf(const Picture& picture, int x, int y) {
     return picture.toStraightArgb().pixel(x, y);
@@ -149,9 +142,9 @@ TEST(GifLayout, AScreenLargerThanItsDataCanFillIsRefusedBeforeAllocating) {
 // fails; any cut that decodes gives exactly the picture of the whole file, and every cut after
 // the first frame does.
 TEST(GifDamage, TruncatedAnywhere) {
-    std::vector<std::uint8_t> first(12 * 7), second(12 * 7, 1);
+    std::vector<std::uint16_t> first(12 * 7), second(12 * 7, 1);
     for (std::size_t i = 0; i < first.size(); ++i)
-        first[i] = std::uint8_t(i % 4);
+        first[i] = std::uint16_t(i % 4);
     GifBuilder builder(12, 7, {0xFF000000, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF});
     const int firstEnd =
         int(builder.frame({.width = 12, .height = 7, .indices = first}).finish().size()) - 1;

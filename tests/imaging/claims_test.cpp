@@ -13,15 +13,8 @@
 namespace pix::imaging {
 namespace {
 
-Status decodeBytes(const QByteArray& bytes, Picture& out, const DecodeHint& hint = {}) {
-    return decodeMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                        std::size_t(bytes.size()), out, hint);
-}
-
-Status measureBytes(const QByteArray& bytes, QSize& size) {
-    return measureMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                         std::size_t(bytes.size()), size);
-}
+using test::decodeBytes;
+using test::measureBytes;
 
 // A small PNG with a text chunk right after the header, claiming 2 GiB - 1 bytes.
 QByteArray pngWithHugeTextChunk() {

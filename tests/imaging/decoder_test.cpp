@@ -11,15 +11,8 @@
 namespace pix::imaging {
 namespace {
 
-const unsigned char* bytesOf(const QByteArray& b) {
-    return reinterpret_cast<const unsigned char*>(b.constData());
-}
-
 using test::decodeBytes;
-
-Status measureBytes(const QByteArray& bytes, QSize& size) {
-    return measureMemory(bytesOf(bytes), std::size_t(bytes.size()), size);
-}
+using test::measureBytes;
 
 // A JPEG with an Exif APP1 segment holding the orientation tag, inserted after SOI.
 QByteArray withExifOrientation(QByteArray jpeg, int orientation) {

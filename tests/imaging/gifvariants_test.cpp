@@ -15,15 +15,8 @@ namespace {
 
 using test::GifImage;
 
-Status decode(const QByteArray& bytes, Picture& out) {
-    return decodeGif(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                     std::size_t(bytes.size()), out);
-}
-
-Status measure(const QByteArray& bytes, QSize& size) {
-    return measureGif(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                      std::size_t(bytes.size()), size);
-}
+const auto decode = test::decodeGifBytes;
+const auto measure = test::measureGifBytes;
 
 // Runs of one index among random ones, so that the table gets long strings, fills up and
 // meets the code that names the entry it is making.

@@ -1,5 +1,8 @@
 #include "imaging/gifwriter.h"
 
+#include "platform/imaging/gifdecoder.h"
+
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -43,19 +46,42 @@ void putWord(QByteArray& out, int value) {
     out.append(char((value >> 8) & 0xFF));
 }
 
+// A colour map padded to a power of two; returns the size bits of the packed field.
+int putColourMap(QByteArray& out, const std::vector<QRgb>& colours) {
+    int bits = 0;
+    while ((2 << bits) < int(colours.size()))
+        ++bits;
+    for (int i = 0; i < (2 << bits); ++i) {
+        const QRgb c = i < int(colours.size()) ? colours[std::size_t(i)] : 0;
+        out.append(char(qRed(c)));
+        out.append(char(qGreen(c)));
+        out.append(char(qBlue(c)));
+    }
+    return bits;
+}
+
 // The indices in the order an interlaced frame stores its rows.
-std::vector<std::uint16_t> storedOrder(const GifImage& image) {
-    if (!image.interlaced)
-        return image.indices;
+std::vector<std::uint16_t> storedOrder(const GifFrame& frame) {
+    if (!frame.interlaced)
+        return frame.indices;
     std::vector<std::uint16_t> out;
     const int start[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
     for (int pass = 0; pass < 4; ++pass) {
-        for (int y = start[pass]; y < image.height; y += step[pass]) {
-            const auto row = image.indices.begin() + std::ptrdiff_t(y) * image.width;
-            out.insert(out.end(), row, row + image.width);
+        for (int y = start[pass]; y < frame.height; y += step[pass]) {
+            const auto row = frame.indices.begin() + std::ptrdiff_t(y) * frame.width;
+            out.insert(out.end(), row, row + frame.width);
         }
     }
     return out;
+}
+
+// The smallest code size that holds every index of the frame, at least 2.
+int fittingCodeSize(const std::vector<std::uint16_t>& indices) {
+    const int largest = indices.empty() ? 0 : *std::max_element(indices.begin(), indices.end());
+    int codeSize = 2;
+    while ((1 << codeSize) <= largest)
+        ++codeSize;
+    return codeSize;
 }
 
 } // namespace
@@ -101,35 +127,68 @@ QByteArray gifLzwBlocks(const std::vector<std::uint16_t>& indices, const GifLzwO
     return inSubBlocks(packer.finish());
 }
 
+GifBuilder::GifBuilder(int screenWidth, int screenHeight, const std::vector<QRgb>& globalColours)
+    : bytes_("GIF89a") {
+    putWord(bytes_, screenWidth);
+    putWord(bytes_, screenHeight);
+    QByteArray map;
+    const int bits = globalColours.empty() ? 0 : putColourMap(map, globalColours);
+    bytes_.append(char(globalColours.empty() ? 0x70 : 0xF0 | bits));
+    bytes_.append("\0\0", 2);
+    bytes_.append(map);
+}
+
+GifBuilder& GifBuilder::frame(const GifFrame& frame) {
+    if (frame.transparentIndex >= 0) {
+        bytes_.append("\x21\xF9\x04\x01\x00\x00", 6);
+        bytes_.append(char(frame.transparentIndex));
+        bytes_.append('\0');
+    }
+    bytes_.append(',');
+    putWord(bytes_, frame.left);
+    putWord(bytes_, frame.top);
+    putWord(bytes_, frame.width);
+    putWord(bytes_, frame.height);
+    QByteArray map;
+    const int bits = frame.localColours.empty() ? 0 : putColourMap(map, frame.localColours);
+    bytes_.append(
+        char((frame.localColours.empty() ? 0 : 0x80 | bits) | (frame.interlaced ? 0x40 : 0)));
+    bytes_.append(map);
+    GifLzwOptions lzw = frame.lzw;
+    if (lzw.minimumCodeSize <= 0)
+        lzw.minimumCodeSize = fittingCodeSize(frame.indices);
+    bytes_.append(char(frame.codeSizeByte >= 0 ? frame.codeSizeByte : lzw.minimumCodeSize));
+    bytes_.append(gifLzwBlocks(storedOrder(frame), lzw));
+    return *this;
+}
+
+QByteArray GifBuilder::finish() const {
+    return bytes_ + ';';
+}
+
 QByteArray writeGif(const GifImage& image) {
-    QByteArray out = "GIF89a";
-    putWord(out, image.screenWidth);
-    putWord(out, image.screenHeight);
-    int bits = 0;
-    while ((2 << bits) < int(image.colours.size()))
-        ++bits;
-    out.append(char(image.colours.empty() ? 0x70 : 0xF0 | bits));
-    out.append("\0\0", 2);
-    for (int i = 0; !image.colours.empty() && i < (2 << bits); ++i) {
-        const QRgb c = i < int(image.colours.size()) ? image.colours[std::size_t(i)] : 0;
-        out.append(char(qRed(c)));
-        out.append(char(qGreen(c)));
-        out.append(char(qBlue(c)));
-    }
-    if (image.transparentIndex >= 0) {
-        out.append("\x21\xF9\x04\x01\x00\x00", 6);
-        out.append(char(image.transparentIndex));
-        out.append('\0');
-    }
-    out.append(',');
-    putWord(out, image.left);
-    putWord(out, image.top);
-    putWord(out, image.width);
-    putWord(out, image.height);
-    out.append(char(image.interlaced ? 0x40 : 0));
-    out.append(char(image.codeSizeByte >= 0 ? image.codeSizeByte : image.lzw.minimumCodeSize));
-    out.append(gifLzwBlocks(storedOrder(image), image.lzw));
-    return out + ';';
+    return GifBuilder(image.screenWidth, image.screenHeight, image.colours)
+        .frame({image.left,
+                image.top,
+                image.width,
+                image.height,
+                image.indices,
+                {},
+                image.transparentIndex,
+                image.interlaced,
+                image.lzw,
+                image.codeSizeByte})
+        .finish();
+}
+
+Status decodeGifBytes(const QByteArray& bytes, Picture& out) {
+    return decodeGif(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                     std::size_t(bytes.size()), out);
+}
+
+Status measureGifBytes(const QByteArray& bytes, QSize& size) {
+    return measureGif(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                      std::size_t(bytes.size()), size);
 }
 
 } // namespace pix::imaging::test

@@ -14,11 +14,7 @@ namespace pix::imaging {
 namespace {
 
 using test::decodeBytes;
-
-Status measureBytes(const QByteArray& bytes, QSize& size) {
-    return measureMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                         std::size_t(bytes.size()), size);
-}
+using test::measureBytes;
 
 struct Kind {
     int colourType, depth;

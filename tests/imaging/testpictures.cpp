@@ -12,6 +12,11 @@ Status decodeBytes(const QByteArray& bytes, Picture& out, const DecodeHint& hint
                         std::size_t(bytes.size()), out, hint);
 }
 
+Status measureBytes(const QByteArray& bytes, QSize& size) {
+    return measureMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                         std::size_t(bytes.size()), size);
+}
+
 Picture quadrants(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {

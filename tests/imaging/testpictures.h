@@ -28,8 +28,9 @@ Picture halfTransparent(int width, int height);
 // A smooth photo-like picture (gradients), opaque.
 Picture gradient(int width, int height);
 
-// Decodes a file held in memory.
+// Decodes, or reads the pixel size of, a file held in memory.
 Status decodeBytes(const QByteArray& bytes, Picture& out, const DecodeHint& hint = {});
+Status measureBytes(const QByteArray& bytes, QSize& size);
 
 // Encodes with the encoder of the MIME type into memory.
 QByteArray encodeToMemory(const Picture& picture, const char* mimeType, int quality = -1);

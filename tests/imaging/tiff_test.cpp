@@ -13,11 +13,7 @@ namespace pix::imaging {
 namespace {
 
 using test::decodeBytes;
-
-Status measureBytes(const QByteArray& bytes, QSize& size) {
-    return measureMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                         std::size_t(bytes.size()), size);
-}
+using test::measureBytes;
 
 // 16384 x 16384 pixels in one strip: within the pixel bound, but a strip of gigabytes that the
 // 64 bytes after the header cannot fill.

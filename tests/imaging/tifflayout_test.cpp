@@ -1,5 +1,6 @@
 // TIFF layouts libtiff's RGBA reader does not take: grey of 9 to 15 bits in tiles, and CIE
 // L*a*b* with an alpha channel, contiguous or planar, in strips or tiles.
+#include "imaging/testpictures.h"
 #include "imaging/tiffbuilder.h"
 #include "platform/imaging/decoder.h"
 
@@ -10,10 +11,7 @@
 namespace pix::imaging {
 namespace {
 
-Status decodeBytes(const QByteArray& bytes, Picture& out) {
-    return decodeMemory(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                        std::size_t(bytes.size()), out);
-}
+using test::decodeBytes;
 
 QRgb rawPixel(const Picture& picture, int x, int y) {
     return reinterpret_cast<const QRgb*>(picture.image().constScanLine(y))[x];

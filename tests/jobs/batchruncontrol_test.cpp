@@ -1,5 +1,6 @@
 // The run as an object: its signals, stopping it, failures on the workers and of the output
-// folder, and the event loop staying free while rows are prepared.
+// folder, the event loop staying free while rows are prepared, and a row waiting for the row
+// that writes its source.
 #include "jobs/batchrunfixture.h"
 #include "jobs/ensurefolder.h"
 
@@ -10,11 +11,7 @@
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTimer>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <stdexcept>
-#include <utility>
 
 namespace pix {
 namespace {
@@ -172,61 +169,37 @@ TEST_F(BatchRunControl, TheEventLoopRunsWhileRowsArePrepared) {
     EXPECT_EQ(list.rowCount(), 0);
 }
 
-// Counts the rows being prepared at once; the first row to arrive, whichever it is, waits for a
-// second one to start beside it, so that two workers free to run meet for sure. (Waiting on a
-// named row instead is a race: its worker may be held up before it arrives while the other
-// worker prepares every other row.)
-struct Concurrency {
-    std::mutex mutex;
-    std::condition_variable changed;
-    int now = 0;
-    int most = 0;
-    bool firstArrived = false;
-    // How long the first row waits: long where the budget lets two run, so that a slow machine
-    // (sanitizers, other tests) cannot make the overlap look absent.
-    std::chrono::seconds patience{2};
-
-    PreparedConversion prepare(const JobItem& item, const QString& source) {
-        {
-            std::unique_lock lock(mutex);
-            most = std::max(most, ++now);
-            changed.notify_all();
-            // `most`, not `now`: a row that came and went before this thread looked again
-            // still ran beside it.
-            if (!std::exchange(firstArrived, true))
-                changed.wait_for(lock, patience, [&] { return most > 1; });
-        }
-        PreparedConversion result = PrepareConversion(item, source);
-        std::lock_guard lock(mutex);
-        --now;
-        return result;
-    }
-};
-
-TEST_F(BatchRunControl, RowsShareTheMemoryBudgetAndALargeOneRunsAlone) {
-    addPictures({"a.png", "b.png", "c.png"});
-    // 16 x 8 pictures: 512 bytes decoded and 512 for the output, each row.
-    for (const auto& [budget, expectedMost] :
-         {std::pair<qint64, int>{1, 1}, {1024, 1}, {4096, 2}}) {
-        JobList rows(&prompt);
-        for (int row = 0; row < list.rowCount(); ++row) {
-            auto item = std::make_unique<JobItem>(*list.itemAt(row));
-            item->output.overwrite = 1; // the rounds write the same files
-            rows.AppendItem(std::move(item), list.rowName(row));
-        }
-        Concurrency seen;
-        if (expectedMost > 1)
-            seen.patience = std::chrono::seconds(30);
-        BatchOptions options = BatchOptions::withThreads(2);
-        options.memoryBudget = budget;
-        options.prepare = [&](const JobItem& item, const QString& source) {
-            return seen.prepare(item, source);
-        };
-        BatchRun run(rows, context, options);
-        run.runToCompletion();
-        EXPECT_EQ(rows.rowCount(), 0) << "budget " << budget;
-        EXPECT_EQ(seen.most, expectedMost) << "budget " << budget;
-    }
+// Workers start larger rows early, but never one whose source an earlier row of the run writes:
+// it starts once that row is committed.
+TEST_F(BatchRunControl, ALargeRowReadingAnEarlierRowsOutputWaitsForItsCommit) {
+    addPicture("a.png");
+    addPicture("large.png", 600, 400);
+    list.itemAt(1)->output.formatCode = kFormatPng; // writes out/large.png, full size
+    list.itemAt(1)->output.folder = dir.filePath("out");
+    list.itemAt(1)->output.width = 600;
+    list.itemAt(1)->output.height = 400;
+    addPicture("b.png");
+    // Converts out/large.png again; it does not exist when the run starts.
+    list.AppendItem(
+        std::make_unique<JobItem>(test::itemFor(dir.filePath("out"), "large.png", 600, 400)),
+        "large.png");
+    list.itemAt(3)->output.formatCode = kFormatJpg;
+    addPicture("c.png");
+    addPicture("d.png");
+    bool sourceWritten = false;
+    BatchOptions options = BatchOptions::withThreads(2);
+    options.prepare = [&](const JobItem& item, const QString& source) {
+        if (item.source.folder == dir.filePath("out"))
+            sourceWritten = QFileInfo(source).size() > 0;
+        return PrepareConversion(item, source);
+    };
+    BatchRun run(list, context, options);
+    run.runToCompletion();
+    EXPECT_TRUE(sourceWritten);
+    ASSERT_EQ(run.results().size(), 6u);
+    for (const RowResult& result : run.results())
+        EXPECT_EQ(result.outcome, Outcome::Converted) << result.reason.toStdString();
+    EXPECT_TRUE(QFileInfo(dir.filePath("out/large.jpg")).isFile());
 }
 
 } // namespace
