@@ -125,8 +125,12 @@ Alpha alphaSample(TIFF* tiff, std::uint16_t colourSamples) {
     std::uint16_t extraCount = 0;
     const std::uint16_t* extraTypes = nullptr;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes);
+    std::uint16_t samples = 1;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
     Alpha alpha;
-    if (extraCount > 0 && extraTypes &&
+    // A file may declare an extra sample that its samples per pixel leave no room for: no alpha
+    // is read then, rather than a sample beyond the pixel's.
+    if (extraCount > 0 && extraTypes && colourSamples < samples &&
         (extraTypes[0] == EXTRASAMPLE_ASSOCALPHA || extraTypes[0] == EXTRASAMPLE_UNASSALPHA)) {
         alpha.sample = colourSamples;
         alpha.associated = extraTypes[0] == EXTRASAMPLE_ASSOCALPHA;

@@ -27,7 +27,8 @@ using SampleRowSink = std::function<void(std::uint32_t x, std::uint32_t y, std::
 Status readSampleRows(TIFF* tiff, const SampleLayout& layout, const SampleRowSink& sink);
 
 // The alpha among the samples that follow the colour samples: the first extra sample, when it is
-// declared associated (the colour stored multiplied by it) or unassociated alpha.
+// declared associated (the colour stored multiplied by it) or unassociated alpha, and when the
+// pixel has a sample beyond its colour samples to hold it.
 struct Alpha {
     int sample = -1; // none when negative
     bool associated = false;

@@ -175,5 +175,38 @@ TEST(TiffDepth, LayoutsThatAreNotReadSayWhy) {
     }
 }
 
+// An alpha declared in ExtraSamples that the samples per pixel leave no room for is not read
+// (it would lie beyond the pixel's samples): each layout decodes opaque.
+TEST(TiffDepth, AnExtraSampleWithNoRoomInThePixelIsNoAlpha) {
+    const struct {
+        const char* what;
+        std::uint32_t bits, photometric, samples, format;
+    } cases[] = {
+        {"float RGB", 32, PHOTOMETRIC_RGB, 3, SAMPLEFORMAT_IEEEFP},
+        {"16-bit grey", 16, PHOTOMETRIC_MINISBLACK, 1, SAMPLEFORMAT_UINT},
+        {"16-bit CMYK", 16, PHOTOMETRIC_SEPARATED, 4, SAMPLEFORMAT_UINT},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::uint32_t bytes = 8 * 6 * c.samples * c.bits / 8;
+        const QByteArray file = test::handMadeTiff({{256, 8},
+                                                    {257, 6},
+                                                    {258, c.bits},
+                                                    {259, COMPRESSION_NONE},
+                                                    {262, c.photometric},
+                                                    {273, 0},
+                                                    {277, c.samples},
+                                                    {278, 6},
+                                                    {279, bytes},
+                                                    {338, EXTRASAMPLE_ASSOCALPHA},
+                                                    {339, c.format}},
+                                                   QByteArray(int(bytes), '\x40'));
+        Picture picture;
+        if (decodeBytes(file, picture) == Status::Ok) {
+            EXPECT_FALSE(picture.hasAlpha());
+        }
+    }
+}
+
 } // namespace
 } // namespace pix::imaging
