@@ -9,7 +9,8 @@ packages=(
   libpugixml-dev libgif-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libdeflate-dev libjemalloc-dev
   libheif-dev libde265-0 libavif-dev libdav1d-dev libwebp-dev libjxl-dev
   libheif-examples libavif-bin webp libjxl-tools
-  libgtest-dev liblcms2-dev
+  libgtest-dev liblcms2-dev libexiv2-dev
+  libimage-exiftool-perl liblcms2-utils
   dbus at-spi2-core python3-pyatspi python3-pil xclip xdotool
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core libqt6svg6 desktop-file-utils xdg-utils
