@@ -1,9 +1,11 @@
-// Reads the orientation tag of a JPEG's Exif segment. Every read is bounds-checked: the segment
-// comes from the file and may lie about its own offsets.
+// Reads the orientation tag of an EXIF block or of a JPEG's Exif segment. Every read is
+// bounds-checked: the segment comes from the file and may lie about its own offsets.
 #include "platform/imaging/exifblock.h"
 #include "platform/imaging/jpegcodec.h"
+#include "platform/imaging/jpegmetadata.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace pix::imaging {
 
@@ -64,35 +66,19 @@ int orientationFromTiff(const unsigned char* tiff, std::size_t size) {
 }
 
 int jpegExifOrientation(const unsigned char* data, std::size_t size) {
-    // Walk the markers that precede the image data; Exif lives in an APP1 segment.
-    std::size_t pos = 2;
-    while (pos + 4 <= size) {
-        if (data[pos] != 0xFF || data[pos + 1] == 0x00) {
-            ++pos; // a stray byte before a marker, which libjpeg skips too
-            continue;
-        }
-        const unsigned marker = data[pos + 1];
-        if (marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
-            pos += 2;
-            continue;
-        }
-        if (marker == 0xFF) {
-            ++pos; // fill byte
-            continue;
-        }
-        if (marker == 0xDA || marker == 0xD9)
-            break; // start of scan: no more metadata
-        const std::size_t length = (std::size_t(data[pos + 2]) << 8) | data[pos + 3];
-        if (length < 2 || pos + 2 + length > size)
-            break;
-        const unsigned char* body = data + pos + 4;
-        const std::size_t bodySize = length - 2;
-        if (marker == 0xE1 && bodySize >= 6 && body[0] == 'E' && body[1] == 'x' && body[2] == 'i' &&
-            body[3] == 'f' && body[4] == 0 && body[5] == 0)
-            return orientationFromTiff(body + 6, bodySize - 6);
-        pos += 2 + length;
-    }
-    return 1;
+    int orientation = 1;
+    jpeg::forEachSegment(data, size, [&](const jpeg::Segment& s) {
+        if (s.marker != 0xE1 || s.size < 6 || std::memcmp(s.body, "Exif\0\0", 6) != 0)
+            return true;
+        orientation = orientationFromTiff(s.body + 6, s.size - 6);
+        return false;
+    });
+    return orientation;
+}
+
+int exifOrientation(const QByteArray& exif) {
+    return orientationFromTiff(reinterpret_cast<const unsigned char*>(exif.constData()),
+                               std::size_t(exif.size()));
 }
 
 } // namespace pix::imaging

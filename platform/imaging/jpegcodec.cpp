@@ -1,10 +1,12 @@
 #include "platform/imaging/jpegcodec.h"
 
+#include "platform/imaging/colourprofile.h"
 #include "platform/imaging/decodedetail.h"
 #include "platform/imaging/guard.h"
 #include "platform/imaging/jpegdcpreview.h"
 #include "platform/imaging/jpegdcscans.h"
 #include "platform/imaging/jpegerrors.h"
+#include "platform/imaging/jpegmetadata.h"
 #include "platform/imaging/transform.h"
 
 #include <jerror.h>
@@ -46,8 +48,8 @@ unsigned scaleDenominator(int width, int height, QSize minSize) {
     return 1;
 }
 
-// Adobe CMYK JPEGs store inverted values; the conversion to RGB is the naive one careful
-// decoders use without a colour profile.
+// Adobe CMYK JPEGs store inverted values; without a colour profile the conversion to RGB is the
+// naive one careful decoders use.
 void cmykRowToRgb(const JSAMPLE* cmyk, QRgb* out, JDIMENSION width, bool inverted) {
     for (JDIMENSION x = 0; x < width; ++x, cmyk += 4) {
         int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
@@ -120,6 +122,7 @@ struct Band {
     std::vector<JSAMPLE> samples;
     std::vector<QRgb> pixels;
     std::vector<JSAMPROW> rows;
+    const colour::CmykToSrgb* profile = nullptr; // CMYK through the file's profile, if usable
 };
 
 // At 1/8 scale a block of a full-resolution component becomes one pixel, its DC coefficient;
@@ -229,7 +232,11 @@ bool readPixels(DecodeState& s, QImage& image, RotateFlipType type, Band& band) 
                 count += int(read);
             }
             const auto* pixels = reinterpret_cast<const uchar*>(band.samples.data());
-            if (cmyk) {
+            if (cmyk && band.profile) {
+                band.profile->convert(band.samples.data(), band.pixels.data(),
+                                      std::size_t(count) * width);
+                pixels = reinterpret_cast<const uchar*>(band.pixels.data());
+            } else if (cmyk) {
                 for (int i = 0; i < count; ++i)
                     cmykRowToRgb(band.rows[std::size_t(i)],
                                  band.pixels.data() + std::size_t(i) * width, width, inverted);
@@ -297,7 +304,8 @@ Status planJpegDecode(const unsigned char* data, std::size_t size, const DecodeH
 
 Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint& hint,
                   Picture& out) {
-    const int orientation = jpegExifOrientation(data, size);
+    PictureMetadata metadata = jpeg::readMetadata(data, size);
+    const int orientation = exifOrientation(metadata.exif);
     DecodeState s;
     jpeg::install(*reinterpret_cast<jpeg_common_struct*>(&s.cinfo), s.errors);
     if (!createDecompressor(s))
@@ -326,6 +334,14 @@ Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint&
             s.cinfo.do_block_smoothing = FALSE;
         }
         const bool cmyk = s.cinfo.out_color_space == JCS_CMYK;
+        // CMYK goes through the file's profile into sRGB, which the picture then is.
+        std::optional<colour::CmykToSrgb> profile;
+        if (cmyk && colour::profileKind(metadata.iccProfile) == colour::ProfileKind::Cmyk)
+            profile.emplace(metadata.iccProfile, s.cinfo.saw_Adobe_marker != 0);
+        if (profile && profile->valid())
+            band.profile = &*profile;
+        if (cmyk)
+            metadata.iccProfile.clear();
         if (!drawn && status == Status::Ok && (cmyk || type != RotateNoneFlipNone)) {
             status = guarded([&] {
                 band.samples.resize(std::size_t(s.cinfo.output_width) * 4 * kBandRows);
@@ -350,8 +366,10 @@ Status decodeJpeg(const unsigned char* data, std::size_t size, const DecodeHint&
         picture.setContent(rotatedArea(stored, output, type));
     }
     jpeg_destroy_decompress(&s.cinfo);
-    if (status == Status::Ok)
+    if (status == Status::Ok) {
+        picture.metadata() = std::move(metadata);
         out = std::move(picture);
+    }
     return status;
 }
 

@@ -28,5 +28,7 @@ Status encodeJpeg(const Picture& picture, int quality, QIODevice& device);
 
 // The EXIF orientation (1 to 8) of a JPEG's APP1 segment, 1 when there is none or it is invalid.
 int jpegExifOrientation(const unsigned char* data, std::size_t size);
+// The orientation (1 to 8) of an EXIF block (a TIFF structure), 1 when it has none.
+int exifOrientation(const QByteArray& exif);
 
 } // namespace pix::imaging

@@ -1,10 +1,12 @@
 // JPEG encoding through libjpeg-turbo, streamed into a QIODevice.
 #include "platform/imaging/jpegcodec.h"
 #include "platform/imaging/jpegerrors.h"
+#include "platform/imaging/jpegmetadata.h"
 
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace pix::imaging {
 
@@ -56,6 +58,9 @@ struct EncodeState {
     jpeg_compress_struct cinfo;
     jpeg::ErrorManager errors;
     DeviceDestination destination;
+    // Made before libjpeg runs, so that a jump out of it skips no destructor.
+    std::vector<jpeg::OutputSegment> segments;
+    QByteArray iccProfile;
 };
 
 void configure(EncodeState& s, const QImage& image, int quality) {
@@ -75,6 +80,28 @@ void configure(EncodeState& s, const QImage& image, int quality) {
     // megapixels that buffer outweighs the picture itself, so large pictures use the standard
     // tables, which are still smaller than what other tools write at the same quality.
     s.cinfo.optimize_coding = qint64(image.width()) * image.height() <= kOptimiseLimit;
+    // An EXIF segment comes first after the start of the file, where JFIF would be.
+    if (!s.segments.empty() && s.segments.front().marker == 0xE1)
+        s.cinfo.write_JFIF_header = FALSE;
+}
+
+// EXIF and XMP first, then the profile, the IPTC resource and the comments, as cameras and
+// editors order them.
+void writeSegments(EncodeState& s, bool app1) {
+    for (const jpeg::OutputSegment& segment : s.segments) {
+        if ((segment.marker == 0xE1) == app1)
+            jpeg_write_marker(&s.cinfo, segment.marker,
+                              reinterpret_cast<const JOCTET*>(segment.body.constData()),
+                              unsigned(segment.body.size()));
+    }
+}
+
+void writeMetadata(EncodeState& s) {
+    writeSegments(s, true);
+    if (!s.iccProfile.isEmpty())
+        jpeg_write_icc_profile(&s.cinfo, reinterpret_cast<const JOCTET*>(s.iccProfile.constData()),
+                               unsigned(s.iccProfile.size()));
+    writeSegments(s, false);
 }
 
 bool createCompressor(EncodeState& s) {
@@ -89,6 +116,7 @@ bool writeImage(EncodeState& s, const QImage& image, int quality) {
         return false;
     configure(s, image, quality);
     jpeg_start_compress(&s.cinfo, TRUE);
+    writeMetadata(s);
     while (s.cinfo.next_scanline < s.cinfo.image_height) {
         auto row = const_cast<JSAMPROW>(image.constScanLine(int(s.cinfo.next_scanline)));
         jpeg_write_scanlines(&s.cinfo, &row, 1);
@@ -115,6 +143,8 @@ Status encodeJpeg(const Picture& picture, int quality, QIODevice& device) {
     s.destination.base.term_destination = termDestination;
     s.destination.device = &device;
     s.cinfo.dest = &s.destination.base;
+    s.segments = jpeg::outputSegments(picture.metadata());
+    s.iccProfile = picture.metadata().iccProfile;
     const bool ok = writeImage(s, image, std::clamp(quality, 0, 100));
     jpeg_destroy_compress(&s.cinfo);
     return ok ? Status::Ok : Status::WriteFailed;

@@ -30,9 +30,11 @@ struct PictureMetadata {
     QByteArray exif;       // the EXIF TIFF structure ("II*\0" or "MM\0*"), no "Exif\0\0" prefix
     QByteArray xmp;        // the XMP packet, UTF-8 XML
     QByteArray iptc;       // IPTC-IIM records (as in a JPEG's Photoshop APP13 resource 0x0404)
+    QByteArray comment;    // a free-text comment (a JPEG's COM segments, a PNG's "Comment")
 
     bool isEmpty() const {
-        return iccProfile.isEmpty() && exif.isEmpty() && xmp.isEmpty() && iptc.isEmpty();
+        return iccProfile.isEmpty() && exif.isEmpty() && xmp.isEmpty() && iptc.isEmpty() &&
+               comment.isEmpty();
     }
 };
 

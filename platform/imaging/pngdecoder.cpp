@@ -2,6 +2,7 @@
 
 #include "platform/imaging/guard.h"
 #include "platform/imaging/pngchunks.h"
+#include "platform/imaging/pngmetadata.h"
 #include "platform/imaging/pngreader.h"
 #include "platform/imaging/pngreduce.h"
 
@@ -118,8 +119,14 @@ Status decodePng(const unsigned char* data, std::size_t size, QSize minSize, Pic
     png::Layout layout;
     if (!reader.prepare(layout, factor > 1))
         return Status::CorruptData;
-    return factor > 1 ? decodeReduced(reader, layout, factor, out)
-                      : decodeWhole(reader, layout, out);
+    Picture picture;
+    const Status status = factor > 1 ? decodeReduced(reader, layout, factor, picture)
+                                     : decodeWhole(reader, layout, picture);
+    if (status == Status::Ok) {
+        picture.metadata() = png::readMetadata(data, size);
+        out = std::move(picture);
+    }
+    return status;
 }
 
 Status planPngDecode(const unsigned char* data, std::size_t size, QSize minSize, QSize& output,

@@ -3,6 +3,8 @@
 // libdeflate, which is several times faster than zlib and compresses a little better.
 #include "platform/imaging/pngencoder.h"
 
+#include "platform/imaging/pngmetadata.h"
+
 #include <libdeflate.h>
 
 #include <QtEndian>
@@ -145,6 +147,7 @@ Status encodePng(Picture&& picture, QIODevice& device) {
     if (picture.isNull())
         return Status::InvalidParameter;
     const bool alpha = picture.hasAlpha() && hasTranslucentPixels(picture.image());
+    const std::vector<png::OutputChunk> metadata = png::metadataChunks(picture.metadata());
     QImage image = alpha ? picture.toStraightArgb() : std::move(picture.image());
     picture = {};
     if (image.isNull())
@@ -199,6 +202,10 @@ Status encodePng(Picture&& picture, QIODevice& device) {
     header[12] = 0;              // not interlaced
     bool ok = writeAll(device, kSignature, sizeof kSignature) &&
               writeChunk(device, "IHDR", header, sizeof header);
+    for (const png::OutputChunk& chunk : metadata)
+        ok = ok && writeChunk(device, chunk.type.data(),
+                              reinterpret_cast<const std::uint8_t*>(chunk.data.constData()),
+                              std::size_t(chunk.data.size()));
     for (std::size_t at = 0; ok && at < compressedSize; at += kIdatBytes)
         ok = writeChunk(device, "IDAT", compressed.get() + at,
                         std::min(kIdatBytes, compressedSize - at));

@@ -1,6 +1,8 @@
 #include "platform/imaging/tiffdecoder.h"
 
+#include "platform/imaging/colourprofile.h"
 #include "platform/imaging/decodedetail.h"
+#include "platform/imaging/metadataedit.h"
 #include "platform/imaging/tiffdeep.h"
 #include "platform/imaging/tifffile.h"
 #include "platform/imaging/tifflab.h"
@@ -154,6 +156,29 @@ Status readPixels(TIFF* tiff, const Layout& layout, Picture& out) {
     return readRgba(tiff, layout, out);
 }
 
+// The bytes of a tag holding a block (an ICC profile, an XMP packet, IPTC records), whatever the
+// type the file stores it as; empty when it is missing or larger than the limit.
+QByteArray blockTag(TIFF* tiff, std::uint32_t tag, std::size_t limit) {
+    const TIFFField* field = TIFFFieldWithTag(tiff, tag);
+    std::uint32_t count = 0;
+    const void* data = nullptr;
+    if (!field || !TIFFGetField(tiff, tag, &count, &data) || !data)
+        return {};
+    const std::uint64_t bytes = std::uint64_t(count) * TIFFDataWidth(TIFFFieldDataType(field));
+    if (bytes == 0 || bytes > limit)
+        return {};
+    return QByteArray(static_cast<const char*>(data), qsizetype(bytes));
+}
+
+PictureMetadata readMetadata(TIFF* tiff, const unsigned char* data, std::size_t size) {
+    PictureMetadata m;
+    m.iccProfile = blockTag(tiff, TIFFTAG_ICCPROFILE, colour::kMaxProfileBytes);
+    m.xmp = blockTag(tiff, TIFFTAG_XMLPACKET, metadata::kMaxBlockBytes);
+    m.iptc = blockTag(tiff, TIFFTAG_RICHTIFFIPTC, metadata::kMaxBlockBytes);
+    m.exif = metadata::exifOfTiff(data, size);
+    return m;
+}
+
 } // namespace
 
 bool isTiffData(const unsigned char* data, std::size_t size) {
@@ -188,8 +213,10 @@ Status decodeTiff(const unsigned char* data, std::size_t size, Picture& out) {
         status = readPixels(file.get(), layout, picture);
     if (status == Status::Ok)
         status = rotateFlip(picture, rotateFlipForOrientation(layout.orientation));
-    if (status == Status::Ok)
+    if (status == Status::Ok) {
+        picture.metadata() = readMetadata(file.get(), data, size);
         out = std::move(picture);
+    }
     return status;
 }
 

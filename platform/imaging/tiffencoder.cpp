@@ -1,6 +1,10 @@
 // TIFF encoding through libtiff, on top of a QIODevice (TIFF writing needs to seek).
 #include "platform/imaging/tiffencoder.h"
 
+#include "platform/imaging/metadataedit.h"
+
+#include <QBuffer>
+
 #include <mutex>
 #include <tiffio.h>
 #include <vector>
@@ -70,6 +74,18 @@ void setTags(TIFF* tiff, const QImage& image, bool alpha) {
     TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0));
 }
 
+// The profile, XMP packet and IPTC records as their tags. EXIF is spread over the first
+// directory and directories of its own; exiv2 adds it to the finished file.
+void setMetadataTags(TIFF* tiff, const PictureMetadata& m) {
+    if (!m.iccProfile.isEmpty())
+        TIFFSetField(tiff, TIFFTAG_ICCPROFILE, std::uint32_t(m.iccProfile.size()),
+                     m.iccProfile.constData());
+    if (!m.xmp.isEmpty())
+        TIFFSetField(tiff, TIFFTAG_XMLPACKET, std::uint32_t(m.xmp.size()), m.xmp.constData());
+    if (!m.iptc.isEmpty())
+        TIFFSetField(tiff, TIFFTAG_RICHTIFFIPTC, std::uint32_t(m.iptc.size()), m.iptc.constData());
+}
+
 // Straight ARGB pixels to R, G, B(, A) bytes.
 void packRow(const QRgb* src, int width, bool alpha, unsigned char* out) {
     for (int x = 0; x < width; ++x) {
@@ -81,9 +97,7 @@ void packRow(const QRgb* src, int width, bool alpha, unsigned char* out) {
     }
 }
 
-} // namespace
-
-Status encodeTiff(const Picture& picture, QIODevice& device) {
+Status writeTiff(const Picture& picture, QIODevice& device) {
     if (picture.isNull())
         return Status::InvalidParameter;
     const bool alpha = picture.hasAlpha() && hasTranslucentPixels(picture.image());
@@ -100,6 +114,7 @@ Status encodeTiff(const Picture& picture, QIODevice& device) {
     if (!tiff)
         return Status::WriteFailed;
     setTags(tiff, image, alpha);
+    setMetadataTags(tiff, picture.metadata());
     std::vector<unsigned char> row(std::size_t(image.width()) * (alpha ? 4 : 3));
     bool ok = true;
     for (int y = 0; ok && y < image.height(); ++y) {
@@ -110,6 +125,23 @@ Status encodeTiff(const Picture& picture, QIODevice& device) {
     ok = ok && TIFFWriteDirectory(tiff) == 1;
     TIFFClose(tiff);
     return ok ? Status::Ok : Status::WriteFailed;
+}
+
+} // namespace
+
+Status encodeTiff(const Picture& picture, QIODevice& device) {
+    const QByteArray& exif = picture.metadata().exif;
+    if (exif.isEmpty())
+        return writeTiff(picture, device);
+    QByteArray file;
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadWrite);
+    const Status status = writeTiff(picture, buffer);
+    if (status != Status::Ok)
+        return status;
+    buffer.close();
+    metadata::addExifToTiff(file, exif); // without it, the file keeps everything else
+    return device.write(file) == file.size() ? Status::Ok : Status::WriteFailed;
 }
 
 } // namespace pix::imaging

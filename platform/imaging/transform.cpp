@@ -200,6 +200,7 @@ Status turnPixels(Picture& picture, RotateFlipType type) {
         return status;
     copyRowsRotated(image.constBits(), image.bytesPerLine(), 0, image.height(), image.size(), type,
                     turned.image());
+    turned.metadata() = std::move(picture.metadata());
     picture = std::move(turned);
     return Status::Ok;
 }
