@@ -9,6 +9,7 @@
 #include "platform/imaging/webpencoder.h"
 
 #include <QFileInfo>
+#include <QStringList>
 #include <algorithm>
 
 namespace pix {
@@ -31,6 +32,10 @@ void logLine(const ConversionContext& context, const QString& text,
 // The decoded picture only needs to be as large as the output before it is turned; the decoder
 // turns and mirrors it as it goes.
 } // namespace
+
+imaging::OutputChoices OutputChoicesFor(const JobItem&) {
+    return {};
+}
 
 imaging::DecodeHint DecodeHintFor(const JobItem& item) {
     const QSize size = TurnedSize(QSize(item.output.width, item.output.height), item.output.rotate);
@@ -150,11 +155,13 @@ PreparedConversion PrepareConversion(const JobItem& item, const QString& sourceP
     // The whole source stretched over a new picture of the output size.
     imaging::Picture output;
     status = imaging::resizePicture(source, item.output.width, item.output.height, output);
+    output.metadata() = std::move(source.metadata());
     source = {}; // release the source pixels before encoding
     if (status != Status::Ok)
         return failed(Stage::Resize, status);
     PreparedConversion result;
     result.note = note;
+    result.metadataNote = imaging::prepareForEncoder(output, encoder, OutputChoicesFor(item));
     status = imaging::encodeToMemory(std::move(output), encoder, EncoderQuality(item, encoder),
                                      result.bytes);
     if (status != Status::Ok)
@@ -191,8 +198,12 @@ RowResult CommitConversion(const JobItem& item, const QString& outputPath,
     logLine(context, QStringLiteral("The file has been saved to %1 successfully.").arg(outputPath),
             OutputFolder(item));
     RowResult result = RowResult::converted();
+    QStringList notes;
     if (!prepared.note.isEmpty())
-        result.note = QStringLiteral("read despite damage (%1)").arg(prepared.note);
+        notes << QStringLiteral("read despite damage (%1)").arg(prepared.note);
+    if (!prepared.metadataNote.isEmpty())
+        notes << prepared.metadataNote;
+    result.note = notes.join(QStringLiteral("; "));
     return result;
 }
 

@@ -10,6 +10,7 @@
 #include "jobs/outputlog.h"
 #include "jobs/userprompt.h"
 #include "platform/imaging/decoder.h"
+#include "platform/imaging/outputmetadata.h"
 #include "platform/imaging/status.h"
 #include "platform/imaging/transform.h"
 
@@ -38,8 +39,9 @@ struct PreparedConversion {
     Outcome outcome = Outcome::Failed;
     Stage stage = Stage::Decode;
     imaging::Status status = imaging::Status::Ok; // why it failed
-    QString detail; // what the decoding library said, when it said something
-    QString note;   // of a decoded source: what its damage cost (lastDecodeNote), if anything
+    QString detail;       // what the decoding library said, when it said something
+    QString note;         // of a decoded source: what its damage cost (lastDecodeNote), if anything
+    QString metadataNote; // what of its profile or metadata had to be left out, if anything
     QByteArray bytes;
 };
 
@@ -53,7 +55,7 @@ struct RowResult {
     };
     Outcome outcome = Outcome::Failed;
     QString reason;     // for a failed row: what went wrong, in a few words
-    QString note;       // for a converted row whose source is damaged: what was read despite it
+    QString note;       // for a converted row: what was read despite damage, what was left out
     QString sourcePath; // the row's files, filled in by the batch run
     QString outputPath;
     quint64 itemId = 0; // the row's identity in its job list (JobList::ItemId), likewise
@@ -83,6 +85,9 @@ QString ReplacesLaterSourceReason(const QString& path);
 
 // The rotate-flip type for an item's rotate and mirror settings.
 imaging::RotateFlipType RotateFlipTypeFor(std::int32_t rotate, std::int32_t mirror);
+
+// How the item's colours and metadata are written.
+imaging::OutputChoices OutputChoicesFor(const JobItem& item);
 
 // How the source is decoded for the item: no smaller than the output needs before the turn,
 // turned and mirrored as the item says.

@@ -9,6 +9,7 @@
 #include "platform/imaging/heifdecoder.h"
 #include "platform/imaging/icodecoder.h"
 #include "platform/imaging/jpegcodec.h"
+#include "platform/imaging/jpegmetadata.h"
 #include "platform/imaging/jxldecoder.h"
 #include "platform/imaging/jxlencoder.h"
 #include "platform/imaging/pngchunks.h"
@@ -136,12 +137,13 @@ const std::vector<Codec>& codecs() {
          isJpeg,
          decodeJpeg,
          measureJpeg,
-         {kJpeg, "image/jpeg", "JPEG", "*.JPG;*.JPEG;*.JPE;*.JFIF", writeJpeg}},
+         {kJpeg, "image/jpeg", "JPEG", "*.JPG;*.JPEG;*.JPE;*.JFIF", writeJpeg, 0, kCarriesAll,
+          jpeg::kMaxXmp}},
         {ImageFormat::Png,
          isPngData,
          decodeSizedThenTurn<decodePng>,
          measurePng,
-         {kPng, "image/png", "PNG", "*.PNG", writePng}},
+         {kPng, "image/png", "PNG", "*.PNG", writePng, 0, kCarriesAll}},
         {ImageFormat::Gif,
          isGif,
          decodeThenTurn<decodeGif>,
@@ -151,7 +153,8 @@ const std::vector<Codec>& codecs() {
          isTiffData,
          decodeThenTurn<decodeTiff>,
          measureTiff,
-         {kTiff, "image/tiff", "TIFF", "*.TIF;*.TIFF", writeTiff}},
+         {kTiff, "image/tiff", "TIFF", "*.TIF;*.TIFF", writeTiff, 0,
+          kCarriesProfile | kCarriesExif | kCarriesXmp | kCarriesIptc}},
         {ImageFormat::Heif,
          isHeifData,
          decodeHeif,

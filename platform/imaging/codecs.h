@@ -4,6 +4,8 @@
 
 #include "platform/imaging/decoder.h"
 
+#include "platform/imaging/encoders.h"
+
 #include <QIODevice>
 #include <QString>
 #include <cstdint>
@@ -22,6 +24,10 @@ struct EncoderEntry {
     // The memory the encoder holds beside the picture, per pixel (libjxl's planes, libaom's and
     // libwebp's frames); 0 for encoders that stream rows.
     int workingBytesPerPixel = 0;
+    // What the format holds beside the pixels (Carries bits), and the most bytes one EXIF, XMP
+    // or IPTC block may take in it (0: no limit).
+    unsigned carries = 0;
+    std::size_t maxBlockBytes = 0;
 };
 
 struct Codec {

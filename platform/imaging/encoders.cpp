@@ -41,6 +41,12 @@ std::uint64_t encoderWorkingMemory(EncoderId encoder, QSize size) {
            std::uint64_t(codec->encoder.workingBytesPerPixel);
 }
 
+EncoderCapacity encoderCapacity(EncoderId encoder) {
+    const Codec* codec = codecForEncoder(encoder.value);
+    return codec ? EncoderCapacity{codec->encoder.carries, codec->encoder.maxBlockBytes}
+                 : EncoderCapacity{};
+}
+
 namespace {
 
 // The checked, exception-safe entry of both public encoding calls.

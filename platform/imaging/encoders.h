@@ -7,6 +7,7 @@
 #include <QIODevice>
 #include <QSize>
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -26,6 +27,22 @@ struct EncoderInfo {
     QString formatDescription;
     QString extensions; // "*.BMP;*.DIB", ...
 };
+
+// What an encoder writes beside the pixels.
+enum Carries : unsigned {
+    kCarriesProfile = 1,
+    kCarriesExif = 2,
+    kCarriesXmp = 4,
+    kCarriesIptc = 8,
+    kCarriesComment = 16,
+    kCarriesAll = 31,
+};
+struct EncoderCapacity {
+    unsigned carries = 0;          // Carries bits
+    std::size_t maxBlockBytes = 0; // the most one EXIF, XMP or IPTC block may take; 0: no limit
+};
+// Nothing for an unknown encoder.
+EncoderCapacity encoderCapacity(EncoderId encoder);
 
 // One record per encoder, in a fixed order.
 const std::vector<EncoderInfo>& imageEncoders();

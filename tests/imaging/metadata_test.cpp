@@ -1,0 +1,156 @@
+// A camera photograph's profile and metadata through decoding, resizing and encoding, read back
+// by exiftool: kept, updated (orientation, size, no preview) or removed as the choice says.
+#include "imaging/metadatatools.h"
+#include "imaging/testpictures.h"
+#include "platform/imaging/encoders.h"
+#include "platform/imaging/outputmetadata.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace pix::imaging::test {
+namespace {
+
+using metadata::Choice;
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A 120 x 75 JPEG as a camera writes it, turned by Orientation 6, with an IFD1 preview, GPS,
+// XMP, IPTC, a comment and a wide-gamut profile, written by exiftool.
+QString makeCameraJpeg(const QTemporaryDir& dir) {
+    const QString source = dir.filePath("camera.jpg"), thumb = dir.filePath("thumb.jpg"),
+                  icc = dir.filePath("wide.icc");
+    if (!writeFile(source, encodeToMemory(gradient(120, 75), "image/jpeg", 90)) ||
+        !writeFile(thumb, encodeToMemory(gradient(16, 10), "image/jpeg", 50)) ||
+        !writeFile(icc, rgbProfile(kAdobePrimaries, true, "Wide test RGB")))
+        return {};
+    const QStringList tags = {"-Make=TestCam",
+                              "-Model=TC 1",
+                              "-DateTimeOriginal=2024:05:06 07:08:09",
+                              "-GPSLatitude=48.85",
+                              "-GPSLatitudeRef=N",
+                              "-GPSLongitude=2.35",
+                              "-GPSLongitudeRef=E",
+                              "-Orientation#=6",
+                              "-ThumbnailImage<=" + thumb,
+                              "-ExifImageWidth=120",
+                              "-ExifImageHeight=75",
+                              "-XMP-dc:Creator=Ann Example",
+                              "-XMP-photoshop:City=Paris",
+                              "-XMP-exif:GPSLatitude=48.85",
+                              "-XMP-tiff:Orientation#=6",
+                              "-IPTC:City=Paris",
+                              "-IPTC:By-line=Ann Example",
+                              "-Comment=hello comment",
+                              "-ICC_Profile<=" + icc};
+    return runProgram("exiftool",
+                      QStringList{"-q", "-overwrite_original"} + tags + QStringList{source})
+               ? source
+               : QString();
+}
+
+enum Kind { Exif, Xmp, Iptc, Location, Comment, Always, Never };
+
+struct Field {
+    const char* tag;
+    QJsonValue value; // Null: only that the tag is there
+    Kind kind;
+    const char* formats; // where it is expected at all
+};
+
+const Field kFields[] = {
+    {"IFD0:Make", "TestCam", Exif, "jpg png tif"},
+    {"ExifIFD:DateTimeOriginal", "2024:05:06 07:08:09", Exif, "jpg png tif"},
+    {"IFD0:Orientation", 1, Exif, "jpg png"},
+    {"IFD0:Orientation", 1, Always, "tif"}, // a TIFF's own tag
+    {"ExifIFD:ExifImageWidth", 60, Exif, "jpg png"},
+    {"ExifIFD:ExifImageHeight", 96, Exif, "jpg png"},
+    {"GPS:GPSLatitude", QJsonValue(), Location, "jpg png tif"},
+    {"XMP-dc:Creator", "Ann Example", Xmp, "jpg png tif"},
+    {"XMP-tiff:Orientation", 1, Xmp, "jpg png tif"},
+    {"XMP-photoshop:City", "Paris", Location, "jpg png tif"},
+    {"XMP-exif:GPSLatitude", QJsonValue(), Location, "jpg png tif"},
+    {"IPTC:By-line", "Ann Example", Iptc, "jpg png tif"},
+    {"IPTC:City", "Paris", Location, "jpg png tif"},
+    {"File:Comment", "hello comment", Comment, "jpg"},
+    {"PNG:Comment", "hello comment", Comment, "png"},
+    {"ICC_Profile:ProfileDescription", "Wide test RGB", Always, "jpg png tif"},
+    {"IFD1:ThumbnailLength", QJsonValue(), Never, ""},
+};
+
+// Whether the field is expected in the format's output; rows of other formats are not checked.
+std::optional<bool> expected(const Field& field, Choice choice, const QString& format) {
+    if (field.kind == Never)
+        return false;
+    if (!QString::fromLatin1(field.formats).split(' ').contains(format))
+        return std::nullopt;
+    switch (field.kind) {
+    case Always:
+        return true;
+    case Location:
+        return choice == Choice::KeepAll;
+    default:
+        return choice != Choice::RemoveAll;
+    }
+}
+
+TEST(MetadataRoundTrip, KeptUpdatedOrRemovedInEveryFormat) {
+    if (!haveProgram("exiftool"))
+        GTEST_SKIP() << "exiftool is not installed (scripts/deps.sh installs it)";
+    QTemporaryDir dir;
+    const QString source = makeCameraJpeg(dir);
+    ASSERT_FALSE(source.isEmpty());
+    const struct {
+        const char* format;
+        const char* mime;
+    } formats[] = {{"jpg", "image/jpeg"}, {"png", "image/png"}, {"tif", "image/tiff"}};
+    const Choice choices[] = {Choice::KeepAll, Choice::RemoveLocation, Choice::RemoveAll};
+    QStringList outputs;
+    for (const auto& f : formats) {
+        for (const Choice choice : choices) {
+            Picture upright, output;
+            ASSERT_EQ(decodeFile(source, upright), Status::Ok);
+            ASSERT_EQ(upright.image().size(), QSize(75, 120)) << "turned by its orientation";
+            ASSERT_EQ(resizePicture(upright, 60, 96, output), Status::Ok);
+            output.metadata() = upright.metadata();
+            EXPECT_EQ(prepareForEncoder(output, findEncoderByMimeType(f.mime), {false, choice}),
+                      QString());
+            QByteArray bytes;
+            ASSERT_EQ(encodeToMemory(output, findEncoderByMimeType(f.mime), 90, bytes), Status::Ok);
+            outputs << dir.filePath(QStringLiteral("out%1.%2").arg(int(choice)).arg(f.format));
+            ASSERT_TRUE(writeFile(outputs.back(), bytes));
+            if (choice != Choice::KeepAll) {
+                EXPECT_FALSE(bytes.contains("Paris")) << "no location left in " << f.format;
+            }
+        }
+    }
+    const std::vector<QJsonObject> tags = readTags(outputs);
+    int i = 0;
+    for (const auto& f : formats) {
+        for (const Choice choice : choices) {
+            const QJsonObject& read = tags[std::size_t(i++)];
+            EXPECT_TRUE(read.contains("File:ImageWidth") || read.contains("PNG:ImageWidth") ||
+                        read.contains("IFD0:ImageWidth"))
+                << f.format << ": exiftool read nothing";
+            for (const Field& field : kFields) {
+                const std::optional<bool> want = expected(field, choice, f.format);
+                if (!want)
+                    continue;
+                EXPECT_EQ(read.contains(field.tag), *want)
+                    << f.format << " choice " << int(choice) << ": " << field.tag;
+                if (*want && !field.value.isNull()) {
+                    EXPECT_EQ(read.value(field.tag), field.value)
+                        << f.format << " choice " << int(choice) << ": " << field.tag;
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace pix::imaging::test
