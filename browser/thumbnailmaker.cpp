@@ -2,6 +2,7 @@
 #include "browser/thumbnailmaker.h"
 
 #include "browser/thumbnailcache.h"
+#include "platform/imaging/colourprofile.h"
 #include "platform/imaging/decoder.h"
 #include "platform/imaging/transform.h"
 
@@ -157,6 +158,9 @@ ThumbnailResult makeBrowserThumbnail(const QString& path, const ThumbnailCache* 
     if (imaging::resizePicture(picture, small.width(), small.height(), reduced) !=
         imaging::Status::Ok)
         return ThumbnailResult{};
+    // The shared cache holds sRGB, as file managers show it; the small picture converts cheaply.
+    reduced.metadata().iccProfile = std::move(picture.metadata().iccProfile);
+    imaging::colour::convertToSrgb(reduced);
     picture = imaging::Picture();
     if (cached) {
         imaging::Picture normal;

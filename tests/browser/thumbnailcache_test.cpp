@@ -3,6 +3,9 @@
 
 #include "browser/browserfixture.h"
 #include "browser/thumbnailmaker.h"
+#include "imaging/metadatatools.h"
+#include "imaging/testpictures.h"
+#include "platform/imaging/colourprofile.h"
 
 #include <gtest/gtest.h>
 
@@ -311,6 +314,29 @@ TEST_F(CacheTest, FreshCacheIsUsedAndAChangedFileIsDecodedAgain) {
 
     ASSERT_TRUE(test::setModified(file, QDateTime::currentDateTime().addSecs(-3600)));
     EXPECT_TRUE(test::near(makeBrowserThumbnail(file, &cache).cell.pixel(48, 35), Qt::red));
+}
+
+TEST_F(CacheTest, AWideGamutPictureIsShownAndCachedInSrgb) {
+    const ThumbnailCache cache(root());
+    const QString file = path("wide.png");
+    const QRgb stored = qRgb(150, 60, 30);
+    imaging::Picture picture;
+    ASSERT_EQ(imaging::allocatePicture(400, 300, false, picture), imaging::Status::Ok);
+    picture.image().fill(stored);
+    picture.metadata().iccProfile = imaging::test::rgbProfile(imaging::test::kAdobePrimaries, true, "wide");
+    imaging::Picture one;
+    ASSERT_EQ(imaging::resizePicture(picture, 1, 1, one), imaging::Status::Ok);
+    one.metadata() = picture.metadata();
+    ASSERT_TRUE(imaging::colour::convertToSrgb(one));
+    const QRgb srgb = one.image().pixel(0, 0);
+    ASSERT_GT(std::abs(qRed(srgb) - qRed(stored)), 8) << "the test colour must change";
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(imaging::test::encodeToMemory(picture, "image/png"));
+    out.close();
+    const QImage cell = makeBrowserThumbnail(file, &cache).cell;
+    EXPECT_TRUE(test::near(cell.pixel(48, 35), QColor(srgb), 3));
+    EXPECT_TRUE(test::near(cache.lookup(file, mtime(file)).pixel(10, 10), QColor(srgb), 3));
 }
 
 TEST_F(CacheTest, BrokenMissingAndHugePictures) {
