@@ -323,7 +323,8 @@ TEST_F(CacheTest, AWideGamutPictureIsShownAndCachedInSrgb) {
     imaging::Picture picture;
     ASSERT_EQ(imaging::allocatePicture(400, 300, false, picture), imaging::Status::Ok);
     picture.image().fill(stored);
-    picture.metadata().iccProfile = imaging::test::rgbProfile(imaging::test::kAdobePrimaries, true, "wide");
+    picture.metadata().iccProfile =
+        imaging::test::rgbProfile(imaging::test::kAdobePrimaries, true, "wide");
     imaging::Picture one;
     ASSERT_EQ(imaging::resizePicture(picture, 1, 1, one), imaging::Status::Ok);
     one.metadata() = picture.metadata();

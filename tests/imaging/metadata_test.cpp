@@ -1,5 +1,6 @@
 // A camera photograph's profile and metadata through decoding, resizing and encoding, read back
 // by exiftool: kept, updated (orientation, size, no preview) or removed as the choice says.
+#include "imaging/jpegwriter.h"
 #include "imaging/metadatatools.h"
 #include "imaging/testpictures.h"
 #include "platform/imaging/encoders.h"
@@ -149,6 +150,68 @@ TEST(MetadataRoundTrip, KeptUpdatedOrRemovedInEveryFormat) {
                 }
             }
         }
+    }
+}
+
+} // namespace
+} // namespace pix::imaging::test
+
+namespace pix::imaging::test {
+namespace {
+
+void put16(QByteArray& b, quint16 v) {
+    b.append(char(v & 0xFF)).append(char(v >> 8));
+}
+void put32(QByteArray& b, quint32 v) {
+    put16(b, quint16(v & 0xFFFF));
+    put16(b, quint16(v >> 16));
+}
+
+// A little-endian EXIF block: IFD0 with Make and a pointer to the Exif directory.
+QByteArray exifWithMake(quint32 exifPointer) {
+    QByteArray b("II*\0", 4);
+    put32(b, 8);
+    put16(b, 2);
+    put16(b, 0x010F); // Make, ASCII "Cam"
+    put16(b, 2);
+    put32(b, 4);
+    b.append("Cam\0", 4);
+    put16(b, 0x8769); // ExifTag
+    put16(b, 4);
+    put32(b, 1);
+    put32(b, exifPointer);
+    put32(b, 0);
+    return b;
+}
+
+TEST(DamagedExif, TheFileConvertsKeepingWhatCanBeRead) {
+    const struct {
+        const char* name;
+        QByteArray exif;
+        bool makeKept; // else the block is dropped with a note
+    } cases[] = {
+        {"random bytes", QByteArray(300, '\x5a'), false},
+        {"first directory beyond the block", QByteArray("II*\0\x88\x13\0\0", 8), false},
+        {"Exif directory beyond the block", exifWithMake(9999), true},
+        {"Exif directory pointing at itself", exifWithMake(8), true},
+        {"an entry count far beyond the block", QByteArray("II*\0\x08\0\0\0\xff\xff", 10), false},
+        {"cut in the middle", exifWithMake(9999).left(20), false},
+    };
+    for (const auto& c : cases) {
+        JpegLayout layout;
+        layout.progressive = false;
+        layout.exif = QByteArray("Exif\0\0", 6) + c.exif;
+        Picture picture, output;
+        ASSERT_EQ(decodeBytes(writeJpeg(gradient(40, 30).image(), layout), picture), Status::Ok)
+            << c.name;
+        ASSERT_EQ(resizePicture(picture, 20, 15, output), Status::Ok);
+        output.metadata() = picture.metadata();
+        const QString note =
+            prepareForEncoder(output, findEncoderByMimeType("image/jpeg"), OutputChoices{});
+        EXPECT_EQ(note.contains("EXIF could not be read"), !c.makeKept) << c.name;
+        EXPECT_EQ(output.metadata().exif.contains("Cam"), c.makeKept) << c.name;
+        Picture written;
+        EXPECT_EQ(decodeBytes(encodeToMemory(output, "image/jpeg"), written), Status::Ok) << c.name;
     }
 }
 
