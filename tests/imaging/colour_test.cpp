@@ -8,7 +8,14 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+#include <cstdio> // jpeglib.h needs FILE
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <jpeglib.h>
+#include <lcms2.h>
+#include <vector>
 
 namespace pix::imaging::test {
 namespace {
@@ -101,6 +108,116 @@ TEST(ColourToSrgb, DamagedProfilesAreDroppedWithANote) {
         EXPECT_TRUE(picture.metadata().iccProfile.isEmpty());
         EXPECT_EQ(maxChannelDifference(picture.image(), colourGrid().image()), 0);
     }
+}
+
+// A CMYK printer-like profile made by lcms2: a table from CMYK to L*a*b* that darkens the inks
+// unevenly, unlike the naive conversion (255 - ink) x (255 - black).
+QByteArray cmykProfile() {
+    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHTRANSFORM toLab =
+        cmsCreateTransform(srgb, TYPE_RGB_DBL, lab, TYPE_Lab_16, INTENT_RELATIVE_COLORIMETRIC, 0);
+    cmsHPROFILE profile = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(profile, 2.1); // a plain 16-bit table (v4 wants curves around it)
+    cmsSetDeviceClass(profile, cmsSigOutputClass);
+    cmsSetColorSpace(profile, cmsSigCmykData);
+    cmsSetPCS(profile, cmsSigLabData);
+    cmsPipeline* table = cmsPipelineAlloc(nullptr, 4, 3);
+    cmsStage* grid = cmsStageAllocCLut16bit(nullptr, 9, 4, 3, nullptr);
+    cmsStageSampleCLut16bit(
+        grid,
+        [](const cmsUInt16Number in[], cmsUInt16Number out[], void* transform) -> cmsInt32Number {
+            const double c = in[0] / 65535.0, m = in[1] / 65535.0, y = in[2] / 65535.0,
+                         k = in[3] / 65535.0;
+            const double rgb[3] = {std::pow(1 - c, 1.6) * (1 - 0.8 * k),
+                                   (1 - m) * (1 - 0.3 * c) * (1 - 0.9 * k),
+                                   std::pow(1 - y, 0.7) * (1 - k)};
+            cmsDoTransform(transform, rgb, out, 1);
+            return TRUE;
+        },
+        toLab, 0);
+    cmsPipelineInsertStage(table, cmsAT_BEGIN, grid);
+    cmsWriteTag(profile, cmsSigAToB0Tag, table);
+    cmsWriteTag(profile, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    QByteArray bytes(qsizetype(size), '\0');
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsPipelineFree(table);
+    cmsCloseProfile(profile);
+    cmsDeleteTransform(toLab);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(lab);
+    return bytes;
+}
+
+// A CMYK JPEG with an Adobe marker (inverted samples, as Photoshop writes them) and the profile.
+QByteArray cmykJpeg(const std::vector<unsigned char>& inverted, int width, int height,
+                    const QByteArray& profile) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 100, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET*>(profile.constData()),
+                           unsigned(profile.size()));
+    while (cinfo.next_scanline < cinfo.image_height) {
+        auto* row = const_cast<JSAMPROW>(inverted.data() + cinfo.next_scanline * width * 4);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    const QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    std::free(buffer);
+    return bytes;
+}
+
+TEST(ColourToSrgb, ACmykJpegGoesThroughItsProfile) {
+    constexpr int kSide = 32;
+    // Flat 8 x 8 blocks of one colour each, so that JPEG at quality 100 keeps the samples.
+    std::vector<unsigned char> inverted(std::size_t(kSide) * kSide * 4);
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x)
+            for (int c = 0; c < 4; ++c)
+                inverted[std::size_t((y * kSide + x) * 4 + c)] =
+                    static_cast<unsigned char>(255 - ((x / 8) * 60 + (y / 8) * 20 + c * 37) % 256);
+    const QByteArray profile = cmykProfile();
+    Picture decoded;
+    ASSERT_EQ(decodeBytes(cmykJpeg(inverted, kSide, kSide, profile), decoded), Status::Ok);
+    EXPECT_TRUE(decoded.metadata().iccProfile.isEmpty()) << "the pixels are sRGB now";
+
+    cmsHPROFILE cmyk = cmsOpenProfileFromMem(profile.constData(), cmsUInt32Number(profile.size()));
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHTRANSFORM reference =
+        cmsCreateTransform(cmyk, TYPE_CMYK_8_REV, srgb, TYPE_RGB_8, INTENT_RELATIVE_COLORIMETRIC,
+                           cmsFLAGS_BLACKPOINTCOMPENSATION);
+    int worst = 0, naiveWorst = 0;
+    for (int y = 4; y < kSide; y += 8) {
+        for (int x = 4; x < kSide; x += 8) {
+            const unsigned char* sample = inverted.data() + std::size_t(y * kSide + x) * 4;
+            unsigned char rgb[3];
+            cmsDoTransform(reference, sample, rgb, 1);
+            const QRgb got = decoded.image().pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(got) - rgb[0]), std::abs(qGreen(got) - rgb[1]),
+                              std::abs(qBlue(got) - rgb[2])});
+            const int naiveRed = sample[0] * sample[3] / 255;
+            naiveWorst = std::max(naiveWorst, std::abs(qRed(got) - naiveRed));
+        }
+    }
+    cmsDeleteTransform(reference);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(cmyk);
+    EXPECT_LE(worst, 3);
+    EXPECT_GT(naiveWorst, 20) << "not the naive inversion";
 }
 
 } // namespace
