@@ -1,5 +1,6 @@
 #include "jobfile/entryattributes.h"
 
+#include "jobs/outputchoices.h"
 #include "jobs/outputformats.h"
 
 #include <algorithm>
@@ -18,6 +19,8 @@ struct RawEntry {
     QString resizeText; // the last "resize", "size" and "percent" as written
     QString sizeText;
     QString percentText;
+    QString colourText; // the "colour" and "metadata" values not understood
+    QString metadataText;
 };
 
 ResizeRule& rule(RawEntry& entry) {
@@ -85,6 +88,18 @@ const AttributeRule kAttributeRules[] = {
      [](RawEntry& e, const QString& v) { out(e).keepFolders = atoiValue(v) > 0 ? 1 : 0; }},
     {QLatin1String("constrain"),
      [](RawEntry& e, const QString& v) { rule(e).keepProportions = atoiValue(v) > 0; }},
+    {QLatin1String("colour"),
+     [](RawEntry& e, const QString& v) {
+         const std::optional<ColourChoice> choice = colourForKeyword(v);
+         out(e).colour = choice.value_or(ColourChoice::KeepProfile);
+         e.colourText = choice ? QString() : v;
+     }},
+    {QLatin1String("metadata"),
+     [](RawEntry& e, const QString& v) {
+         const std::optional<MetadataChoice> choice = metadataForKeyword(v);
+         out(e).metadata = choice.value_or(MetadataChoice::KeepAll);
+         e.metadataText = choice ? QString() : v;
+     }},
 };
 
 const AttributeRule* findRule(const QString& name) {
@@ -178,6 +193,13 @@ void completeEntry(RawEntry& entry) {
                                 "turned")
                      .arg(entry.rotateText);
     completeResize(entry, notes);
+    if (!entry.colourText.isEmpty())
+        notes << QStringLiteral("colour \"%1\" is not keep or srgb; the colour profile is kept")
+                     .arg(entry.colourText);
+    if (!entry.metadataText.isEmpty())
+        notes << QStringLiteral("metadata \"%1\" is not keep, nolocation or strip; the metadata "
+                                "is kept")
+                     .arg(entry.metadataText);
 }
 
 bool isCBlank(QChar c) {

@@ -33,8 +33,21 @@ void logLine(const ConversionContext& context, const QString& text,
 // turns and mirrors it as it goes.
 } // namespace
 
-imaging::OutputChoices OutputChoicesFor(const JobItem&) {
-    return {};
+imaging::OutputChoices OutputChoicesFor(const JobItem& item) {
+    using imaging::metadata::Choice;
+    imaging::OutputChoices choices;
+    choices.convertToSrgb = item.output.colour == ColourChoice::ConvertToSrgb;
+    switch (item.output.metadata) {
+    case MetadataChoice::RemoveLocation:
+        choices.metadata = Choice::RemoveLocation;
+        break;
+    case MetadataChoice::RemoveAll:
+        choices.metadata = Choice::RemoveAll;
+        break;
+    case MetadataChoice::KeepAll:
+        break;
+    }
+    return choices;
 }
 
 imaging::DecodeHint DecodeHintFor(const JobItem& item) {

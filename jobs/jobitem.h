@@ -10,6 +10,18 @@
 
 namespace pix {
 
+// What the conversion does with the picture's colour profile and metadata (jobs/outputchoices.h
+// names them for the dialog, the job file and the remarks).
+enum class ColourChoice : std::int32_t {
+    KeepProfile,   // the embedded profile travels with the pixels
+    ConvertToSrgb, // the pixels are converted to sRGB and tagged as such
+};
+enum class MetadataChoice : std::int32_t {
+    KeepAll,
+    RemoveLocation,
+    RemoveAll,
+};
+
 // The conversion settings of one item. The ImageInfo part describes the output: folder,
 // size and format; fileName is the name a job file gave, empty for pictures added by hand.
 struct JobOutput : ImageInfo {
@@ -26,6 +38,8 @@ struct JobOutput : ImageInfo {
     // folder dropped on the job list), "/"-separated; empty for a picture named by itself.
     QString relativeFolder;
     std::int32_t keepFolders = 0; // non-zero: written into folder/relativeFolder
+    ColourChoice colour = ColourChoice::KeepProfile;
+    MetadataChoice metadata = MetadataChoice::KeepAll;
 };
 
 struct JobItem {

@@ -152,12 +152,14 @@ TEST_F(JobRunNotes, AFileNameThatIsNotUtf8IsSkippedWithANote) {
 TEST_F(JobRunNotes, CommentsNeverHideEntriesAndUnknownValuesAreNoted) {
     writeFilled("in/a.png", Qt::red, "PNG");
     const Outcome r = runJob(R"(<batch><!-- c --><?pi x?><image path="in" name="a.png"
-        outputformat="heic" rotate="45" outputfolder="out"/></batch>)");
+        outputformat="heic" rotate="45" outputfolder="out" colour="cmyk" metadata="none"/></batch>)");
     EXPECT_EQ(r.out, saved("out/a.png"));
     EXPECT_TRUE(r.err.contains(R"(image "in/a.png": outputformat "heic" is not bmp, jpg, gif, )"
                                R"(png, tif, webp, avif or jxl; the format follows the file name)"))
         << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(R"(rotate "45" is not 0, 90, 180 or 270)"));
+    EXPECT_TRUE(r.err.contains(R"(colour "cmyk" is not keep or srgb; the colour profile is kept)"));
+    EXPECT_TRUE(r.err.contains(R"(metadata "none" is not keep, nolocation or strip)"));
     EXPECT_EQ(r.status, 0) << "values read as defaults are no failure";
 }
 

@@ -209,6 +209,30 @@ TEST_F(EntryAttributes, APresetAppliesFirstAndTheEntryOverridesIt) {
                                      .arg(dir.path())});
 }
 
+TEST_F(EntryAttributes, ColourAndMetadataChoices) {
+    const struct {
+        const char* attributes;
+        ColourChoice colour;
+        MetadataChoice metadata;
+    } cases[] = {
+        {"", ColourChoice::KeepProfile, MetadataChoice::KeepAll},
+        {"colour=\"SRGB\" metadata=\"strip\"", ColourChoice::ConvertToSrgb,
+         MetadataChoice::RemoveAll},
+        {"Colour=\"keep\" METADATA=\"NoLocation\"", ColourChoice::KeepProfile,
+         MetadataChoice::RemoveLocation},
+        {"colour=\"srgb\" colour=\"cmyk\" metadata=\"strip\" metadata=\"all\"",
+         ColourChoice::KeepProfile, MetadataChoice::KeepAll},
+        {"colour=\"\" metadata=\"\"", ColourChoice::KeepProfile, MetadataChoice::KeepAll},
+    };
+    for (const auto& c : cases) {
+        const JobItem* item =
+            loadImage(QStringLiteral("path=\"$D\" name=\"p.png\" ") + c.attributes);
+        ASSERT_NE(item, nullptr) << c.attributes;
+        EXPECT_EQ(item->output.colour, c.colour) << c.attributes;
+        EXPECT_EQ(item->output.metadata, c.metadata) << c.attributes;
+    }
+}
+
 TEST_F(EntryAttributes, ItemOfAnImageEntry) {
     const JobItem* item = loadImage(R"(Path="$D" NAME="p.png" outputfolder="/out/" prefix="x")");
     ASSERT_NE(item, nullptr);
