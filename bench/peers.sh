@@ -3,9 +3,11 @@
 # run. For each workload and tool: the median of three runs of wall time, CPU time (user + sys),
 # peak memory (largest resident set of any process of the tool), and the bytes written; then
 # Pixovia's ratio to each peer. Usage: bench/peers.sh [RUNS]
-# PEERS_WORKLOADS="W1 W5" runs only those workloads (all nine by default); PIXOVIA_PROGRAM
+# PEERS_WORKLOADS="W1 W5" runs only those workloads (all ten by default); PIXOVIA_PROGRAM
 # measures another build of the program (bench/setup.sh); PEERS_AVIF_QUALITY is Pixovia's
-# quality in W8 (50 by default, matched to libvips's default by the bytes written).
+# quality in W8 (50 by default, matched to libvips's default by the bytes written);
+# PIXOVIA_BASELINE names a second build measured beside it on W1 and W10 (the row
+# "baseline"), e.g. the build before a change.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-3}
@@ -89,7 +91,8 @@ vips_each() { # OUT SUFFIX COMMAND-TEMPLATE, for every input file
 echo "Machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo); $runs runs each, medians"
 echo "Corpus: $(ls "$corpus"/jpeg/*.jpg | wc -l) JPEGs, $(ls "$mixed" | grep -vc '^\.') PNG/BMP/GIF/TIFF pictures, $(ls "$corpus"/jpeg-mixed/*.jpg | wc -l) JPEGs of mixed sizes ($corpus)"
 echo "Load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
-workloads=${PEERS_WORKLOADS:-W1 W2 W3 W4 W5 W6 W7 W8 W9}
+workloads=${PEERS_WORKLOADS:-W1 W2 W3 W4 W5 W6 W7 W8 W9 W10}
+baseline=${PIXOVIA_BASELINE:-}
 wanted() { [[ " $workloads " == *" $1 "* ]]; }
 
 # Start-up and shutdown: a job file without entries, median of eleven runs.
@@ -109,6 +112,9 @@ w1_style() {
   inputs=("$folder"/*.jpg)
   make_job "$folder" '*.jpg' 'outputformat="jpg" quality="80"' 800x600 "$out" >"$work/$name.xml"
   row "$name" pixovia "$(median_of "$out" "$pixovia" --console "$work/$name.xml")"
+  if [ -n "$baseline" ]; then
+    row "$name" baseline "$(median_of "$out" "$baseline" --console "$work/$name.xml")"
+  fi
   row "$name" imagemagick "$(median_of "$out" mogrify -path "$out" -resize '800x600!' -quality 80 -format jpg "${inputs[@]}")"
   names=("${inputs[@]##*/}")
   row "$name" graphicsmagick "$(median_of "$out" bench/gm-in.sh "$folder" -output-directory "$out" -resize '800x600!' -quality 80 -format jpg "${names[@]}")"
@@ -239,6 +245,38 @@ if wanted W9; then
   row W9 libvips "$(median_of "$out" vipsthumbnail -s '800x600!' -o "$out/%s.jpg[Q=80]" "${inputs[@]}")"
 fi
 
+# W10: W1 on copies of its pictures that carry what a camera writes: EXIF (camera, date,
+# exposure, GPS, an IFD1 preview), XMP, IPTC and an Adobe RGB (1998)-compatible profile (colord's,
+# fetched with apt-get download), made once with exiftool. Pixovia keeps the metadata (the
+# default), removes it all ("strip": what it wrote before it kept any), and converts to sRGB.
+if wanted W10; then
+  camera="$corpus/jpeg-camera"
+  if [ ! -f "$camera/.done" ]; then
+    mkdir -p "$camera" "$work/colord"
+    (cd "$work/colord" && apt-get download colord-data >/dev/null 2>&1 && dpkg-deb -x colord-data_*.deb x)
+    convert -size 160x120 gradient:gray-white "$work/thumb.jpg"
+    cp "$corpus"/jpeg/*.jpg "$camera/"
+    exiftool -q -overwrite_original -Make=Camera -Model="Model 1" -DateTimeOriginal="2024:05:06 07:08:09" \
+      -ExposureTime=0.004 -FNumber=5.6 -ISO=200 -FocalLength=35 -Orientation#=1 \
+      -GPSLatitude=48.85 -GPSLatitudeRef=N -GPSLongitude=2.35 -GPSLongitudeRef=E "-ThumbnailImage<=$work/thumb.jpg" \
+      -XMP-dc:Creator="A Photographer" -XMP-photoshop:City=Paris -IPTC:By-line="A Photographer" \
+      "-ICC_Profile<=$work/colord/x/usr/share/color/icc/colord/AdobeRGB1998.icc" "$camera"/*.jpg
+    touch "$camera/.done"
+  fi
+  for choice in keep strip srgb; do
+    case $choice in
+      keep) attrs='' ;;
+      strip) attrs='metadata="strip"' ;;
+      srgb) attrs='colour="srgb"' ;;
+    esac
+    make_job "$camera" '*.jpg' "outputformat=\"jpg\" quality=\"80\" $attrs" 800x600 "$out" >"$work/w10-$choice.xml"
+    row W10 "pixovia-$choice" "$(median_of "$out" "$pixovia" --console "$work/w10-$choice.xml")"
+  done
+  if [ -n "$baseline" ]; then
+    row W10 baseline "$(median_of "$out" "$baseline" --console "$work/w10-keep.xml")"
+  fi
+fi
+
 echo
 echo "Pixovia's wall time and output bytes as a share of each peer's (below 1: Pixovia is faster or smaller):"
 printf '%s\n' "${results[@]}" | awk '
@@ -248,11 +286,19 @@ printf '%s\n' "${results[@]}" | awk '
     for (i = 1; i <= 9; i++) {
       w = ws[i]; n = split(tools[w], ts, " ")
       for (j = 1; j <= n; j++) {
-        t = ts[j]; if (t ~ /^pixovia/ || t == "codec-limit") continue
+        t = ts[j]; if (t ~ /^pixovia/ || t == "codec-limit" || t == "baseline") continue
         p = (w == "W4") ? "pixovia-" substr(t, length(t) - 2) : "pixovia"
         if (wall[w, t] > 0) printf "%-4s vs %-14s wall %.2f  bytes %.2f\n", w, t, wall[w, p] / wall[w, t], bytes[w, p] / (bytes[w, t] > 0 ? bytes[w, t] : 1)
       }
       if (wall[w, "codec-limit"] > 0)
         printf "%-4s vs codec limit / cores: %.2f\n", w, wall[w, "pixovia"] / (wall[w, "codec-limit"] / '"$(nproc)"')
     }
+    if (wall["W1", "baseline"] > 0)
+      printf "W1   pixovia vs baseline          wall %.3f\n", wall["W1", "pixovia"] / wall["W1", "baseline"]
+    if (wall["W10", "pixovia-strip"] > 0) {
+      printf "W10  metadata kept vs removed     wall %.3f\n", wall["W10", "pixovia-keep"] / wall["W10", "pixovia-strip"]
+      printf "W10  sRGB vs profile kept         wall %.3f\n", wall["W10", "pixovia-srgb"] / wall["W10", "pixovia-keep"]
+    }
+    if (wall["W10", "baseline"] > 0)
+      printf "W10  metadata kept vs baseline    wall %.3f\n", wall["W10", "pixovia-keep"] / wall["W10", "baseline"]
   }'
