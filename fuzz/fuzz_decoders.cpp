@@ -1,6 +1,9 @@
 // Feeds arbitrary bytes to every decoder: the metafile player first (the input is tried as a
 // metafile whatever its first bytes), then format detection with decoding and measuring.
 #include "platform/imaging/decoder.h"
+#include "platform/imaging/encoders.h"
+#include "platform/imaging/outputmetadata.h"
+#include "platform/imaging/transform.h"
 #include "platform/wmf/wmfplayer.h"
 
 #include <QGuiApplication>
@@ -43,6 +46,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     hint.minSize = QSize(size % 64 + 1, size % 48 + 1);
     hint.rotateFlip = pix::imaging::RotateFlipType(size % 8);
     hint.preview = (size / 8) % 2 == 1;
-    pix::imaging::decodeMemory(data, size, picture, hint);
+    if (pix::imaging::decodeMemory(data, size, picture, hint) != pix::imaging::Status::Ok)
+        return 0;
+    // The decoded profile and metadata through the output step, on a small picture.
+    pix::imaging::Picture small;
+    if (pix::imaging::resizePicture(picture, 4, 3, small) != pix::imaging::Status::Ok)
+        return 0;
+    small.metadata() = std::move(picture.metadata());
+    const pix::imaging::EncoderId encoder =
+        pix::imaging::findEncoderByMimeType(size % 2 ? "image/jpeg" : "image/tiff");
+    pix::imaging::prepareForEncoder(small, encoder, {size % 3 == 0, {}});
+    QByteArray bytes;
+    pix::imaging::encodeToMemory(std::move(small), encoder, 80, bytes);
     return 0;
 }
