@@ -154,6 +154,18 @@ QByteArray makeCompactSrgb() {
     return bytes;
 }
 
+// A grey profile describes a grey picture only; on a colour one (a damaged file) it is dropped
+// rather than turning the picture grey.
+bool isGrey(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qRed(row[x]) != qGreen(row[x]) || qGreen(row[x]) != qBlue(row[x]))
+                return false;
+    }
+    return true;
+}
+
 } // namespace
 
 ProfileKind profileKind(const QByteArray& icc) {
@@ -191,6 +203,10 @@ bool convertToSrgb(Picture& picture) {
     if (kind != ProfileKind::Rgb && kind != ProfileKind::Grey) {
         icc.clear();
         return kind == ProfileKind::Cmyk; // the decoder made the pixels RGB without it
+    }
+    if (kind == ProfileKind::Grey && !isGrey(picture.image())) {
+        icc.clear();
+        return false;
     }
     const Cached cached = transformFor(icc, kind == ProfileKind::Rgb ? TYPE_BGRA_8 : kGreyInBgra);
     icc.clear();

@@ -40,9 +40,10 @@ bool isSrgbProfile(const QByteArray& icc);
 const QByteArray& compactSrgbProfile();
 
 // Converts the pixels from the picture's embedded profile to sRGB and removes the profile:
-// an RGB profile other than sRGB and a grey one convert; no profile, sRGB, and a profile that
-// cannot describe the pixels (CMYK after a decoder has already made them RGB, a damaged one)
-// leave the pixels as they are. False when a profile could not be used and was dropped.
+// an RGB profile other than sRGB and a grey one (of a grey picture) convert; no profile, sRGB,
+// and a profile that cannot describe the pixels (CMYK after a decoder has already made them
+// RGB, a damaged one, a grey one on colours) leave the pixels as they are. False when a profile
+// could not be used and was dropped.
 bool convertToSrgb(Picture& picture);
 
 // Converts CMYK samples (4 bytes a pixel, inverted as Adobe writes them when `inverted`) through

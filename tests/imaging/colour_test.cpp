@@ -110,6 +110,42 @@ TEST(ColourToSrgb, DamagedProfilesAreDroppedWithANote) {
     }
 }
 
+TEST(ColourToSrgb, AGreyProfileConvertsGreyPicturesOnly) {
+    const cmsCIExyY d50{0.3457, 0.3585, 1.0};
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 1.8);
+    cmsHPROFILE grey = cmsCreateGrayProfile(&d50, gamma);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(grey, nullptr, &size);
+    QByteArray profile(qsizetype(size), '\0');
+    cmsSaveProfileToMem(grey, profile.data(), &size);
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHTRANSFORM reference =
+        cmsCreateTransform(grey, TYPE_GRAY_8, srgb, TYPE_RGB_8, INTENT_RELATIVE_COLORIMETRIC,
+                           cmsFLAGS_BLACKPOINTCOMPENSATION);
+    Picture picture;
+    ASSERT_EQ(allocatePicture(256, 1, false, picture), Status::Ok);
+    for (int x = 0; x < 256; ++x)
+        picture.image().setPixel(x, 0, qRgb(x, x, x));
+    Picture colours = colourGrid();
+    picture.metadata().iccProfile = colours.metadata().iccProfile = profile;
+    EXPECT_TRUE(colour::convertToSrgb(picture));
+    int worst = 0;
+    for (int x = 0; x < 256; ++x) {
+        const unsigned char in = static_cast<unsigned char>(x);
+        unsigned char rgb[3];
+        cmsDoTransform(reference, &in, rgb, 1);
+        worst = std::max(worst, std::abs(qGreen(picture.image().pixel(x, 0)) - rgb[1]));
+    }
+    EXPECT_LE(worst, 1);
+    EXPECT_GT(std::abs(qGreen(picture.image().pixel(128, 0)) - 128), 10);
+    EXPECT_FALSE(colour::convertToSrgb(colours)) << "a grey profile cannot describe colours";
+    EXPECT_EQ(maxChannelDifference(colours.image(), colourGrid().image()), 0);
+    cmsDeleteTransform(reference);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(grey);
+    cmsFreeToneCurve(gamma);
+}
+
 // A CMYK printer-like profile made by lcms2: a table from CMYK to L*a*b* that darkens the inks
 // unevenly, unlike the naive conversion (255 - ink) x (255 - black).
 QByteArray cmykProfile() {
