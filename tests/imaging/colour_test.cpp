@@ -114,10 +114,7 @@ TEST(ColourToSrgb, AGreyProfileConvertsGreyPicturesOnly) {
     const cmsCIExyY d50{0.3457, 0.3585, 1.0};
     cmsToneCurve* gamma = cmsBuildGamma(nullptr, 1.8);
     cmsHPROFILE grey = cmsCreateGrayProfile(&d50, gamma);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(grey, nullptr, &size);
-    QByteArray profile(qsizetype(size), '\0');
-    cmsSaveProfileToMem(grey, profile.data(), &size);
+    const QByteArray profile = savedProfile(grey);
     cmsHPROFILE srgb = cmsCreate_sRGBProfile();
     cmsHTRANSFORM reference =
         cmsCreateTransform(grey, TYPE_GRAY_8, srgb, TYPE_RGB_8, INTENT_RELATIVE_COLORIMETRIC,
@@ -175,10 +172,7 @@ QByteArray cmykProfile() {
     cmsPipelineInsertStage(table, cmsAT_BEGIN, grid);
     cmsWriteTag(profile, cmsSigAToB0Tag, table);
     cmsWriteTag(profile, cmsSigMediaWhitePointTag, cmsD50_XYZ());
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    QByteArray bytes(qsizetype(size), '\0');
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    const QByteArray bytes = savedProfile(profile);
     cmsPipelineFree(table);
     cmsCloseProfile(profile);
     cmsDeleteTransform(toLab);

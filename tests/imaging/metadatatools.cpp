@@ -44,13 +44,18 @@ QByteArray rgbProfile(const Primaries& p, bool adobeGamma, const char* descripti
     cmsMLU* text = cmsMLUalloc(nullptr, 1);
     cmsMLUsetASCII(text, "en", "US", description);
     cmsWriteTag(profile, cmsSigProfileDescriptionTag, text);
+    const QByteArray bytes = savedProfile(profile);
+    cmsMLUfree(text);
+    cmsFreeToneCurve(curve);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
+QByteArray savedProfile(void* profile) {
     cmsUInt32Number size = 0;
     cmsSaveProfileToMem(profile, nullptr, &size);
     QByteArray bytes(qsizetype(size), '\0');
     cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsMLUfree(text);
-    cmsFreeToneCurve(curve);
-    cmsCloseProfile(profile);
     return bytes;
 }
 

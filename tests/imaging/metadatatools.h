@@ -29,4 +29,7 @@ inline constexpr Primaries kAdobePrimaries{0.64, 0.33, 0.21, 0.71, 0.15, 0.06};
 inline constexpr Primaries kDisplayP3Primaries{0.680, 0.320, 0.265, 0.690, 0.150, 0.060};
 QByteArray rgbProfile(const Primaries& primaries, bool adobeGamma, const char* description);
 
+// The bytes of an lcms2 profile (a cmsHPROFILE).
+QByteArray savedProfile(void* profile);
+
 } // namespace pix::imaging::test
