@@ -101,6 +101,9 @@ struct Cached {
     bool usable = false;
 };
 
+// A black point this close to zero (in XYZ, Y of white 1) is black already.
+constexpr double kBlackTolerance = 1e-4;
+
 Cached buildTransform(const QByteArray& icc, cmsUInt32Number input) {
     const Profile profile = openProfile(icc);
     const ProfileKind kind = profile ? kindOf(profile.get()) : ProfileKind::Unusable;
@@ -112,10 +115,17 @@ Cached buildTransform(const QByteArray& icc, cmsUInt32Number input) {
     if (kind == ProfileKind::Rgb && matchesSrgb(profile.get()))
         return {nullptr, true};
     const Profile srgb(cmsCreate_sRGBProfile());
-    // No one-pixel cache: the transform is shared by the worker threads.
+    // No one-pixel cache: the transform is shared by the worker threads. Black-point compensation
+    // maps the source's black onto sRGB's; a profile whose black is already zero (every matrix
+    // profile of a display space) needs none, and lcms2 then keeps its fast 8-bit matrix path,
+    // twice as fast for the same pixels.
+    cmsUInt32Number flags = cmsFLAGS_NOCACHE;
+    cmsCIEXYZ black{};
+    if (!cmsDetectBlackPoint(&black, profile.get(), INTENT_RELATIVE_COLORIMETRIC, 0) ||
+        black.X > kBlackTolerance || black.Y > kBlackTolerance || black.Z > kBlackTolerance)
+        flags |= cmsFLAGS_BLACKPOINTCOMPENSATION;
     void* transform = cmsCreateTransform(profile.get(), input, srgb.get(), TYPE_BGRA_8,
-                                         INTENT_RELATIVE_COLORIMETRIC,
-                                         cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOCACHE);
+                                         INTENT_RELATIVE_COLORIMETRIC, flags);
     if (!transform)
         return {};
     return {std::shared_ptr<void>(transform, TransformDeleter()), true};
@@ -149,8 +159,12 @@ QByteArray makeCompactSrgb() {
     if (!cmsSaveProfileToMem(profile.get(), nullptr, &size))
         return {};
     QByteArray bytes(qsizetype(size), '\0');
-    if (!cmsSaveProfileToMem(profile.get(), bytes.data(), &size))
+    if (!cmsSaveProfileToMem(profile.get(), bytes.data(), &size) || size < 36)
         return {};
+    // A fixed creation date (2000-01-01) instead of today's, so that the same picture converted
+    // again gives the same file. The profile has no checksum (its ID is zero) to disagree.
+    static const char kDate[12] = {0x07, char(0xD0), 0, 1, 0, 1, 0, 0, 0, 0, 0, 0};
+    bytes.replace(24, 12, kDate, 12);
     return bytes;
 }
 
