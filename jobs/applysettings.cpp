@@ -1,5 +1,6 @@
 #include "jobs/applysettings.h"
 
+#include "jobs/outputchoices.h"
 #include "jobs/outputnaming.h"
 #include "jobs/quarterturn.h"
 
@@ -110,6 +111,8 @@ void ApplySettings(JobItem& item, const SettingsResult& result, std::int32_t num
     out.quality = result.quality;
     out.resize = result.resize;
     out.keepFolders = result.keepFolders;
+    out.colour = result.colour;
+    out.metadata = result.metadata;
 
     QString remark = namePart(item);
 
@@ -127,6 +130,9 @@ void ApplySettings(JobItem& item, const SettingsResult& result, std::int32_t num
             turn += turn.isEmpty() ? QStringLiteral("Mirror") : QStringLiteral(", Mirror");
         appendPart(remark, turn);
     }
+    for (const QLatin1String choice : {colourRemark(out.colour), metadataRemark(out.metadata)})
+        if (!choice.isEmpty())
+            appendPart(remark, choice);
     item.remarks = remark;
 }
 

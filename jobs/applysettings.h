@@ -24,6 +24,8 @@ struct SettingsResult {
     // "Keep folder structure": each picture goes below the output folder into its relative
     // folder.
     std::int32_t keepFolders = 0;
+    ColourChoice colour = ColourChoice::KeepProfile;
+    MetadataChoice metadata = MetadataChoice::KeepAll;
 };
 
 // Writes the results into one item with its rename number and rebuilds its remarks.

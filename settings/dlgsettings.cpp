@@ -143,6 +143,16 @@ void CDlgSettings::connectControls() {
     c.number->setEditHandler([this, &m](const QString& t) { change([&] { m.editNumber(t); }); });
     c.number->setStepHandler([this, &m](int n) { change([&] { m.stepNumber(n); }); });
 
+    // Any change of the lists counts, by keyboard, mouse or an assistive technology.
+    connect(c.colour, &QComboBox::currentIndexChanged, this, [this, &m](int index) {
+        if (index != m.colourIndex())
+            change([&] { m.chooseColour(index); });
+    });
+    connect(c.metadata, &QComboBox::currentIndexChanged, this, [this, &m](int index) {
+        if (index != m.metadataIndex())
+            change([&] { m.chooseMetadata(index); });
+    });
+
     connect(c.preset, &QComboBox::activated, this,
             [this, &m](int index) { change([&] { m.choosePreset(index); }); });
     connect(c.savePreset, &QPushButton::clicked, this, [this] { savePreset(); });
@@ -235,6 +245,9 @@ void CDlgSettings::refresh() {
     c.rename->setChecked(m.rename());
     showEditText(c.prefix, m.prefix());
     c.number->showText(m.number().text());
+
+    c.colour->setCurrentIndex(m.colourIndex());
+    c.metadata->setCurrentIndex(m.metadataIndex());
 
     const QStringList names = m.presetNames();
     QStringList shown;

@@ -49,6 +49,8 @@ struct CDlgSettings::Controls {
     QPushButton* savePreset = nullptr;
     QPushButton* deletePreset = nullptr;
     QLabel* presetNotes = nullptr; // the stored presets that cannot be read
+    QComboBox* colour = nullptr;
+    QComboBox* metadata = nullptr;
     QPushButton* ok = nullptr;
     QPushButton* cancel = nullptr;
 };

@@ -1,6 +1,7 @@
 // The controls of the "Settings" dialog and their arrangement: "Output to" across the top,
-// "Resize" and "Rotate" side by side below it, "Rename" under them, the presets, OK and Cancel
-// last. Each group is built by a function of its own.
+// "Resize" and "Rotate" side by side below it, "Rename" under them, then "Colour and metadata",
+// the presets, OK and Cancel last. Each group is built by a function of its own.
+#include "jobs/outputchoices.h"
 #include "settings/dialogparts.h"
 #include "settings/dlgsettingscontrols.h"
 #include "settings/spinedit.h"
@@ -173,6 +174,28 @@ QGroupBox* renameGroup(CDlgSettings::Controls& c) {
     return group;
 }
 
+template <typename Choice> QComboBox* choiceList(std::span<const ChoiceRow<Choice>> rows) {
+    auto* list = new QComboBox;
+    for (const ChoiceRow<Choice>& row : rows)
+        list->addItem(QString(row.label));
+    return list;
+}
+
+QGroupBox* colourGroup(CDlgSettings::Controls& c) {
+    auto* group = new QGroupBox(QStringLiteral("Colour and metadata"));
+    nameControl(group, group->title());
+    c.colour = choiceList(colourChoices());
+    c.metadata = choiceList(metadataChoices());
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(labelFor(QStringLiteral("Colo&ur:"), c.colour));
+    row->addWidget(c.colour);
+    row->addSpacing(12);
+    row->addWidget(labelFor(QStringLiteral("Met&adata:"), c.metadata));
+    row->addWidget(c.metadata);
+    row->addStretch(1);
+    return group;
+}
+
 // The presets: choosing one fills the dialog; "Save..." keeps its choices under a name.
 QWidget* presetRow(CDlgSettings::Controls& c) {
     auto* row = new QWidget;
@@ -207,6 +230,7 @@ void buildSettingsControls(QDialog& dialog, CDlgSettings::Controls& c) {
     page->addWidget(outputGroup(c));
     page->addLayout(middle);
     page->addWidget(renameGroup(c));
+    page->addWidget(colourGroup(c));
     page->addWidget(presetRow(c));
     const OkCancel buttons = makeOkCancel(dialog);
     c.ok = buttons.ok;
@@ -215,10 +239,10 @@ void buildSettingsControls(QDialog& dialog, CDlgSettings::Controls& c) {
 
     // Top to bottom, left to right, as the groups are read.
     const QList<QWidget*> order{
-        c.format, c.quality,    c.folder,       c.browse,   c.keepFolders, c.resize,     c.mode,
-        c.width,  c.height,     c.constrain,    c.longEdge, c.percent,     c.shrinkOnly, c.rotate,
-        c.deg90,  c.deg180,     c.deg270,       c.mirror,   c.rename,      c.prefix,     c.number,
-        c.preset, c.savePreset, c.deletePreset, c.ok,       c.cancel};
+        c.format, c.quality,  c.folder,    c.browse,     c.keepFolders,  c.resize,     c.mode,
+        c.width,  c.height,   c.constrain, c.longEdge,   c.percent,      c.shrinkOnly, c.rotate,
+        c.deg90,  c.deg180,   c.deg270,    c.mirror,     c.rename,       c.prefix,     c.number,
+        c.colour, c.metadata, c.preset,    c.savePreset, c.deletePreset, c.ok,         c.cancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

@@ -1,5 +1,7 @@
 #include "settings/settingsmodel.h"
 
+#include "jobs/outputchoices.h"
+
 #include "settings/proportion.h"
 
 #include <QDir>
@@ -23,6 +25,14 @@ bool isSideways(std::int32_t rotate) {
 
 QString tooLong(int limit) {
     return QStringLiteral("Please enter no more than %1 characters.").arg(limit);
+}
+
+// The row of a choice in its table; the default's (0) for a value no row has.
+template <typename Choice> int indexOf(std::span<const ChoiceRow<Choice>> rows, Choice value) {
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].value == value)
+            return int(i);
+    return 0;
 }
 
 } // namespace
@@ -107,6 +117,8 @@ void SettingsModel::open(const JobItem* item, const QString& defaultFolder) {
             percent_.setPosition(rule.percent);
         if (out.formatCode != src.formatCode)
             formatIndex_ = FormatIndexOf(out.formatCode);
+        colourIndex_ = indexOf(colourChoices(), out.colour);
+        metadataIndex_ = indexOf(metadataChoices(), out.metadata);
         // Any non-zero mirror mirrors in the run, so it shows as "Mirror" here.
         if (out.rotate != 0 || out.mirror != 0) {
             rotate_ = true;
@@ -350,7 +362,19 @@ SettingsOutcome SettingsModel::accept() const {
     }
     r.mirror = mirror_ ? 1 : 0;
     r.quality = takesQuality(r.formatCode) ? quality_.position() : kQualityDefault;
+    r.colour = colourChoices()[std::size_t(colourIndex_)].value;
+    r.metadata = metadataChoices()[std::size_t(metadataIndex_)].value;
     return outcome;
+}
+
+void SettingsModel::chooseColour(int index) {
+    if (index >= 0 && std::size_t(index) < colourChoices().size())
+        colourIndex_ = index;
+}
+
+void SettingsModel::chooseMetadata(int index) {
+    if (index >= 0 && std::size_t(index) < metadataChoices().size())
+        metadataIndex_ = index;
 }
 
 } // namespace pix

@@ -128,6 +128,12 @@ public:
     PresetValues presetValues() const;
     void applyPreset(const PresetValues& values);
 
+    // ---- "Colour and metadata": indexes into colourChoices() and metadataChoices() ----
+    int colourIndex() const { return colourIndex_; }
+    void chooseColour(int index);
+    int metadataIndex() const { return metadataIndex_; }
+    void chooseMetadata(int index);
+
     // Texts an edit takes while typing (the rest is refused at the keyboard).
     static bool digitsAllowed(const QString& text);
     static bool prefixAllowed(const QString& text);
@@ -172,6 +178,8 @@ private:
     bool rename_ = false;
     QString prefix_;
     SpinField number_;
+    int colourIndex_ = 0;
+    int metadataIndex_ = 0;
 
     // The item's output size when the dialog opened.
     std::int32_t openWidth_ = 0;

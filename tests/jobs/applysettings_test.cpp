@@ -42,6 +42,30 @@ TEST(ApplySettings, RemainOriginalWithNothingElseGivesAnEmptyRemark) {
     EXPECT_EQ(item.remarks, "");
 }
 
+TEST(ApplySettings, ColourAndMetadataChoicesAreStoredAndNamedWhenNotTheDefault) {
+    const struct {
+        ColourChoice colour;
+        MetadataChoice metadata;
+        const char* remarks;
+    } cases[] = {
+        {ColourChoice::KeepProfile, MetadataChoice::KeepAll, "Mirror"},
+        {ColourChoice::ConvertToSrgb, MetadataChoice::KeepAll, "Mirror, sRGB"},
+        {ColourChoice::KeepProfile, MetadataChoice::RemoveLocation, "Mirror, no location"},
+        {ColourChoice::ConvertToSrgb, MetadataChoice::RemoveAll, "Mirror, sRGB, no metadata"},
+    };
+    for (const auto& c : cases) {
+        JobItem item = test::itemFor("/in", "a.png", 640, 480);
+        SettingsResult r = unchanged(item);
+        r.mirror = 1;
+        r.colour = c.colour;
+        r.metadata = c.metadata;
+        ApplySettings(item, r, 0);
+        EXPECT_EQ(item.remarks, c.remarks);
+        EXPECT_EQ(item.output.colour, c.colour);
+        EXPECT_EQ(item.output.metadata, c.metadata);
+    }
+}
+
 TEST(ApplySettings, TurnsAndMirrorAreDescribed) {
     JobItem item = test::itemFor("/in", "a.png", 640, 480);
     SettingsResult r = unchanged(item);

@@ -63,15 +63,16 @@ TEST_F(SettingsDialog, OpensWithItsTextsAndStates) {
     QStringList labels;
     for (QLabel* l : dlg->findChildren<QLabel*>())
         labels << l->text().remove(u'&');
-    for (const char* text : {"Format:", "Image quality:", "(0 - 100)",
-                             "Folder:", "Mode:", "Width:", "Height:", "pixels",
-                             "Long edge:", "Percent:", "%", "Prefix:", "Number From:"})
+    for (const char* text : {"Format:", "Image quality:", "(0 - 100)", "Folder:", "Mode:", "Width:",
+                             "Height:", "pixels", "Long edge:", "Percent:", "%",
+                             "Prefix:", "Number From:", "Colour:", "Metadata:"})
         EXPECT_TRUE(labels.contains(text)) << text;
     EXPECT_EQ(labels.count("pixels"), 3);
     QStringList groups;
     for (QGroupBox* g : dlg->findChildren<QGroupBox*>())
         groups << g->title().remove(u'&');
-    EXPECT_EQ(groups, QStringList({"Output to", "Resize", "Rotate", "Rename"}));
+    EXPECT_EQ(groups,
+              QStringList({"Output to", "Resize", "Rotate", "Rename", "Colour and metadata"}));
 
     auto* format = get<QComboBox>("Format");
     QStringList entries;
@@ -79,6 +80,16 @@ TEST_F(SettingsDialog, OpensWithItsTextsAndStates) {
         entries << format->itemText(i);
     EXPECT_EQ(entries, QStringList({"Remain Original", "Bitmap", "GIF", "JPG", "PNG", "TIFF",
                                     "WebP", "AVIF", "JPEG XL"}));
+    for (const auto& [list, want] :
+         {std::pair{"Colour", QStringList({"Keep profile", "Convert to sRGB"})},
+          std::pair{"Metadata", QStringList({"Keep all", "Remove location", "Remove all"})}}) {
+        auto* box = get<QComboBox>(list);
+        QStringList items;
+        for (int i = 0; i < box->count(); ++i)
+            items << box->itemText(i);
+        EXPECT_EQ(items, want);
+        EXPECT_EQ(box->currentIndex(), 0) << list;
+    }
     EXPECT_EQ(format->currentIndex(), 0);
     EXPECT_FALSE(get<QWidget>("Image quality")->isVisible());
     EXPECT_EQ(editIn("Folder") ? editIn("Folder")->text() : get<QLineEdit>("Folder")->text(),
@@ -135,10 +146,13 @@ TEST_F(SettingsDialog, EveryControlIsNamedAndReachedByTab) {
         visited << w->accessibleName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(visited, QStringList({"Format", "Image quality", "Folder", "...",
-                                    "Keep folder structure", "Resize", "Mode", "Width", "Height",
-                                    "Constrain Proportions", "Only shrink", "Rotate", "90 degree",
-                                    "Mirror", "Rename", "Prefix", "Number From", "OK", "Cancel"}));
+    EXPECT_EQ(visited,
+              QStringList(
+                  {"Format",      "Image quality", "Folder",    "...",      "Keep folder structure",
+                   "Resize",      "Mode",          "Width",     "Height",   "Constrain Proportions",
+                   "Only shrink", "Rotate",        "90 degree", "Mirror",   "Rename",
+                   "Prefix",      "Number From",   "Colour",    "Metadata", "OK",
+                   "Cancel"}));
     // The rotation buttons are one stop, as radio buttons are; the arrows move among them.
     get<QWidget>("90 degree")->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
@@ -337,6 +351,10 @@ TEST_F(SettingsDialog, RoundTripIntoThreeItems) {
     alt(Qt::Key_E);
     typeInto("Prefix", "Trip");
     typeInto("Number From", "5");
+    alt(Qt::Key_U);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // "Convert to sRGB"
+    alt(Qt::Key_A);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // "Remove location"
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     ASSERT_EQ(dlg->result(), QDialog::Accepted);
 
@@ -349,9 +367,9 @@ TEST_F(SettingsDialog, RoundTripIntoThreeItems) {
     const struct {
         const char* remark;
         int width, height;
-    } expected[] = {{"trip005.png, 300x400, Rotate 90, Mirror", 300, 400},
-                    {"trip006.png, 300x400, Rotate 90, Mirror", 300, 400},
-                    {"trip007.png, 267x400, Rotate 90, Mirror", 267, 400}};
+    } expected[] = {{"trip005.png, 300x400, Rotate 90, Mirror, sRGB, no location", 300, 400},
+                    {"trip006.png, 300x400, Rotate 90, Mirror, sRGB, no location", 300, 400},
+                    {"trip007.png, 267x400, Rotate 90, Mirror, sRGB, no location", 267, 400}};
     for (std::size_t i = 0; i < items.size(); ++i) {
         EXPECT_EQ(items[i].remarks, expected[i].remark);
         EXPECT_EQ(items[i].output.folder, "/out");
@@ -364,6 +382,8 @@ TEST_F(SettingsDialog, RoundTripIntoThreeItems) {
         EXPECT_EQ(items[i].output.prefix, "Trip");
         EXPECT_EQ(items[i].output.startNumber, 5 + static_cast<int>(i));
         EXPECT_EQ(items[i].output.quality, 80);
+        EXPECT_EQ(items[i].output.colour, ColourChoice::ConvertToSrgb);
+        EXPECT_EQ(items[i].output.metadata, MetadataChoice::RemoveLocation);
     }
 
     // Opened again on the first item, the dialog shows what was written.
@@ -377,6 +397,8 @@ TEST_F(SettingsDialog, RoundTripIntoThreeItems) {
     EXPECT_TRUE(get<QCheckBox>("Mirror")->isChecked());
     EXPECT_EQ(get<QLineEdit>("Prefix")->text(), "Trip");
     EXPECT_EQ(editIn("Number From")->text(), "5");
+    EXPECT_EQ(get<QComboBox>("Colour")->currentText(), "Convert to sRGB");
+    EXPECT_EQ(get<QComboBox>("Metadata")->currentText(), "Remove location");
 }
 
 // Each field is announced with its label. On Linux a list box such as "Format" is named by the

@@ -3,6 +3,8 @@
 #include "settings/pictureitem.h"
 #include "settings/proportion.h"
 #include "settings/settingsmodel.h"
+
+#include "jobs/outputchoices.h"
 #include "settings/spinfield.h"
 
 #include <gtest/gtest.h>
@@ -231,6 +233,35 @@ TEST(SettingsOpening, EveryFormatAndItsQuality) {
     EXPECT_EQ(QString(formatChoices()[0].label), "Remain Original");
     EXPECT_EQ(QString(formatChoices()[5].label), "TIFF");
     EXPECT_EQ(QString(formatChoices()[8].label), "JPEG XL");
+}
+
+TEST(SettingsOpening, ColourAndMetadataChoices) {
+    const struct {
+        ColourChoice colour;
+        MetadataChoice metadata;
+        int colourIndex, metadataIndex;
+    } cases[] = {
+        {ColourChoice::KeepProfile, MetadataChoice::KeepAll, 0, 0},
+        {ColourChoice::ConvertToSrgb, MetadataChoice::RemoveLocation, 1, 1},
+        {ColourChoice::KeepProfile, MetadataChoice::RemoveAll, 0, 2},
+        {ColourChoice(7), MetadataChoice(-1), 0, 0}, // values no row has open as the defaults
+    };
+    for (const auto& c : cases) {
+        JobItem item = picture(640, 480);
+        item.output.colour = c.colour;
+        item.output.metadata = c.metadata;
+        SettingsModel m;
+        m.open(&item, "/documents");
+        EXPECT_EQ(m.colourIndex(), c.colourIndex);
+        EXPECT_EQ(m.metadataIndex(), c.metadataIndex);
+        m.chooseColour(5); // beyond the list: ignored
+        m.chooseMetadata(-1);
+        const SettingsResult r = m.accept().result;
+        EXPECT_EQ(r.colour, colourChoices()[std::size_t(c.colourIndex)].value);
+        EXPECT_EQ(r.metadata, metadataChoices()[std::size_t(c.metadataIndex)].value);
+    }
+    EXPECT_EQ(QString(colourChoices()[1].label), "Convert to sRGB");
+    EXPECT_EQ(QString(metadataChoices()[2].label), "Remove all");
 }
 
 TEST(SettingsOpening, FolderAndRename) {
