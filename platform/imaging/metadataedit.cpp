@@ -96,8 +96,16 @@ bool hasGroup(const Exiv2::ExifData& exif, const char* group) {
                        [&](const Exiv2::Exifdatum& d) { return d.groupName() == group; });
 }
 
+// What the written picture is: its size, whether location goes, whether its pixels are sRGB.
+struct Target {
+    QSize size;
+    bool removeLocation = false;
+    bool srgb = false;
+};
+
 // Brings the EXIF data up to date; true when something changed.
-bool editExifData(Exiv2::ExifData& exif, QSize size, bool removeLocation) {
+bool editExifData(Exiv2::ExifData& exif, const Target& target) {
+    const QSize size = target.size;
     bool changed = false;
     const auto orientation = exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation"));
     if (orientation != exif.end() && orientation->toLong() != 1) {
@@ -120,10 +128,22 @@ bool editExifData(Exiv2::ExifData& exif, QSize size, bool removeLocation) {
         Exiv2::ExifThumb(exif).erase();
         changed = true;
     }
-    if (removeLocation)
+    if (target.removeLocation)
         changed |= eraseIf(exif, [](const Exiv2::Exifdatum& d) {
             return d.groupName() == kGpsDirectory || d.key() == "Exif.Image.GPSTag";
         });
+    // sRGB pixels say so where the camera recorded another space (Adobe RGB's "uncalibrated"
+    // and its interoperability index), for readers that go by EXIF rather than the profile.
+    const auto space = exif.findKey(Exiv2::ExifKey("Exif.Photo.ColorSpace"));
+    if (target.srgb && space != exif.end() && space->toLong() != 1) {
+        *space = std::uint16_t(1);
+        changed = true;
+    }
+    const auto index = exif.findKey(Exiv2::ExifKey("Exif.Iop.InteroperabilityIndex"));
+    if (target.srgb && index != exif.end() && index->toString() == "R03") {
+        index->setValue("R98");
+        changed = true;
+    }
     return changed;
 }
 
@@ -132,7 +152,7 @@ QByteArray toBytes(const Exiv2::byte* data, std::size_t size) {
 }
 
 // The EXIF block updated; empty when it cannot be read at all.
-QByteArray editExif(const QByteArray& block, QSize size, bool removeLocation) {
+QByteArray editExif(const QByteArray& block, const Target& target) {
     Exiv2::ExifData exif;
     warnings = 0;
     const Exiv2::ByteOrder order =
@@ -140,7 +160,7 @@ QByteArray editExif(const QByteArray& block, QSize size, bool removeLocation) {
     if (order == Exiv2::invalidByteOrder || exif.empty())
         return {};
     const bool damaged = warnings > 0;
-    if (!editExifData(exif, size, removeLocation) && !damaged)
+    if (!editExifData(exif, target) && !damaged)
         return block;
     // A damaged block is written anew from what could be read; an intact one is updated in
     // place where exiv2 can, keeping the bytes of everything else.
@@ -176,9 +196,12 @@ bool isXmpLocation(const std::string& key) {
 }
 
 // The XMP packet updated; empty when it cannot be read.
-QByteArray editXmp(const QByteArray& packet, QSize size, bool removeLocation) {
+QByteArray editXmp(const QByteArray& packet, const Target& target) {
+    const QSize size = target.size;
+    const bool removeLocation = target.removeLocation;
     // Most packets mention none of the properties to change: they keep their bytes unparsed.
     if (!mentionsAny(packet, {"Orientation", "PixelXDimension", "PixelYDimension", "Thumbnails"}) &&
+        !(target.srgb && packet.contains("ColorSpace")) &&
         !(removeLocation && mentionsAny(packet, {"GPS", "City", "State", "Country", "Location"})))
         return packet;
     Exiv2::XmpData xmp;
@@ -194,6 +217,8 @@ QByteArray editXmp(const QByteArray& packet, QSize size, bool removeLocation) {
             wanted = std::to_string(size.width());
         else if (key == "Xmp.exif.PixelYDimension")
             wanted = std::to_string(size.height());
+        else if (key == "Xmp.exif.ColorSpace" && target.srgb)
+            wanted = "1";
         else
             continue;
         if (datum.toString() != wanted) {
@@ -259,7 +284,7 @@ void editBlock(QByteArray& block, const char* name, QStringList& dropped, Edit e
 
 } // namespace
 
-QString updateForOutput(PictureMetadata& metadata, QSize size, Choice choice) {
+QString updateForOutput(PictureMetadata& metadata, QSize size, Choice choice, bool srgb) {
     if (choice == Choice::RemoveAll) {
         const QByteArray profile = std::move(metadata.iccProfile);
         metadata = {};
@@ -267,13 +292,13 @@ QString updateForOutput(PictureMetadata& metadata, QSize size, Choice choice) {
         return {};
     }
     initialise();
-    const bool removeLocation = choice == Choice::RemoveLocation;
+    const Target target{size, choice == Choice::RemoveLocation, srgb};
     QStringList dropped;
     editBlock(metadata.exif, "EXIF", dropped,
-              [&](const QByteArray& b) { return editExif(b, size, removeLocation); });
+              [&](const QByteArray& b) { return editExif(b, target); });
     editBlock(metadata.xmp, "XMP", dropped,
-              [&](const QByteArray& b) { return editXmp(b, size, removeLocation); });
-    if (removeLocation)
+              [&](const QByteArray& b) { return editXmp(b, target); });
+    if (target.removeLocation)
         editBlock(metadata.iptc, "IPTC", dropped, removeIptcLocation);
     if (dropped.isEmpty())
         return {};

@@ -38,7 +38,9 @@ QString prepareForEncoder(Picture& picture, EncoderId encoder, const OutputChoic
     clearUnless(capacity.carries & kCarriesXmp, m.xmp);
     clearUnless(capacity.carries & kCarriesIptc, m.iptc);
     clearUnless(capacity.carries & kCarriesComment, m.comment);
-    const QString edited = metadata::updateForOutput(m, picture.image().size(), choices.metadata);
+    const bool srgb = m.iccProfile.isEmpty() || m.iccProfile == colour::compactSrgbProfile();
+    const QString edited =
+        metadata::updateForOutput(m, picture.image().size(), choices.metadata, srgb);
     if (!edited.isEmpty())
         notes << edited;
     if (capacity.maxBlockBytes > 0) {

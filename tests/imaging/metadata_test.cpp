@@ -47,6 +47,8 @@ QString makeCameraJpeg(const QTemporaryDir& dir) {
                               "-XMP-tiff:Orientation#=6",
                               "-IPTC:City=Paris",
                               "-IPTC:By-line=Ann Example",
+                              "-ColorSpace#=65535",
+                              "-InteropIndex=R03",
                               "-Comment=hello comment",
                               "-ICC_Profile<=" + icc};
     return runProgram("exiftool",
@@ -72,6 +74,8 @@ const Field kFields[] = {
     {"ExifIFD:ExifImageWidth", 60, Exif, "jpg png"},
     {"ExifIFD:ExifImageHeight", 96, Exif, "jpg png"},
     {"GPS:GPSLatitude", QJsonValue(), Location, "jpg png tif"},
+    {"ExifIFD:ColorSpace", 65535, Exif, "jpg png tif"}, // the kept profile's space
+    {"InteropIFD:InteropIndex", "R03", Exif, "jpg png"},
     {"XMP-dc:Creator", "Ann Example", Xmp, "jpg png tif"},
     {"XMP-tiff:Orientation", 1, Xmp, "jpg png tif"},
     {"XMP-photoshop:City", "Paris", Location, "jpg png tif"},
@@ -130,7 +134,20 @@ TEST(MetadataRoundTrip, KeptUpdatedOrRemovedInEveryFormat) {
             }
         }
     }
+    // Converted to sRGB, the pixels are tagged so, in the profile and in EXIF and XMP.
+    Picture upright, converted;
+    ASSERT_EQ(decodeFile(source, upright), Status::Ok);
+    ASSERT_EQ(resizePicture(upright, 60, 96, converted), Status::Ok);
+    converted.metadata() = upright.metadata();
+    prepareForEncoder(converted, findEncoderByMimeType("image/jpeg"), {true, Choice::KeepAll});
+    outputs << dir.filePath("srgb.jpg");
+    ASSERT_TRUE(writeFile(outputs.back(), encodeToMemory(converted, "image/jpeg")));
     const std::vector<QJsonObject> tags = readTags(outputs);
+    const QJsonObject& srgb = tags.back();
+    EXPECT_EQ(srgb.value("ICC_Profile:ProfileDescription"), "sRGB");
+    EXPECT_EQ(srgb.value("ExifIFD:ColorSpace"), 1);
+    EXPECT_EQ(srgb.value("InteropIFD:InteropIndex"), "R98");
+    EXPECT_EQ(srgb.value("IFD0:Make"), "TestCam");
     int i = 0;
     for (const auto& f : formats) {
         for (const Choice choice : choices) {
