@@ -19,6 +19,15 @@ template <typename Choice> struct ChoiceRow {
     QLatin1String remark;  // said in "Remarks" when chosen; empty for the default
 };
 
+// The row of a choice in its table; the default's (0) for a value no row has.
+template <typename Choice> int choiceIndex(std::span<const ChoiceRow<Choice>> rows, Choice value) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].value == value)
+            return int(i);
+    }
+    return 0;
+}
+
 // The first row of each table is the default.
 std::span<const ChoiceRow<ColourChoice>> colourChoices();
 std::span<const ChoiceRow<MetadataChoice>> metadataChoices();

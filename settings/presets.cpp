@@ -26,6 +26,7 @@ constexpr ValueName kValueNames[] = {
     {"height"_L1, true},        {"size"_L1, true},      {"percent"_L1, true},
     {"shrinkonly"_L1, true},    {"constrain"_L1, true}, {"rotate"_L1, true},
     {"mirror"_L1, true},        {"prefix"_L1, false},   {"startnumber"_L1, true},
+    {"colour"_L1, false},       {"metadata"_L1, false},
 };
 
 const ValueName* findValueName(const QString& name) {

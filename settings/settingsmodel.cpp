@@ -27,14 +27,6 @@ QString tooLong(int limit) {
     return QStringLiteral("Please enter no more than %1 characters.").arg(limit);
 }
 
-// The row of a choice in its table; the default's (0) for a value no row has.
-template <typename Choice> int indexOf(std::span<const ChoiceRow<Choice>> rows, Choice value) {
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (rows[i].value == value)
-            return int(i);
-    return 0;
-}
-
 } // namespace
 
 RotationButton ButtonForAngle(std::int32_t rotate) {
@@ -117,8 +109,8 @@ void SettingsModel::open(const JobItem* item, const QString& defaultFolder) {
             percent_.setPosition(rule.percent);
         if (out.formatCode != src.formatCode)
             formatIndex_ = FormatIndexOf(out.formatCode);
-        colourIndex_ = indexOf(colourChoices(), out.colour);
-        metadataIndex_ = indexOf(metadataChoices(), out.metadata);
+        colourIndex_ = choiceIndex(colourChoices(), out.colour);
+        metadataIndex_ = choiceIndex(metadataChoices(), out.metadata);
         // Any non-zero mirror mirrors in the run, so it shows as "Mirror" here.
         if (out.rotate != 0 || out.mirror != 0) {
             rotate_ = true;

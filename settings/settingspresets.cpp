@@ -1,5 +1,6 @@
 // The Settings dialog's presets: its choices as preset values and back, and the list of presets
 // the dialog offers.
+#include "jobs/outputchoices.h"
 #include "jobs/outputformats.h"
 #include "settings/settingsmodel.h"
 
@@ -133,6 +134,11 @@ PresetValues SettingsModel::presetValues() const {
         add(values, "prefix"_L1, r.prefix);
     if (r.numberFrom != 0)
         add(values, "startnumber"_L1, r.numberFrom);
+    // The defaults (keep) are left out, as absent values take them.
+    if (colourIndex_ != 0)
+        add(values, "colour"_L1, QString(colourChoices()[std::size_t(colourIndex_)].keyword));
+    if (metadataIndex_ != 0)
+        add(values, "metadata"_L1, QString(metadataChoices()[std::size_t(metadataIndex_)].keyword));
     return values;
 }
 
@@ -173,6 +179,15 @@ void SettingsModel::applyPreset(const PresetValues& values) {
     prefix_ = valueOf(values, "prefix"_L1).value_or(QString());
     number_.setPosition(numberOf(values, "startnumber"_L1, 0));
     rename_ = !prefix_.isEmpty() || number_.position() > 0;
+
+    const std::optional<QString> colour = valueOf(values, "colour"_L1);
+    colourIndex_ = choiceIndex(
+        colourChoices(),
+        colourForKeyword(colour.value_or(QString())).value_or(ColourChoice::KeepProfile));
+    const std::optional<QString> metadata = valueOf(values, "metadata"_L1);
+    metadataIndex_ = choiceIndex(
+        metadataChoices(),
+        metadataForKeyword(metadata.value_or(QString())).value_or(MetadataChoice::KeepAll));
 }
 
 } // namespace pix

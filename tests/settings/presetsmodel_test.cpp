@@ -51,6 +51,8 @@ TEST_F(PresetsModel, ChoicesSavedAndChosenOnAnotherPicture) {
              m.setRename(true);
              m.editPrefix("Trip");
              m.editNumber("3");
+             m.chooseColour(1);
+             m.chooseMetadata(2);
          },
          [](const SettingsResult& r) {
              EXPECT_EQ(r.formatCode, kFormatJpg);
@@ -64,6 +66,8 @@ TEST_F(PresetsModel, ChoicesSavedAndChosenOnAnotherPicture) {
              EXPECT_EQ(r.mirror, 1);
              EXPECT_EQ(r.prefix, "Trip");
              EXPECT_EQ(r.numberFrom, 3);
+             EXPECT_EQ(r.colour, ColourChoice::ConvertToSrgb);
+             EXPECT_EQ(r.metadata, MetadataChoice::RemoveAll);
          }},
         {"constrained box",
          [](SettingsModel& m) {
@@ -84,12 +88,15 @@ TEST_F(PresetsModel, ChoicesSavedAndChosenOnAnotherPicture) {
              m.editWidth("500");
              m.editHeight("500");
              m.chooseFormat(FormatIndexOf(kFormatPng));
+             m.chooseMetadata(1);
          },
          [](const SettingsResult& r) {
              EXPECT_EQ(r.resize.mode, ResizeMode::Fit);
              EXPECT_EQ(QSize(r.resize.width, r.resize.height), QSize(500, 500));
              EXPECT_EQ(r.formatCode, kFormatPng);
              EXPECT_EQ(r.quality, 80);
+             EXPECT_EQ(r.colour, ColourChoice::KeepProfile);
+             EXPECT_EQ(r.metadata, MetadataChoice::RemoveLocation);
          }},
         {"avif quality",
          [](SettingsModel& m) {
@@ -105,6 +112,8 @@ TEST_F(PresetsModel, ChoicesSavedAndChosenOnAnotherPicture) {
              EXPECT_EQ(r.resize, ResizeRule());
              EXPECT_EQ(r.resizeRequested, 0) << "the portrait keeps its own size";
              EXPECT_EQ(r.outputFolder, "/elsewhere");
+             EXPECT_EQ(r.colour, ColourChoice::KeepProfile);
+             EXPECT_EQ(r.metadata, MetadataChoice::KeepAll);
          }},
     };
     for (const Case& c : cases) {

@@ -324,7 +324,7 @@ TEST(Presets, WhatATextMustBeToBeRead) {
         {"pixovia-preset 2\nquality=80", "it was saved by a newer version of Pixovia"},
         {"pixovia-preset 1\nquality", "line 2 is not \"name=value\""},
         {"pixovia-preset 1\n=80", "line 2 is not \"name=value\""},
-        {"pixovia-preset 1\ncolour=red", "line 2 holds \"colour\", which is not a setting"},
+        {"pixovia-preset 1\nsharpen=red", "line 2 holds \"sharpen\", which is not a setting"},
         {"pixovia-preset 1\n\nprefix=50%", "line 3 has a broken %-escape"},
         {"pixovia-preset 1\nprefix=%zz", "line 2 has a broken %-escape"},
         {"pixovia-preset 1\nsize=", "size \"\" is not a number"},
