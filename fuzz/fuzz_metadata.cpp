@@ -37,11 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         m.comment = block;
         break;
     }
-    static const char* const kFormats[] = {"image/jpeg", "image/png", "image/tiff", "image/gif"};
-    const EncoderId encoder = findEncoderByMimeType(kFormats[(selector / 5) % 4]);
+    static const char* const kFormats[] = {"image/jpeg", "image/png",  "image/tiff", "image/gif",
+                                           "image/webp", "image/avif", "image/jxl"};
+    constexpr unsigned kFormatCount = sizeof(kFormats) / sizeof(kFormats[0]);
+    const EncoderId encoder = findEncoderByMimeType(kFormats[(selector / 5) % kFormatCount]);
     OutputChoices choices;
-    choices.convertToSrgb = (selector / 20) % 2 == 1;
-    choices.metadata = metadata::Choice((selector / 40) % 3);
+    choices.convertToSrgb = (selector / (5 * kFormatCount)) % 2 == 1;
+    choices.metadata = metadata::Choice((selector / (10 * kFormatCount)) % 3);
     prepareForEncoder(picture, encoder, choices);
     QByteArray bytes;
     if (encodeToMemory(std::move(picture), encoder, 80, bytes) == Status::Ok) {

@@ -68,6 +68,7 @@ Status encodeAvif(Picture&& picture, int quality, QIODevice& device) {
         return Status::InvalidParameter;
     const bool alpha = picture.hasAlpha() && hasTranslucentPixels(picture.image());
     const QImage straight = picture.toStraightArgb();
+    const PictureMetadata metadata = std::move(picture.metadata());
     picture = Picture();
     if (straight.isNull())
         return Status::OutOfMemory;
@@ -81,6 +82,23 @@ Status encodeAvif(Picture&& picture, int quality, QIODevice& device) {
     image.image->transferCharacteristics = AVIF_TRANSFER_CHARACTERISTICS_SRGB;
     image.image->matrixCoefficients = AVIF_MATRIX_COEFFICIENTS_BT601;
     image.image->yuvRange = AVIF_RANGE_FULL;
+    // A profile goes into the colr box instead, and describes the pixels; the primaries and
+    // transfer of sRGB would then be wrong, so they are left unspecified.
+    const auto bytes = [](const QByteArray& block) {
+        return reinterpret_cast<const std::uint8_t*>(block.constData());
+    };
+    if (!metadata.iccProfile.isEmpty()) {
+        avifImageSetProfileICC(image.image, bytes(metadata.iccProfile),
+                               std::size_t(metadata.iccProfile.size()));
+        image.image->colorPrimaries = AVIF_COLOR_PRIMARIES_UNSPECIFIED;
+        image.image->transferCharacteristics = AVIF_TRANSFER_CHARACTERISTICS_UNSPECIFIED;
+    }
+    // EXIF and XMP become the file's Exif and mime items.
+    if (!metadata.exif.isEmpty())
+        avifImageSetMetadataExif(image.image, bytes(metadata.exif),
+                                 std::size_t(metadata.exif.size()));
+    if (!metadata.xmp.isEmpty())
+        avifImageSetMetadataXMP(image.image, bytes(metadata.xmp), std::size_t(metadata.xmp.size()));
     avifRGBImage rgb;
     avifRGBImageSetDefaults(&rgb, image.image);
     rgb.format = AVIF_RGB_FORMAT_BGRA; // a QRgb's bytes on a little-endian machine

@@ -124,6 +124,9 @@ Status writeJxl(Picture&& picture, QIODevice& device, std::optional<int> quality
     return encodeJxl(std::move(picture), quality.value_or(90), device);
 }
 
+// WebP, AVIF and JPEG XL hold a profile, EXIF and XMP, but neither IPTC nor a comment.
+constexpr unsigned kCarriesProfileExifXmp = kCarriesProfile | kCarriesExif | kCarriesXmp;
+
 } // namespace
 
 const std::vector<Codec>& codecs() {
@@ -166,20 +169,20 @@ const std::vector<Codec>& codecs() {
          isAvifData,
          decodeAvif,
          measureAvif,
-         {kAvif, "image/avif", "AVIF", "*.AVIF", writeAvif, 12},
+         {kAvif, "image/avif", "AVIF", "*.AVIF", writeAvif, 12, kCarriesProfileExifXmp},
          estimateAvifDecode,
          measureAvifFile},
         {ImageFormat::WebP,
          isWebpData,
          decodeWebp,
          measureWebp,
-         {kWebp, "image/webp", "WebP", "*.WEBP", writeWebp, 10},
+         {kWebp, "image/webp", "WebP", "*.WEBP", writeWebp, 10, kCarriesProfileExifXmp},
          estimateWebpDecode},
         {ImageFormat::Jxl,
          isJxlData,
          decodeJxl,
          measureJxl,
-         {kJxl, "image/jxl", "JPEG XL", "*.JXL", writeJxl, 96},
+         {kJxl, "image/jxl", "JPEG XL", "*.JXL", writeJxl, 96, kCarriesProfileExifXmp},
          estimateJxlDecode},
         {ImageFormat::Wmf, isWmfData, decodeSizedThenTurn<decodeWmf>, measureWmf, {}},
         {ImageFormat::Ico, isIcoData, decodeThenTurn<decodeIco>, measureIco, {}},

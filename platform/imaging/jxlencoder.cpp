@@ -1,5 +1,6 @@
 #include "platform/imaging/jxlencoder.h"
 
+#include "platform/imaging/colourprofile.h"
 #include "platform/imaging/cores.h"
 
 #include <jxl/encode.h>
@@ -45,6 +46,58 @@ std::vector<std::uint8_t> samplesOf(const QImage& straight, bool alpha) {
     return samples;
 }
 
+const std::uint8_t* bytesOf(const QByteArray& block) {
+    return reinterpret_cast<const std::uint8_t*>(block.constData());
+}
+
+// The pixels' colours: the picture's profile where it has one (libjxl codes a lossy picture in
+// its own space from it and keeps the profile for the decoder), sRGB otherwise.
+bool setColour(JxlEncoder* encoder, const QByteArray& icc) {
+    if (!icc.isEmpty())
+        return JxlEncoderSetICCProfile(encoder, bytesOf(icc), std::size_t(icc.size())) ==
+               JXL_ENC_SUCCESS;
+    JxlColorEncoding srgb;
+    JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
+    return JxlEncoderSetColorEncoding(encoder, &srgb) == JXL_ENC_SUCCESS;
+}
+
+// True when libjxl takes the profile for 8-bit RGB (or there is none), asked of an encoder of
+// its own, which a refused profile leaves unusable.
+bool takesProfile(const QByteArray& icc) {
+    if (icc.isEmpty())
+        return true;
+    const Encoder trial;
+    JxlBasicInfo info;
+    JxlEncoderInitBasicInfo(&info);
+    info.xsize = info.ysize = 1;
+    info.bits_per_sample = 8;
+    info.num_color_channels = 3;
+    return trial.encoder && JxlEncoderSetBasicInfo(trial.encoder, &info) == JXL_ENC_SUCCESS &&
+           setColour(trial.encoder, icc);
+}
+
+// EXIF and XMP as the container's "Exif" and "xml " boxes; the Exif box begins with the offset of
+// the TIFF header after its first four bytes, here 0.
+bool addBoxes(JxlEncoder* encoder, const PictureMetadata& metadata) {
+    if (metadata.exif.isEmpty() && metadata.xmp.isEmpty())
+        return true;
+    if (JxlEncoderUseContainer(encoder, JXL_TRUE) != JXL_ENC_SUCCESS ||
+        JxlEncoderUseBoxes(encoder) != JXL_ENC_SUCCESS)
+        return false;
+    if (!metadata.exif.isEmpty()) {
+        const QByteArray exif = QByteArray(4, '\0') + metadata.exif;
+        if (JxlEncoderAddBox(encoder, "Exif", bytesOf(exif), std::size_t(exif.size()), JXL_FALSE) !=
+            JXL_ENC_SUCCESS)
+            return false;
+    }
+    if (!metadata.xmp.isEmpty() &&
+        JxlEncoderAddBox(encoder, "xml ", bytesOf(metadata.xmp), std::size_t(metadata.xmp.size()),
+                         JXL_FALSE) != JXL_ENC_SUCCESS)
+        return false;
+    JxlEncoderCloseBoxes(encoder);
+    return true;
+}
+
 } // namespace
 
 float jxlDistanceForQuality(int quality) {
@@ -65,6 +118,10 @@ Status encodeJxl(Picture&& picture, int quality, QIODevice& device) {
     const int width = picture.width();
     const int height = picture.height();
     std::vector<std::uint8_t> samples;
+    // A profile libjxl cannot take is no reason to fail: the colours are then written as sRGB.
+    if (!takesProfile(picture.metadata().iccProfile))
+        colour::convertToSrgb(picture);
+    const PictureMetadata metadata = std::move(picture.metadata());
     {
         const QImage straight = picture.toStraightArgb();
         picture = Picture();
@@ -93,10 +150,8 @@ Status encodeJxl(Picture&& picture, int quality, QIODevice& device) {
     info.num_extra_channels = alpha ? 1 : 0;
     // A lossless picture keeps its sRGB samples; a lossy one is coded in libjxl's own space.
     info.uses_original_profile = distance == 0.0f ? JXL_TRUE : JXL_FALSE;
-    JxlColorEncoding srgb;
-    JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
     if (JxlEncoderSetBasicInfo(encoder, &info) != JXL_ENC_SUCCESS ||
-        JxlEncoderSetColorEncoding(encoder, &srgb) != JXL_ENC_SUCCESS)
+        !setColour(encoder, metadata.iccProfile) || !addBoxes(encoder, metadata))
         return Status::InvalidParameter;
     if (alpha) {
         JxlExtraChannelInfo channel;

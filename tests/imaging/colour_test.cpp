@@ -83,6 +83,55 @@ TEST(ColourToSrgb, MatchesAnIndependentLcmsConversion) {
     }
 }
 
+double meanChannelDifference(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        for (int col = 0; col < x.width(); ++col) {
+            const QRgb p = x.pixel(col, row), q = y.pixel(col, row);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * x.width() * x.height());
+}
+
+// A kept profile travels with the pixels through each format that holds one: decoded again and
+// converted, the colours are tificc's (within what the format's own coding changes).
+TEST(ColourToSrgb, AKeptProfileDescribesThePixelsReadBack) {
+    if (!haveProgram("tificc"))
+        GTEST_SKIP() << "tificc is not installed (scripts/deps.sh installs liblcms2-utils)";
+    QTemporaryDir dir;
+    const QByteArray adobe = rgbProfile(kAdobePrimaries, true, "A");
+    const QImage want = referenceSrgb(colourGrid(), adobe, dir);
+    ASSERT_FALSE(want.isNull());
+    const double unconverted = meanChannelDifference(colourGrid().image(), want);
+    ASSERT_GT(unconverted, 6.0) << "a profile ignored on the way would show";
+    const struct {
+        const char* mime;
+        int quality;
+        double within; // mean difference per channel
+    } cases[] = {
+        {"image/jpeg", 100, 2.0}, {"image/png", 100, 0.5},
+        {"image/tiff", 100, 0.5}, {"image/webp", 100, 3.0},
+        {"image/avif", 100, 2.0}, {"image/jxl", 100, 0.5}, // lossless: the pixels keep the profile
+        {"image/jxl", 90, 3.0}};                           // lossy: libjxl reads them back as sRGB
+    for (const auto& c : cases) {
+        Picture picture = colourGrid();
+        picture.metadata().iccProfile = adobe;
+        const EncoderId encoder = findEncoderByMimeType(c.mime);
+        EXPECT_EQ(prepareForEncoder(picture, encoder, {}), QString()) << c.mime;
+        QByteArray bytes;
+        ASSERT_EQ(encodeToMemory(picture, encoder, c.quality, bytes), Status::Ok) << c.mime;
+        Picture again;
+        ASSERT_EQ(decodeBytes(bytes, again), Status::Ok) << c.mime;
+        EXPECT_TRUE(colour::convertToSrgb(again)) << c.mime;
+        EXPECT_LE(meanChannelDifference(again.image(), want), c.within)
+            << c.mime << " (unconverted: " << unconverted << ")";
+    }
+}
+
 TEST(ColourToSrgb, SrgbAndMissingProfilesLeaveThePixels) {
     const QByteArray profiles[] = {QByteArray(), colour::compactSrgbProfile(),
                                    rgbProfile({0.64, 0.33, 0.30, 0.60, 0.15, 0.06}, false, "s")};
