@@ -1,7 +1,9 @@
 // Reading HEIF, AVIF, WebP and JPEG XL: every test file against the picture Debian's own decoder
 // (heif-convert, avifdec, dwebp, djxl) makes of it, upright exactly once, and the reduced reads.
 #include "formats/formatfiles.h"
+#include "platform/imaging/encoders.h"
 #include "platform/imaging/exifblock.h"
+#include "platform/imaging/outputmetadata.h"
 
 #include <QTransform>
 #include <gtest/gtest.h>
@@ -46,6 +48,13 @@ const Fixture kFixtures[] = {
     {"jxl-anim.jxl", ImageFormat::Jxl, Depth::Eight, 0, 1, 0.02, 0},
 };
 
+int orientationOf(const QByteArray& exif) {
+    return exif.isEmpty()
+               ? 0
+               : orientationFromTiff(reinterpret_cast<const unsigned char*>(exif.constData()),
+                                     std::size_t(exif.size()));
+}
+
 QString referenceName(const char* file) {
     QString name = QString::fromLatin1(file);
     return name.left(name.lastIndexOf(u'.')) + QStringLiteral(".decoded.png");
@@ -74,12 +83,7 @@ TEST(FormatDecoding, EveryFileMatchesTheDebianDecoderUprightOnce) {
         QSize measured;
         ASSERT_EQ(measureFile(test::formatFile(QString::fromLatin1(f.file)), measured), Status::Ok);
         EXPECT_EQ(measured, picture.image().size());
-        const QByteArray& exif = picture.metadata().exif;
-        EXPECT_EQ(exif.isEmpty() ? 0
-                                 : orientationFromTiff(
-                                       reinterpret_cast<const unsigned char*>(exif.constData()),
-                                       std::size_t(exif.size())),
-                  f.exifOrientation);
+        EXPECT_EQ(orientationOf(picture.metadata().exif), f.exifOrientation);
     }
 }
 
@@ -96,6 +100,28 @@ TEST(FormatDecoding, TheCallersTurnFollowsTheUprightPicture) {
             upright.image().transformed(QTransform().rotate(90)).mirrored(true, false);
         EXPECT_EQ(test::difference(turned.image(), expected).largest, 0);
         EXPECT_EQ(turned.metadata().exif, upright.metadata().exif);
+    }
+}
+
+// What a file's EXIF says reaches the conversion: written as a JPEG, the upright picture says
+// Orientation 1 and is not turned again when it is read.
+TEST(FormatDecoding, TheirMetadataTravelsOnUpright) {
+    for (const Fixture& f : kFixtures) {
+        if (f.exifOrientation == 0)
+            continue;
+        SCOPED_TRACE(f.file);
+        Picture picture;
+        ASSERT_EQ(test::decodeBytes(test::readFormatFile(QString::fromLatin1(f.file)), picture),
+                  Status::Ok);
+        const QSize upright = picture.image().size();
+        const EncoderId jpeg = findEncoderByMimeType(QStringLiteral("image/jpeg"));
+        EXPECT_EQ(prepareForEncoder(picture, jpeg, {}), QString());
+        QByteArray bytes;
+        ASSERT_EQ(encodeToMemory(std::move(picture), jpeg, 90, bytes), Status::Ok);
+        Picture again;
+        ASSERT_EQ(test::decodeBytes(bytes, again), Status::Ok);
+        EXPECT_EQ(again.image().size(), upright);
+        EXPECT_EQ(orientationOf(again.metadata().exif), 1);
     }
 }
 
