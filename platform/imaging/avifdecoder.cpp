@@ -1,6 +1,7 @@
 #include "platform/imaging/avifdecoder.h"
 
 #include "platform/imaging/claimcheck.h"
+#include "platform/imaging/colourprofile.h"
 #include "platform/imaging/cores.h"
 #include "platform/imaging/decodedetail.h"
 #include "platform/imaging/exifblock.h"
@@ -123,6 +124,10 @@ QByteArray bytesOf(const avifRWData& data) {
 PictureMetadata metadataOf(const avifImage* image) {
     PictureMetadata metadata;
     metadata.iccProfile = bytesOf(image->icc);
+    // Without a profile, the colour description says what the pixels are.
+    if (metadata.iccProfile.isEmpty())
+        metadata.iccProfile =
+            colour::profileForCicp(int(image->colorPrimaries), int(image->transferCharacteristics));
     metadata.xmp = bytesOf(image->xmp);
     metadata.exif = exifTiffBlockAfterOffset(image->exif.data, image->exif.size);
     return metadata;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <lcms2.h>
 #include <memory>
 #include <mutex>
@@ -148,11 +149,14 @@ Cached transformFor(const QByteArray& icc, cmsUInt32Number input) {
     return built;
 }
 
-QByteArray makeCompactSrgb() {
-    initialise();
-    const Profile profile(cmsCreate_sRGBProfile());
+// The profile's bytes with its description, dated 2000-01-01 instead of today, so that the same
+// picture converted again gives the same file (the profile has no checksum, its ID is zero, to
+// disagree) and a batch's pictures share one cached transform.
+QByteArray savedProfile(const Profile& profile, const char* text) {
+    if (!profile)
+        return {};
     cmsMLU* description = cmsMLUalloc(nullptr, 1);
-    cmsMLUsetASCII(description, "en", "US", "sRGB");
+    cmsMLUsetASCII(description, "en", "US", text);
     cmsWriteTag(profile.get(), cmsSigProfileDescriptionTag, description);
     cmsMLUfree(description);
     cmsUInt32Number size = 0;
@@ -161,11 +165,58 @@ QByteArray makeCompactSrgb() {
     QByteArray bytes(qsizetype(size), '\0');
     if (!cmsSaveProfileToMem(profile.get(), bytes.data(), &size) || size < 36)
         return {};
-    // A fixed creation date (2000-01-01) instead of today's, so that the same picture converted
-    // again gives the same file. The profile has no checksum (its ID is zero) to disagree.
     static const char kDate[12] = {0x07, char(0xD0), 0, 1, 0, 1, 0, 0, 0, 0, 0, 0};
     bytes.replace(24, 12, kDate, 12);
     return bytes;
+}
+
+QByteArray makeCompactSrgb() {
+    initialise();
+    return savedProfile(Profile(cmsCreate_sRGBProfile()), "sRGB");
+}
+
+struct CicpPrimaries {
+    int code;
+    cmsCIExyYTRIPLE primaries;
+    cmsCIExyY white;
+    const char* name;
+};
+
+constexpr cmsCIExyY kD65{0.3127, 0.3290, 1.0};
+
+// The primaries a colour description names, by its code (ITU-T H.273).
+const CicpPrimaries kCicpPrimaries[] = {
+    {1, {{0.640, 0.330, 1}, {0.300, 0.600, 1}, {0.150, 0.060, 1}}, kD65, "sRGB"},
+    {5, {{0.640, 0.330, 1}, {0.290, 0.600, 1}, {0.150, 0.060, 1}}, kD65, "BT.601 625"},
+    {6, {{0.630, 0.340, 1}, {0.310, 0.595, 1}, {0.155, 0.070, 1}}, kD65, "BT.601 525"},
+    {7, {{0.630, 0.340, 1}, {0.310, 0.595, 1}, {0.155, 0.070, 1}}, kD65, "BT.601 525"},
+    {9, {{0.708, 0.292, 1}, {0.170, 0.797, 1}, {0.131, 0.046, 1}}, kD65, "Rec. 2020"},
+    {11, {{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}}, {0.314, 0.351, 1}, "DCI-P3"},
+    {12, {{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}}, kD65, "Display P3"},
+};
+
+// The tone curve of a transfer code: sRGB's for sRGB and the video curves, which viewers show
+// as sRGB, a plain gamma for 4 and 5, linear for 8; none for PQ, HLG and the rest.
+cmsToneCurve* curveFor(int transfer) {
+    switch (transfer) {
+    case 1:
+    case 2: // unspecified: taken as sRGB
+    case 6:
+    case 13:
+    case 14:
+    case 15: {
+        const cmsFloat64Number srgb[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+        return cmsBuildParametricToneCurve(nullptr, 4, srgb);
+    }
+    case 4:
+        return cmsBuildGamma(nullptr, 2.2);
+    case 5:
+        return cmsBuildGamma(nullptr, 2.8);
+    case 8:
+        return cmsBuildGamma(nullptr, 1.0);
+    default:
+        return nullptr;
+    }
 }
 
 // A grey profile describes a grey picture only; on a colour one (a damaged file) it is dropped
@@ -202,6 +253,30 @@ QString profileDescription(const QByteArray& icc) {
 bool isSrgbProfile(const QByteArray& icc) {
     const Profile profile = openProfile(icc);
     return profile && kindOf(profile.get()) == ProfileKind::Rgb && matchesSrgb(profile.get());
+}
+
+QByteArray profileForCicp(int primaries, int transfer) {
+    const bool srgbPrimaries = primaries == 1 || primaries == 2;
+    const bool srgbCurve = transfer == 1 || transfer == 2 || transfer == 6 || transfer == 13 ||
+                           transfer == 14 || transfer == 15;
+    if (srgbPrimaries && srgbCurve)
+        return {};
+    const CicpPrimaries* found = std::find_if(
+        std::begin(kCicpPrimaries), std::end(kCicpPrimaries),
+        [&](const CicpPrimaries& p) { return p.code == (srgbPrimaries ? 1 : primaries); });
+    if (found == std::end(kCicpPrimaries))
+        return {};
+    initialise();
+    cmsToneCurve* curve = curveFor(transfer);
+    if (!curve)
+        return {};
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    const Profile profile(cmsCreateRGBProfile(&found->white, &found->primaries, curves));
+    cmsFreeToneCurve(curve);
+    const QByteArray name =
+        srgbCurve ? QByteArray(found->name)
+                  : QByteArray(found->name) + " (transfer " + QByteArray::number(transfer) + ")";
+    return savedProfile(profile, name.constData());
 }
 
 const QByteArray& compactSrgbProfile() {

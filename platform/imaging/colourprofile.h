@@ -36,6 +36,12 @@ QString profileDescription(const QByteArray& icc);
 // converting from it would change no pixel.
 bool isSrgbProfile(const QByteArray& icc);
 
+// A profile for the colour description (ITU-T H.273 colour primaries and transfer codes) HEIF and
+// AVIF files give instead of one: Display P3, Rec. 2020 and the like, with sRGB's, a gamma or a
+// linear curve. Empty for sRGB and for what no profile describes (PQ, HLG, unknown codes): the
+// pixels are then taken as sRGB.
+QByteArray profileForCicp(int primaries, int transfer);
+
 // A small sRGB profile for outputs converted to sRGB.
 const QByteArray& compactSrgbProfile();
 

@@ -1,6 +1,7 @@
 #include "platform/imaging/heifdecoder.h"
 
 #include "platform/imaging/claimcheck.h"
+#include "platform/imaging/colourprofile.h"
 #include "platform/imaging/cores.h"
 #include "platform/imaging/decodedetail.h"
 #include "platform/imaging/exifblock.h"
@@ -185,6 +186,14 @@ PictureMetadata metadataOf(const heif_image_handle* handle, std::size_t fileSize
         if (heif_image_handle_get_raw_color_profile(handle, metadata.iccProfile.data()).code !=
             heif_error_Ok)
             metadata.iccProfile.clear();
+    }
+    // Without a profile, the colour description (nclx) says what the pixels are.
+    heif_color_profile_nclx* nclx = nullptr;
+    if (metadata.iccProfile.isEmpty() &&
+        heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok && nclx) {
+        metadata.iccProfile =
+            colour::profileForCicp(int(nclx->color_primaries), int(nclx->transfer_characteristics));
+        heif_nclx_color_profile_free(nclx);
     }
     const int count = heif_image_handle_get_number_of_metadata_blocks(handle, nullptr);
     if (count <= 0)

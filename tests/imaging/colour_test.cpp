@@ -159,6 +159,61 @@ TEST(ColourToSrgb, DamagedProfilesAreDroppedWithANote) {
     }
 }
 
+// A HEIF or AVIF file's colour description instead of a profile: the profile made for it converts
+// as the same space's profile does; sRGB and what no profile describes give none.
+TEST(ColourToSrgb, ColourDescriptionsBecomeProfiles) {
+    const struct {
+        int primaries, transfer;
+        const char* description; // empty: no profile
+        QByteArray same;         // a profile converting the same way
+    } cases[] = {
+        {1, 13, "", {}},
+        {2, 2, "", {}},
+        {1, 1, "", {}},
+        {9, 16, "", {}}, // PQ
+        {99, 13, "", {}},
+        {12, 13, "Display P3", rgbProfile(kDisplayP3Primaries, false, "P")},
+        {12, 2, "Display P3", rgbProfile(kDisplayP3Primaries, false, "P")},
+        {9, 1, "Rec. 2020", rgbProfile({0.708, 0.292, 0.170, 0.797, 0.131, 0.046}, false, "R")},
+        {1, 8, "sRGB (transfer 8)", {}},
+    };
+    for (const auto& c : cases) {
+        const QByteArray profile = colour::profileForCicp(c.primaries, c.transfer);
+        EXPECT_EQ(colour::profileDescription(profile), c.description)
+            << c.primaries << "/" << c.transfer;
+        EXPECT_EQ(profile, colour::profileForCicp(c.primaries, c.transfer)) << "the same bytes";
+        if (c.same.isEmpty())
+            continue;
+        Picture ours = colourGrid(), theirs = colourGrid();
+        ours.metadata().iccProfile = profile;
+        theirs.metadata().iccProfile = c.same;
+        EXPECT_TRUE(colour::convertToSrgb(ours));
+        EXPECT_TRUE(colour::convertToSrgb(theirs));
+        EXPECT_LE(maxChannelDifference(ours.image(), theirs.image()), 1) << c.description;
+    }
+    // Linear light: a middle grey sample of 128 is sRGB's 188.
+    Picture grey;
+    ASSERT_EQ(allocatePicture(1, 1, false, grey), Status::Ok);
+    grey.image().fill(qRgb(128, 128, 128));
+    grey.metadata().iccProfile = colour::profileForCicp(1, 8);
+    EXPECT_TRUE(colour::convertToSrgb(grey));
+    EXPECT_NEAR(qRed(grey.image().pixel(0, 0)), 188, 1);
+
+    // An AVIF file that says Display P3 only in its colour description reads with the profile.
+    if (!haveProgram("avifenc"))
+        return;
+    QTemporaryDir dir;
+    QFile png(dir.filePath("in.png"));
+    ASSERT_TRUE(png.open(QIODevice::WriteOnly));
+    png.write(encodeToMemory(colourGrid(), "image/png"));
+    png.close();
+    ASSERT_TRUE(
+        runProgram("avifenc", {"--cicp", "12/13/6", png.fileName(), dir.filePath("p3.avif")}));
+    Picture p3;
+    ASSERT_EQ(decodeFile(dir.filePath("p3.avif"), p3), Status::Ok);
+    EXPECT_EQ(colour::profileDescription(p3.metadata().iccProfile), "Display P3");
+}
+
 TEST(ColourToSrgb, AGreyProfileConvertsGreyPicturesOnly) {
     const cmsCIExyY d50{0.3457, 0.3585, 1.0};
     cmsToneCurve* gamma = cmsBuildGamma(nullptr, 1.8);
