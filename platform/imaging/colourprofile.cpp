@@ -284,6 +284,10 @@ const QByteArray& compactSrgbProfile() {
     return profile;
 }
 
+bool canConvert(const QByteArray& icc) {
+    return profileKind(icc) == ProfileKind::Rgb && transformFor(icc, TYPE_BGRA_8).usable;
+}
+
 bool convertToSrgb(Picture& picture) {
     QByteArray& icc = picture.metadata().iccProfile;
     if (icc.isEmpty() || picture.isNull())

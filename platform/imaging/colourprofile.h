@@ -42,6 +42,11 @@ bool isSrgbProfile(const QByteArray& icc);
 // pixels are then taken as sRGB.
 QByteArray profileForCicp(int primaries, int transfer);
 
+// True for an RGB profile lcms2 can convert from: one whose header passes but whose tags cannot
+// be linked into a transform is of no use to any reader of the output, and some (libjxl) fail on
+// it.
+bool canConvert(const QByteArray& icc);
+
 // A small sRGB profile for outputs converted to sRGB.
 const QByteArray& compactSrgbProfile();
 

@@ -11,8 +11,7 @@ namespace {
 // The colours as the format will hold them; false when a damaged profile had to be dropped.
 bool prepareColour(Picture& picture, bool holdsProfile, bool toSrgb) {
     QByteArray& icc = picture.metadata().iccProfile;
-    const bool keep =
-        holdsProfile && !toSrgb && colour::profileKind(icc) == colour::ProfileKind::Rgb;
+    const bool keep = holdsProfile && !toSrgb && colour::canConvert(icc);
     bool ok = true;
     if (!keep)
         ok = colour::convertToSrgb(picture);

@@ -147,15 +147,23 @@ TEST(ColourToSrgb, SrgbAndMissingProfilesLeaveThePixels) {
 TEST(ColourToSrgb, DamagedProfilesAreDroppedWithANote) {
     QByteArray cut = rgbProfile(kAdobePrimaries, true, "A");
     cut.truncate(200);
+    // Whole in its header, but no curve for blue: nothing can be converted through it.
+    QByteArray noBlueCurve = rgbProfile(kAdobePrimaries, true, "A");
+    noBlueCurve.replace("bTRC", "xTRC");
     const QByteArray profiles[] = {cut, QByteArray(600, '\x7f'),
-                                   QByteArray("\0\0\x02\0acsp", 9) + QByteArray(800, '\0')};
+                                   QByteArray("\0\0\x02\0acsp", 9) + QByteArray(800, '\0'),
+                                   noBlueCurve};
     for (const QByteArray& profile : profiles) {
-        Picture picture = colourGrid();
-        picture.metadata().iccProfile = profile;
-        EXPECT_TRUE(prepareForEncoder(picture, findEncoderByMimeType("image/png"), {})
-                        .contains("colour profile"));
-        EXPECT_TRUE(picture.metadata().iccProfile.isEmpty());
-        EXPECT_EQ(maxChannelDifference(picture.image(), colourGrid().image()), 0);
+        for (const char* mime : {"image/png", "image/jxl"}) {
+            Picture picture = colourGrid();
+            picture.metadata().iccProfile = profile;
+            const EncoderId encoder = findEncoderByMimeType(mime);
+            EXPECT_TRUE(prepareForEncoder(picture, encoder, {}).contains("colour profile"));
+            EXPECT_TRUE(picture.metadata().iccProfile.isEmpty());
+            EXPECT_EQ(maxChannelDifference(picture.image(), colourGrid().image()), 0);
+            QByteArray bytes;
+            EXPECT_EQ(encodeToMemory(picture, encoder, 80, bytes), Status::Ok) << mime;
+        }
     }
 }
 
