@@ -22,6 +22,14 @@ def selected(tree, name):
     return any(desk.is_selected(n) for n in desk.find_all(tree, None, name, showing=True))
 
 
+def focused(tree, name):
+    return any(desk.is_focused(n) for n in desk.find_all(tree, None, name, showing=True))
+
+
+def expandable(tree, name):
+    return any(desk.is_expandable(n) for n in desk.find_all(tree, None, name, showing=True))
+
+
 def road():
     with step("open ~/Pictures, a folder without sub-folders"):
         pictures.make_pictures(FOLDER)
@@ -30,6 +38,7 @@ def road():
         tree = desk.find(frame, "tree", showing=True)
         desk.open_folder(tree, tree_path(tree, FOLDER))
         desk.item(browser_of(frame), "photo.jpg")
+        check(not expandable(tree, "Pictures"), "~/Pictures has an opener before it has folders")
 
     with step("convert two pictures into ~/Pictures/Converted, which the run makes"):
         add_pictures(program, frame, ["photo.jpg", "clear.png"])
@@ -47,7 +56,12 @@ def road():
 
     with step("~/Pictures now opens onto the new folder, without a Refresh"):
         desk.click(desk.item(tree, "Pictures"))
-        desk.wait_until(lambda: selected(tree, "Pictures"), "Pictures selected")
+        # Pictures stayed selected through the run: wait for the click's focus, or the key
+        # below may reach the control that had the focus before.
+        desk.wait_until(lambda: focused(tree, "Pictures"), "Pictures to have the focus")
+        # The tree hears of the new folder a moment after the disk changed (changes come in
+        # bursts): the opener appears then, and Right before it would open nothing.
+        desk.wait_until(lambda: expandable(tree, "Pictures"), "Pictures to get an opener")
         desk.keys("Right")
         converted = desk.item(tree, "Converted")
 

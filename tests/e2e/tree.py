@@ -130,6 +130,12 @@ def is_focused(node):
     return state is not None and state.contains(Atspi.StateType.FOCUSED)
 
 
+def is_expandable(node):
+    """A tree item with an opener: it has, or may have, items below it."""
+    state = states(node)
+    return state is not None and state.contains(Atspi.StateType.EXPANDABLE)
+
+
 def is_selected(node):
     state = states(node)
     return state is not None and state.contains(Atspi.StateType.SELECTED)
