@@ -1,13 +1,17 @@
 #include "platform/imaging/metadataedit.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
 
 // exiv2 0.27's headers still declare std::auto_ptr members; nothing here uses them.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <exiv2/convert.hpp>
 #include <exiv2/error.hpp>
 #include <exiv2/exif.hpp>
 #include <exiv2/iptc.hpp>
@@ -151,8 +155,8 @@ QByteArray toBytes(const Exiv2::byte* data, std::size_t size) {
     return QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
 }
 
-// The EXIF block updated; empty when it cannot be read at all.
-QByteArray editExif(const QByteArray& block, const Target& target) {
+// The EXIF block updated; nothing when it cannot be read at all.
+std::optional<QByteArray> editExif(const QByteArray& block, const Target& target) {
     Exiv2::ExifData exif;
     warnings = 0;
     const Exiv2::ByteOrder order =
@@ -195,8 +199,8 @@ bool isXmpLocation(const std::string& key) {
     });
 }
 
-// The XMP packet updated; empty when it cannot be read.
-QByteArray editXmp(const QByteArray& packet, const Target& target) {
+// The XMP packet updated; nothing when it cannot be read.
+std::optional<QByteArray> editXmp(const QByteArray& packet, const Target& target) {
     const QSize size = target.size;
     const bool removeLocation = target.removeLocation;
     // Most packets mention none of the properties to change: they keep their bytes unparsed.
@@ -239,8 +243,8 @@ QByteArray editXmp(const QByteArray& packet, const Target& target) {
     return QByteArray::fromStdString(encoded);
 }
 
-// The IPTC records without their location datasets; empty when they cannot be read.
-QByteArray removeIptcLocation(const QByteArray& records) {
+// The IPTC records without their location datasets; nothing when they cannot be read.
+std::optional<QByteArray> removeIptcLocation(const QByteArray& records) {
     Exiv2::IptcData iptc;
     if (Exiv2::IptcParser::decode(iptc, bytesOf(records), std::uint32_t(records.size())) != 0)
         return {};
@@ -248,6 +252,8 @@ QByteArray removeIptcLocation(const QByteArray& records) {
         if (d.record() != Exiv2::IptcDataSets::application2)
             return false;
         switch (d.tag()) {
+        case Exiv2::IptcDataSets::LocationCode: // the place the picture shows
+        case Exiv2::IptcDataSets::LocationName:
         case Exiv2::IptcDataSets::City:
         case Exiv2::IptcDataSets::SubLocation:
         case Exiv2::IptcDataSets::ProvinceState:
@@ -264,27 +270,90 @@ QByteArray removeIptcLocation(const QByteArray& records) {
     return toBytes(encoded.pData_, std::size_t(encoded.size_));
 }
 
+bool isUtf8(const std::string& text) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The decoding runs when its result is taken as a string.
+    [[maybe_unused]] const QString decoded =
+        decoder.decode(QByteArrayView(text.data(), qsizetype(text.size())));
+    return !decoder.hasError();
+}
+
+// Text an XMP packet can hold: UTF-8 without the control characters XML refuses.
+bool isXmlText(const std::string& text) {
+    return isUtf8(text) && std::none_of(text.begin(), text.end(), [](char c) {
+               return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+           });
+}
+
+// The character set the records are written in, for exiv2's conversion to UTF-8: UTF-8 when
+// their character set dataset (1:90) says so or every value reads as UTF-8, plain ASCII, or else
+// Latin-1, which is also how records that claim UTF-8 without being it are read (their writer
+// meant a single-byte set; as UTF-8 they could not be carried at all).
+const char* charsetOf(const Exiv2::IptcData& iptc) {
+    const char* detected = iptc.detectCharset();
+    if (detected && std::strcmp(detected, "UTF-8") == 0 &&
+        std::all_of(iptc.begin(), iptc.end(),
+                    [](const Exiv2::Iptcdatum& d) { return isUtf8(d.toString()); }))
+        return detected;
+    if (detected && std::strcmp(detected, "ASCII") == 0)
+        return detected;
+    return "ISO-8859-1";
+}
+
+// The XMP packet with the IPTC records' datasets added as the properties that stand for them
+// (exiv2's own mapping: caption dc:description, keywords dc:subject, by-line dc:creator, city
+// photoshop:City, ...), for a format that holds XMP but no IPTC. A property the packet already
+// has keeps its value: what an editor wrote into XMP is newer than the legacy records. Nothing
+// when the records cannot be read, or the packet with them not written.
+std::optional<QByteArray> foldIptc(const QByteArray& records, const QByteArray& packet,
+                                   const Target& target) {
+    Exiv2::IptcData iptc;
+    if (Exiv2::IptcParser::decode(iptc, bytesOf(records), std::uint32_t(records.size())) != 0)
+        return std::nullopt;
+    Exiv2::XmpData folded;
+    Exiv2::copyIptcToXmp(iptc, folded, charsetOf(iptc));
+    Exiv2::XmpData xmp;
+    if (!packet.isEmpty() && Exiv2::XmpParser::decode(xmp, packet.toStdString()) != 0)
+        return std::nullopt;
+    bool added = false;
+    for (const Exiv2::Xmpdatum& datum : folded) {
+        const std::string key = datum.key();
+        if (xmp.findKey(Exiv2::XmpKey(key)) != xmp.end() || !isXmlText(datum.toString()) ||
+            (target.removeLocation && isXmpLocation(key)))
+            continue;
+        xmp.add(datum);
+        added = true;
+    }
+    if (!added)
+        return packet;
+    std::string encoded;
+    if (Exiv2::XmpParser::encode(encoded, xmp) != 0)
+        return std::nullopt;
+    return QByteArray::fromStdString(encoded);
+}
+
 // Runs an edit of one block; a block that cannot be read, or that makes exiv2 throw, is dropped
 // and named in the note.
 template <typename Edit>
 void editBlock(QByteArray& block, const char* name, QStringList& dropped, Edit edit) {
     if (block.isEmpty())
         return;
-    QByteArray result;
+    std::optional<QByteArray> result;
     try {
         if (fits(block))
             result = edit(block);
     } catch (...) {
-        result.clear();
+        result.reset();
     }
-    if (result.isEmpty())
+    if (!result)
         dropped << QString::fromLatin1(name);
-    block = std::move(result);
+    block = std::move(result).value_or(QByteArray());
 }
 
 } // namespace
 
-QString updateForOutput(PictureMetadata& metadata, QSize size, Choice choice, bool srgb) {
+QString updateForOutput(PictureMetadata& metadata, QSize size, Choice choice, bool srgb,
+                        bool iptcIntoXmp) {
     if (choice == Choice::RemoveAll) {
         const QByteArray profile = std::move(metadata.iccProfile);
         metadata = {};
@@ -300,6 +369,15 @@ QString updateForOutput(PictureMetadata& metadata, QSize size, Choice choice, bo
               [&](const QByteArray& b) { return editXmp(b, target); });
     if (target.removeLocation)
         editBlock(metadata.iptc, "IPTC", dropped, removeIptcLocation);
+    if (iptcIntoXmp) {
+        // The records are replaced by the packet they were carried into, then take its place;
+        // the packet stays as it was when they cannot be carried.
+        editBlock(metadata.iptc, "IPTC", dropped, [&](const QByteArray& records) {
+            return foldIptc(records, metadata.xmp, target);
+        });
+        if (!metadata.iptc.isEmpty())
+            metadata.xmp = std::exchange(metadata.iptc, {});
+    }
     if (dropped.isEmpty())
         return {};
     return QStringLiteral("its %1 could not be read and %2 left out")

@@ -28,9 +28,13 @@ inline constexpr std::size_t kMaxBlockBytes = std::size_t(16) << 20;
 // Updates the blocks for a picture written upright at `size`: EXIF and XMP orientation 1,
 // EXIF PixelXDimension and PixelYDimension (and XMP's) the new size, the EXIF preview thumbnail
 // (IFD1) and XMP thumbnails removed, and, when the written pixels are sRGB, the EXIF and XMP
-// colour space sRGB; then applies the choice. Answers what had to be dropped because it could
-// not be read (e.g. "its EXIF could not be read and was left out"); empty when nothing was.
-QString updateForOutput(PictureMetadata& metadata, QSize size, Choice choice, bool srgb);
+// colour space sRGB; then applies the choice. With `iptcIntoXmp`, for a format that holds XMP
+// but no IPTC, the IPTC records (what the choice leaves of them) are carried into the XMP packet
+// as the properties that stand for them, where the packet has none of its own, and then
+// removed. Answers what had to be dropped because it could not be read (e.g. "its EXIF could not
+// be read and was left out"); empty when nothing was.
+QString updateForOutput(PictureMetadata& metadata, QSize size, Choice choice, bool srgb,
+                        bool iptcIntoXmp);
 
 // The EXIF of a TIFF file as an EXIF TIFF structure: the first directory's descriptive tags
 // (camera, dates, author, resolution) with its Exif and GPS directories, without the tags that

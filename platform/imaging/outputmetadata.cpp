@@ -35,11 +35,15 @@ QString prepareForEncoder(Picture& picture, EncoderId encoder, const OutputChoic
     PictureMetadata& m = picture.metadata();
     clearUnless(capacity.carries & kCarriesExif, m.exif);
     clearUnless(capacity.carries & kCarriesXmp, m.xmp);
-    clearUnless(capacity.carries & kCarriesIptc, m.iptc);
+    // A format with XMP but no IPTC gets the IPTC's caption, keywords, creator and the like in
+    // its XMP instead of losing them.
+    const bool iptcIntoXmp =
+        !(capacity.carries & kCarriesIptc) && (capacity.carries & kCarriesXmp) != 0;
+    clearUnless((capacity.carries & kCarriesIptc) || iptcIntoXmp, m.iptc);
     clearUnless(capacity.carries & kCarriesComment, m.comment);
     const bool srgb = m.iccProfile.isEmpty() || m.iccProfile == colour::compactSrgbProfile();
     const QString edited =
-        metadata::updateForOutput(m, picture.image().size(), choices.metadata, srgb);
+        metadata::updateForOutput(m, picture.image().size(), choices.metadata, srgb, iptcIntoXmp);
     if (!edited.isEmpty())
         notes << edited;
     if (capacity.maxBlockBytes > 0) {

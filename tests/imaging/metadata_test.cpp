@@ -7,6 +7,7 @@
 #include "platform/imaging/outputmetadata.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <optional>
@@ -188,6 +189,95 @@ TEST(MetadataRoundTrip, KeptUpdatedOrRemovedInEveryFormat) {
     }
 }
 
+// A JPEG carrying IPTC only (and the tags given), converted to each format and choice: where
+// the format holds no IPTC, its datasets are carried in the XMP instead.
+TEST(MetadataRoundTrip, IptcTravelsAsXmpWhereTheFormatHoldsNoIptc) {
+    if (!haveProgram("exiftool"))
+        GTEST_SKIP() << "exiftool is not installed (scripts/deps.sh installs it)";
+    QTemporaryDir dir;
+    const QStringList iptc = {"-IPTC:Keywords=alpha",
+                              "-IPTC:Keywords=beta",
+                              "-IPTC:By-line=Ann Example",
+                              "-IPTC:City=Paris",
+                              "-IPTC:Country-PrimaryLocationName=France",
+                              "-IPTC:ContentLocationName=Louvre"};
+    const struct {
+        const char* name;
+        QStringList tags;
+        const char* caption; // the output's XMP caption
+    } sources[] = {
+        // exiftool writes IPTC as Latin-1 unless its character set dataset says UTF-8.
+        {"latin1", iptc + QStringList{"-IPTC:Caption-Abstract=Café crème"}, "Café crème"},
+        {"utf8", iptc + QStringList{"-IPTC:CodedCharacterSet=UTF8", "-IPTC:Caption-Abstract=Ωμέγα"},
+         "Ωμέγα"},
+        {"xmp caption wins",
+         iptc + QStringList{"-IPTC:Caption-Abstract=old", "-XMP-dc:Description=new"}, "new"},
+    };
+    const Field fields[] = {
+        {"XMP-dc:Subject", QJsonArray{"alpha", "beta"}, Iptc, "webp avif jxl"},
+        {"XMP-dc:Creator", "Ann Example", Iptc, "webp avif jxl"},
+        {"XMP-photoshop:City", "Paris", Location, "webp avif jxl"},
+        {"XMP-photoshop:Country", "France", Location, "webp avif jxl"},
+        {"IPTC:Keywords", QJsonArray{"alpha", "beta"}, Iptc, "jpg"},
+        {"IPTC:City", "Paris", Location, "jpg"},
+        {"IPTC:ContentLocationName", "Louvre", Location, "jpg"},
+        {"XMP-dc:Subject", QJsonValue(), Always, ""}, // JPEG keeps the IPTC as it is
+    };
+    const char* const formats[][2] = {{"jpg", "image/jpeg"},
+                                      {"webp", "image/webp"},
+                                      {"avif", "image/avif"},
+                                      {"jxl", "image/jxl"}};
+    const Choice choices[] = {Choice::KeepAll, Choice::RemoveLocation, Choice::RemoveAll};
+    QStringList outputs;
+    for (const auto& source : sources) {
+        const QString path = dir.filePath(QString::fromLatin1(source.name) + ".jpg");
+        ASSERT_TRUE(writeFile(path, encodeToMemory(gradient(40, 30), "image/jpeg", 90)));
+        ASSERT_TRUE(runProgram("exiftool", QStringList{"-q", "-overwrite_original"} + source.tags +
+                                               QStringList{path}));
+        for (const auto& [format, mime] : formats) {
+            for (const Choice choice : choices) {
+                Picture picture;
+                ASSERT_EQ(decodeFile(path, picture), Status::Ok);
+                EXPECT_EQ(prepareForEncoder(picture, findEncoderByMimeType(mime), {false, choice}),
+                          QString());
+                const QByteArray bytes = encodeToMemory(picture, mime);
+                EXPECT_EQ(bytes.contains("Louvre") || bytes.contains("Paris"),
+                          choice == Choice::KeepAll)
+                    << format;
+                outputs << dir.filePath(
+                    QStringLiteral("%1-%2.%3").arg(source.name).arg(int(choice)).arg(format));
+                ASSERT_TRUE(writeFile(outputs.back(), bytes));
+            }
+        }
+    }
+    const std::vector<QJsonObject> tags = readTags(outputs);
+    std::size_t i = 0;
+    for (const auto& source : sources) {
+        for (const auto& [format, mime] : formats) {
+            for (const Choice choice : choices) {
+                const QJsonObject& read = tags[i++];
+                const QString where =
+                    QStringLiteral("%1 %2 choice %3").arg(source.name, format).arg(int(choice));
+                for (const Field& field : fields) {
+                    const std::optional<bool> want = expected(field, choice, format);
+                    if (!want)
+                        continue;
+                    EXPECT_EQ(read.contains(field.tag), *want) << qPrintable(where) << field.tag;
+                    if (*want && !field.value.isNull()) {
+                        EXPECT_EQ(read.value(field.tag), field.value)
+                            << qPrintable(where) << field.tag;
+                    }
+                }
+                const bool folded = QLatin1String(format) != QLatin1String("jpg");
+                if (folded && choice != Choice::RemoveAll) {
+                    EXPECT_EQ(read.value("XMP-dc:Description"), QString::fromUtf8(source.caption))
+                        << qPrintable(where);
+                }
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace pix::imaging::test
 
@@ -247,6 +337,83 @@ TEST(DamagedExif, TheFileConvertsKeepingWhatCanBeRead) {
         EXPECT_EQ(output.metadata().exif.contains("Cam"), c.makeKept) << c.name;
         Picture written;
         EXPECT_EQ(decodeBytes(encodeToMemory(output, "image/jpeg"), written), Status::Ok) << c.name;
+    }
+}
+
+// One IPTC dataset of the application record: tag marker, record 2, dataset, length, text.
+QByteArray dataset(int record, int number, const QByteArray& text) {
+    return QByteArray("\x1c", 1) + char(record) + char(number) + char(text.size() >> 8) +
+           char(text.size() & 0xFF) + text;
+}
+
+TEST(IptcRecords, CarriedAsXmpOrNamedInTheNote) {
+    const QByteArray utf8 = dataset(1, 90, "\x1b%G");
+    const struct {
+        const char* name;
+        QByteArray iptc, xmp;
+        const char* mime;
+        Choice choice;
+        const char* inXmp; // text the packet holds afterwards
+        const char* notInXmp;
+        bool noted; // named in the row's note as left out
+    } cases[] = {
+        {"Latin-1 that claims UTF-8",
+         utf8 + dataset(2, 120, "Caf\xe9"),
+         {},
+         "image/webp",
+         Choice::KeepAll,
+         "Café",
+         "",
+         false},
+        {"control characters leave that value out",
+         dataset(2, 120,
+                 "a\x01"
+                 "b") +
+             dataset(2, 25, "kept"),
+         {},
+         "image/avif",
+         Choice::KeepAll,
+         "kept",
+         "description",
+         false},
+        {"location only, removed: no packet, no note",
+         dataset(2, 90, "Paris"),
+         {},
+         "image/jxl",
+         Choice::RemoveLocation,
+         "",
+         "Paris",
+         false},
+        {"location only, removed from JPEG's IPTC: no note",
+         dataset(2, 90, "Paris"),
+         {},
+         "image/jpeg",
+         Choice::RemoveLocation,
+         "",
+         "Paris",
+         false},
+        {"unreadable records: the packet stays",
+         QByteArray("\x1c\x02\x78\x00\x10"
+                    "abc",
+                    8),
+         "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>", "image/webp", Choice::KeepAll, "xmpmeta", "",
+         true},
+    };
+    for (const auto& c : cases) {
+        Picture picture;
+        ASSERT_EQ(allocatePicture(4, 4, false, picture), Status::Ok);
+        picture.metadata().iptc = c.iptc;
+        picture.metadata().xmp = c.xmp;
+        const QString note =
+            prepareForEncoder(picture, findEncoderByMimeType(c.mime), {false, c.choice});
+        EXPECT_EQ(note.contains("IPTC could not be read"), c.noted) << c.name;
+        const QString xmp = QString::fromUtf8(picture.metadata().xmp);
+        EXPECT_TRUE(xmp.contains(QString::fromUtf8(c.inXmp))) << c.name;
+        if (*c.notInXmp) {
+            EXPECT_FALSE(xmp.contains(QLatin1String(c.notInXmp)) ||
+                         picture.metadata().iptc.contains(c.notInXmp))
+                << c.name;
+        }
     }
 }
 
