@@ -1,7 +1,9 @@
 // Feeds arbitrary bytes to every decoder: the metafile player first (the input is tried as a
-// metafile whatever its first bytes), then format detection with decoding and measuring.
+// metafile whatever its first bytes), then format detection with decoding and measuring, and the
+// HEIF box reader.
 #include "platform/imaging/decoder.h"
 #include "platform/imaging/encoders.h"
+#include "platform/imaging/heifboxes.h"
 #include "platform/imaging/outputmetadata.h"
 #include "platform/imaging/transform.h"
 #include "platform/wmf/wmfplayer.h"
@@ -35,6 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     playAsMetafile(data, size);
     QSize measured;
     pix::imaging::measureMemory(data, size, measured);
+    // The HEIF box reader on every input, whatever format it is detected as (AVIF too).
+    pix::imaging::heifPrimarySize(data, size);
     pix::imaging::Picture picture;
     // A hint exercises the JPEG decoder's reduced scales and its turning while decoding too.
     // The size asked for is never empty, as in a conversion, which always knows its output size:

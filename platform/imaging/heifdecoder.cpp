@@ -6,6 +6,7 @@
 #include "platform/imaging/decodedetail.h"
 #include "platform/imaging/exifblock.h"
 #include "platform/imaging/ftypbrands.h"
+#include "platform/imaging/heifboxes.h"
 #include "platform/imaging/pixelrows.h"
 
 #include <libheif/heif.h>
@@ -253,6 +254,11 @@ bool isHeifData(const unsigned char* data, std::size_t size) {
 }
 
 Status measureHeif(const unsigned char* data, std::size_t size, QSize& out) {
+    // Our box reader answers for ordinary files; libheif for the rest, and for every failure.
+    if (const std::optional<QSize> shown = heifPrimarySize(data, size)) {
+        out = *shown;
+        return Status::Ok;
+    }
     Context context;
     Handle primary;
     const Status status = openPrimary(data, size, context, primary);
@@ -262,6 +268,10 @@ Status measureHeif(const unsigned char* data, std::size_t size, QSize& out) {
 }
 
 Status measureHeifFile(const QString& path, QSize& out) {
+    if (const std::optional<QSize> shown = heifPrimarySizeOfFile(path)) {
+        out = *shown;
+        return Status::Ok;
+    }
     Context context;
     Handle primary;
     const Status status = openPrimary(nullptr, 0, context, primary, path);

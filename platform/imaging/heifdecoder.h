@@ -15,8 +15,10 @@ bool isHeifData(const unsigned char* data, std::size_t size);
 
 Status decodeHeif(const unsigned char* data, std::size_t size, const DecodeHint& hint,
                   Picture& out);
+// The size shown, from the boxes by our own reader (heifboxes.h) when they settle it, otherwise
+// by libheif.
 Status measureHeif(const unsigned char* data, std::size_t size, QSize& out);
-// The same from a file, reading only the boxes: the start of a file is not enough for libheif,
+// The same from a file, reading only its boxes: the start of a file is not enough for libheif,
 // which checks where every picture's data lies.
 Status measureHeifFile(const QString& path, QSize& out);
 
