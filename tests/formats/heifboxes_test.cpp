@@ -4,6 +4,8 @@
 #include "platform/imaging/heifboxes.h"
 #include "platform/imaging/picture.h"
 
+#include <QtEndian>
+#include <functional>
 #include <gtest/gtest.h>
 #include <libheif/heif.h>
 
@@ -88,6 +90,60 @@ TEST(HeifBoxes, CutOrDamagedFilesAsLibheifMeasuresThem) {
                 damaged[at] = char(value);
                 check(damaged, "byte " + std::to_string(at) + " = " + std::to_string(value));
             }
+        }
+    }
+}
+
+// The offset of the first box of that type.
+qsizetype boxAt(const QByteArray& bytes, const char* type) {
+    return bytes.indexOf(type) - 4;
+}
+
+void setWord(QByteArray& bytes, qsizetype at, quint32 value) {
+    qToBigEndian(value, bytes.data() + at);
+}
+
+struct Edit {
+    const char* what;
+    std::function<void(QByteArray&)> edit;
+    bool answered; // by our reader; if so, as libheif measures it
+};
+
+// Edits of a file whose primary item is 1, in one extent (iloc version 0, 4-byte fields).
+const Edit kEdits[] = {
+    {"three stray bytes after the last box", [](QByteArray& b) { b.append(3, '\0'); }, true},
+    {"a last box cut short",
+     [](QByteArray& b) {
+         b.append(QByteArray("\0\0\0\x20"
+                             "free\0\0\0\0\0\0\0\0",
+                             16));
+     },
+     true},
+    {"no handler box", [](QByteArray& b) { b.replace(boxAt(b, "hdlr") + 4, 4, "xdlr"); }, true},
+    {"no brand libheif reads among the compatible ones",
+     [](QByteArray& b) { b.replace(16, 12, "abcdabcdabcd"); }, false},
+    {"the primary item hidden", [](QByteArray& b) { b[boxAt(b, "infe") + 11] = 1; }, false},
+    {"an item's data beyond the file",
+     [](QByteArray& b) { setWord(b, boxAt(b, "iloc") + 30, 0x7FFFFFFF); }, false},
+    {"an unsized meta box", [](QByteArray& b) { setWord(b, boxAt(b, "meta"), 0); }, false},
+    {"a second meta box",
+     [](QByteArray& b) {
+         const qsizetype meta = boxAt(b, "meta");
+         b.append(b.mid(meta, qFromBigEndian<quint32>(b.constData() + meta)));
+     },
+     false},
+};
+
+TEST(HeifBoxes, EditedFilesAnsweredOnlyWhenLibheifAgrees) {
+    const QByteArray original = test::readFormatFile(QStringLiteral("heic-irot-exif6.heic"));
+    for (const Edit& e : kEdits) {
+        SCOPED_TRACE(e.what);
+        QByteArray bytes = original;
+        e.edit(bytes);
+        const std::optional<QSize> ours = ourSize(bytes);
+        EXPECT_EQ(ours.has_value(), e.answered);
+        if (ours) {
+            EXPECT_EQ(ours, libheifSize(bytes));
         }
     }
 }
