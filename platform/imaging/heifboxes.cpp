@@ -523,7 +523,7 @@ std::optional<QSize> heifPrimarySize(const unsigned char* data, std::size_t size
         return std::nullopt;
     return heifPrimarySize(
         [&](std::uint64_t offset, unsigned char* out, std::size_t n) -> std::size_t {
-            if (offset >= size)
+            if (offset >= size || n == 0)
                 return 0;
             const std::size_t count = std::min<std::size_t>(n, size - std::size_t(offset));
             std::memcpy(out, data + offset, count);
