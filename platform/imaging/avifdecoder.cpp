@@ -6,6 +6,7 @@
 #include "platform/imaging/decodedetail.h"
 #include "platform/imaging/exifblock.h"
 #include "platform/imaging/ftypbrands.h"
+#include "platform/imaging/hdrtosdr.h"
 #include "platform/imaging/pixelrows.h"
 
 #include <avif/avif.h>
@@ -13,7 +14,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace pix::imaging {
@@ -133,19 +136,25 @@ PictureMetadata metadataOf(const avifImage* image) {
     return metadata;
 }
 
+// A PQ or HLG picture without a profile is brought to SDR sRGB from its deep samples.
+bool isHdr(const avifImage* image) {
+    return image->icc.size == 0 && hdr::isHdrTransfer(int(image->transferCharacteristics));
+}
+
 // YUV to the picture's pixels. Eight-bit frames are converted straight into the picture; deeper
-// ones to 16 bits first, then rounded.
+// ones (and HDR ones) to 16 bits first, then rounded or brought to SDR.
 Status toPicture(const avifImage* image, bool alpha, Picture& picture) {
     const int width = int(image->width);
     const int height = int(image->height);
     Status status = allocatePicture(width, height, alpha, picture);
     if (status != Status::Ok)
         return status;
+    const bool toSdr = isHdr(image);
     avifRGBImage rgb;
     avifRGBImageSetDefaults(&rgb, image);
-    rgb.alphaPremultiplied = alpha ? AVIF_TRUE : AVIF_FALSE;
+    rgb.alphaPremultiplied = alpha && !toSdr ? AVIF_TRUE : AVIF_FALSE;
     avifResult result = AVIF_RESULT_OK;
-    if (image->depth <= 8) {
+    if (image->depth <= 8 && !toSdr) {
         rgb.format = AVIF_RGB_FORMAT_BGRA; // a QRgb's bytes on a little-endian machine
         rgb.depth = 8;
         rgb.pixels = picture.image().bits();
@@ -153,15 +162,26 @@ Status toPicture(const avifImage* image, bool alpha, Picture& picture) {
         result = avifImageYUVToRGB(image, &rgb);
     } else {
         rgb.format = AVIF_RGB_FORMAT_RGBA;
-        rgb.depth = 16;
+        // HDR samples at their own depth, which keeps the signal's table small.
+        rgb.depth = toSdr ? std::max(image->depth, 10u) : 16;
+        const int maxValue = (1 << rgb.depth) - 1;
         std::vector<std::uint16_t> samples(std::size_t(width) * std::size_t(height) * 4);
         rgb.pixels = reinterpret_cast<std::uint8_t*>(samples.data());
         rgb.rowBytes = std::uint32_t(width) * 8;
         result = avifImageYUVToRGB(image, &rgb);
-        for (int y = 0; result == AVIF_RESULT_OK && y < height; ++y)
-            row16ToPixels(samples.data() + std::size_t(y) * std::size_t(width) * 4, 4, 65535, width,
-                          alpha ? RowAlpha::Premultiplied : RowAlpha::None,
-                          reinterpret_cast<QRgb*>(picture.image().scanLine(y)));
+        const std::optional<hdr::ToSdr> sdr =
+            toSdr ? std::optional<hdr::ToSdr>(std::in_place, int(image->colorPrimaries),
+                                              int(image->transferCharacteristics), maxValue)
+                  : std::nullopt;
+        for (int y = 0; result == AVIF_RESULT_OK && y < height; ++y) {
+            const std::uint16_t* row = samples.data() + std::size_t(y) * std::size_t(width) * 4;
+            auto* target = reinterpret_cast<QRgb*>(picture.image().scanLine(y));
+            if (sdr)
+                sdr->convert(row, 4, width, alpha ? RowAlpha::Straight : RowAlpha::None, target);
+            else
+                row16ToPixels(row, 4, maxValue, width,
+                              alpha ? RowAlpha::Premultiplied : RowAlpha::None, target);
+        }
     }
     if (result == AVIF_RESULT_OUT_OF_MEMORY)
         return Status::OutOfMemory;

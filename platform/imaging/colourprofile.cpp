@@ -279,6 +279,19 @@ QByteArray profileForCicp(int primaries, int transfer) {
     return savedProfile(profile, name.constData());
 }
 
+std::optional<Chromaticities> chromaticitiesForCicp(int primaries) {
+    const CicpPrimaries* found =
+        std::find_if(std::begin(kCicpPrimaries), std::end(kCicpPrimaries),
+                     [&](const CicpPrimaries& p) { return p.code == primaries; });
+    if (found == std::end(kCicpPrimaries))
+        return std::nullopt;
+    const cmsCIExyYTRIPLE& p = found->primaries;
+    return Chromaticities{{p.Red.x, p.Red.y},
+                          {p.Green.x, p.Green.y},
+                          {p.Blue.x, p.Blue.y},
+                          {found->white.x, found->white.y}};
+}
+
 const QByteArray& compactSrgbProfile() {
     static const QByteArray profile = makeCompactSrgb();
     return profile;

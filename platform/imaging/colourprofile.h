@@ -12,6 +12,7 @@
 #include <QRgb>
 #include <cstddef>
 #include <memory>
+#include <optional>
 
 namespace pix::imaging::colour {
 
@@ -41,6 +42,16 @@ bool isSrgbProfile(const QByteArray& icc);
 // linear curve. Empty for sRGB and for what no profile describes (PQ, HLG, unknown codes): the
 // pixels are then taken as sRGB.
 QByteArray profileForCicp(int primaries, int transfer);
+
+// The chromaticities (x, y) of the red, green and blue primaries and the white a colour
+// description names by its primaries code; none for a code without a known meaning.
+struct Chromaticities {
+    double red[2];
+    double green[2];
+    double blue[2];
+    double white[2];
+};
+std::optional<Chromaticities> chromaticitiesForCicp(int primaries);
 
 // True for an RGB profile lcms2 can convert from: one whose header passes but whose tags cannot
 // be linked into a transform is of no use to any reader of the output, and some (libjxl) fail on

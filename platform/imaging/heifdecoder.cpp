@@ -6,6 +6,7 @@
 #include "platform/imaging/decodedetail.h"
 #include "platform/imaging/exifblock.h"
 #include "platform/imaging/ftypbrands.h"
+#include "platform/imaging/hdrtosdr.h"
 #include "platform/imaging/heifboxes.h"
 #include "platform/imaging/pixelrows.h"
 
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -219,15 +221,38 @@ PictureMetadata metadataOf(const heif_image_handle* handle, std::size_t fileSize
     return metadata;
 }
 
+// The colour description (primaries, transfer) of a PQ or HLG picture without an ICC profile,
+// whose pixels are brought to SDR sRGB; none for every other picture.
+struct HdrCodes {
+    int primaries = 0;
+    int transfer = 0;
+};
+
+std::optional<HdrCodes> hdrCodesOf(const heif_image_handle* handle) {
+    heif_color_profile_nclx* nclx = nullptr;
+    if (heif_image_handle_get_color_profile_type(handle) != heif_color_profile_type_nclx ||
+        heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx)
+        return std::nullopt;
+    const HdrCodes codes{int(nclx->color_primaries), int(nclx->transfer_characteristics)};
+    heif_nclx_color_profile_free(nclx);
+    return hdr::isHdrTransfer(codes.transfer) ? std::optional(codes) : std::nullopt;
+}
+
 // Copies libheif's interleaved rows into the picture a band at a time, turned as asked.
+// The rows of a PQ or HLG picture (`hdrCodes`) are brought to SDR on the way.
 void copyTurned(const heif_image* image, bool deep, bool alpha, RowAlpha rowAlpha,
-                RotateFlipType turn, QSize size, Picture& picture) {
+                RotateFlipType turn, QSize size, const std::optional<HdrCodes>& hdrCodes,
+                Picture& picture) {
     int stride = 0;
     const std::uint8_t* plane =
         heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
     const int channels = alpha ? 4 : 3;
     const int range = heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved);
-    const int maxValue = (1 << std::clamp(range, 1, 16)) - 1;
+    const int maxValue = deep ? (1 << std::clamp(range, 1, 16)) - 1 : 255;
+    const std::optional<hdr::ToSdr> sdr =
+        hdrCodes ? std::optional<hdr::ToSdr>(std::in_place, hdrCodes->primaries, hdrCodes->transfer,
+                                             maxValue)
+                 : std::nullopt;
     constexpr int kBand = 16;
     std::vector<QRgb> band(std::size_t(size.width()) * kBand);
     for (int first = 0; first < size.height(); first += kBand) {
@@ -235,7 +260,12 @@ void copyTurned(const heif_image* image, bool deep, bool alpha, RowAlpha rowAlph
         for (int r = 0; r < rows; ++r) {
             const std::uint8_t* row = plane + qsizetype(first + r) * stride;
             QRgb* target = band.data() + std::size_t(r) * std::size_t(size.width());
-            if (deep)
+            if (sdr && deep)
+                sdr->convert(reinterpret_cast<const std::uint16_t*>(row), channels, size.width(),
+                             rowAlpha, target);
+            else if (sdr)
+                sdr->convert(row, channels, size.width(), rowAlpha, target);
+            else if (deep)
                 row16ToPixels(reinterpret_cast<const std::uint16_t*>(row), channels, maxValue,
                               size.width(), rowAlpha, target);
             else
@@ -318,7 +348,12 @@ Status decodeHeif(const unsigned char* data, std::size_t size, const DecodeHint&
         return Status::UnknownImageFormat;
     }
     PictureMetadata metadata = metadataOf(primary.handle, size);
+    std::optional<HdrCodes> hdrCodes = hdrCodesOf(primary.handle);
     const Handle source = pictureToDecode(primary, hint);
+    // A stored thumbnail with a colour description of its own is read by that.
+    if (heif_image_handle_get_color_profile_type(source.handle) !=
+        heif_color_profile_type_not_present)
+        hdrCodes = hdrCodesOf(source.handle);
 
     // Tiles of a grid on several threads only when this work may have more than one core.
     const int cores = coresForThisThread();
@@ -365,7 +400,7 @@ Status decodeHeif(const unsigned char* data, std::size_t size, const DecodeHint&
     status = allocatePicture(turned.width(), turned.height(), alpha, picture);
     if (status != Status::Ok)
         return status;
-    copyTurned(image.image, deep, alpha, rowAlpha, hint.rotateFlip, decoded, picture);
+    copyTurned(image.image, deep, alpha, rowAlpha, hint.rotateFlip, decoded, hdrCodes, picture);
     picture.metadata() = std::move(metadata);
     out = std::move(picture);
     return Status::Ok;
