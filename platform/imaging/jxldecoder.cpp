@@ -4,6 +4,7 @@
 #include "platform/imaging/cores.h"
 #include "platform/imaging/decodedetail.h"
 #include "platform/imaging/exifblock.h"
+#include "platform/imaging/hdrtosdr.h"
 #include "platform/imaging/pixelrows.h"
 
 #include <jxl/decode.h>
@@ -12,6 +13,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 namespace pix::imaging {
 
@@ -70,6 +73,7 @@ struct Output {
     QSize stored;
     int step = 1;
     RowAlpha alpha = RowAlpha::None;
+    std::optional<hdr::ToSdr> sdr; // a PQ or HLG picture's 16-bit rows, brought to SDR
 
     int sampleOf(int target, int extent) const {
         return std::min(target * step + step / 2, extent - 1);
@@ -79,6 +83,7 @@ struct Output {
 void receiveRow(void* opaque, std::size_t x, std::size_t y, std::size_t count, const void* pixels) {
     const Output& out = *static_cast<const Output*>(opaque);
     const auto* rgba = static_cast<const std::uint8_t*>(pixels);
+    const auto* deep = static_cast<const std::uint16_t*>(pixels);
     const int row = int(y) / out.step;
     if (row >= out.image->height() || out.sampleOf(row, out.stored.height()) != int(y))
         return;
@@ -89,7 +94,10 @@ void receiveRow(void* opaque, std::size_t x, std::size_t y, std::size_t count, c
             continue;
         if (source >= x + count)
             break;
-        rowToPixels(rgba + (source - x) * 4, 4, 1, out.alpha, target + column);
+        if (out.sdr)
+            out.sdr->convert(deep + (source - x) * 4, 4, 1, out.alpha, target + column);
+        else
+            rowToPixels(rgba + (source - x) * 4, 4, 1, out.alpha, target + column);
     }
 }
 
@@ -154,9 +162,41 @@ private:
     QByteArray xmp_;
 };
 
+// The colour description (H.273 primaries and transfer, which libjxl's enumerations follow) of a
+// PQ or HLG picture, whose pixels are brought to SDR sRGB here rather than by libjxl, which
+// would take the signal for sRGB or squeeze its whole range into sRGB's; none for others.
+struct HdrCodes {
+    int primaries = 0;
+    int transfer = 0;
+};
+
+std::optional<HdrCodes> hdrCodesOf(JxlDecoder* decoder) {
+    JxlColorEncoding original;
+    if (JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL,
+                                           &original) != JXL_DEC_SUCCESS ||
+        !hdr::isHdrTransfer(int(original.transfer_function)))
+        return std::nullopt;
+    int primaries = 2; // custom primaries: taken as BT.2020
+    if (original.primaries == JXL_PRIMARIES_SRGB || original.primaries == JXL_PRIMARIES_2100)
+        primaries = int(original.primaries);
+    else if (original.primaries == JXL_PRIMARIES_P3)
+        primaries = original.white_point == JXL_WHITE_POINT_DCI ? 11 : 12;
+    return HdrCodes{primaries, int(original.transfer_function)};
+}
+
 // Asks for sRGB pixels (libjxl converts a picture coded in its own colour space) and keeps the
-// profile that describes the pixels handed out, when it is not sRGB.
-QByteArray pixelProfile(JxlDecoder* decoder, bool grey) {
+// profile that describes the pixels handed out, when it is not sRGB. An HDR picture's pixels
+// stay in its own encoding (`hdrCodes` then says which), to be brought to SDR after decoding.
+QByteArray pixelProfile(JxlDecoder* decoder, bool grey, std::optional<HdrCodes>& hdrCodes) {
+    hdrCodes = hdrCodesOf(decoder);
+    if (hdrCodes) {
+        JxlColorEncoding data;
+        if (JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                               &data) == JXL_DEC_SUCCESS &&
+            int(data.transfer_function) == hdrCodes->transfer)
+            return {};
+        hdrCodes.reset(); // handed out otherwise (linear): libjxl's profile describes them
+    }
     JxlColorEncoding srgb;
     JxlColorEncodingSetToSRGB(&srgb, grey ? JXL_TRUE : JXL_FALSE);
     JxlDecoderSetPreferredColorProfile(decoder, &srgb); // refused when the pixels keep theirs
@@ -257,7 +297,9 @@ Status decodeJxl(const unsigned char* data, std::size_t size, const DecodeHint& 
     PictureMetadata metadata;
     Picture picture;
     Output output;
-    const JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    std::optional<HdrCodes> hdrCodes;
+    std::vector<std::uint16_t> deep; // an HDR picture's samples, before they become pixels
     bool done = false;
     while (!done) {
         const JxlDecoderStatus event = JxlDecoderProcessInput(decoder);
@@ -274,7 +316,11 @@ Status decodeJxl(const unsigned char* data, std::size_t size, const DecodeHint& 
             break;
         }
         case JXL_DEC_COLOR_ENCODING:
-            metadata.iccProfile = pixelProfile(decoder, info.num_color_channels == 1);
+            metadata.iccProfile = pixelProfile(decoder, info.num_color_channels == 1, hdrCodes);
+            if (hdrCodes) {
+                format.data_type = JXL_TYPE_UINT16;
+                output.sdr.emplace(hdrCodes->primaries, hdrCodes->transfer, 65535);
+            }
             break;
         case JXL_DEC_BOX:
             boxes.start();
@@ -291,13 +337,20 @@ Status decodeJxl(const unsigned char* data, std::size_t size, const DecodeHint& 
                 return allocated;
             output.image = &picture.image();
             // The whole picture: libjxl writes its rows straight into the picture's memory
-            // (R, G, B, A bytes), which become its pixels in place afterwards. A glance takes
-            // pixels from the rows as they come.
-            const JxlDecoderStatus set =
-                output.step == 1
-                    ? JxlDecoderSetImageOutBuffer(decoder, &format, picture.image().bits(),
-                                                  std::size_t(picture.image().sizeInBytes()))
-                    : JxlDecoderSetImageOutCallback(decoder, &format, receiveRow, &output);
+            // (R, G, B, A bytes), which become its pixels in place afterwards; an HDR picture's
+            // 16-bit rows go to a buffer of their own first. A glance takes pixels from the rows
+            // as they come.
+            JxlDecoderStatus set = JXL_DEC_SUCCESS;
+            if (output.step > 1) {
+                set = JxlDecoderSetImageOutCallback(decoder, &format, receiveRow, &output);
+            } else if (output.sdr) {
+                deep.resize(std::size_t(target.width()) * std::size_t(target.height()) * 4);
+                set = JxlDecoderSetImageOutBuffer(decoder, &format, deep.data(),
+                                                  deep.size() * sizeof(std::uint16_t));
+            } else {
+                set = JxlDecoderSetImageOutBuffer(decoder, &format, picture.image().bits(),
+                                                  std::size_t(picture.image().sizeInBytes()));
+            }
             if (set != JXL_DEC_SUCCESS)
                 return failed("libjxl refused the output");
             break;
@@ -328,7 +381,12 @@ Status decodeJxl(const unsigned char* data, std::size_t size, const DecodeHint& 
         QImage& image = picture.image();
         for (int y = 0; y < image.height(); ++y) {
             uchar* row = image.scanLine(y);
-            rowToPixels(row, 4, image.width(), output.alpha, reinterpret_cast<QRgb*>(row));
+            auto* pixels = reinterpret_cast<QRgb*>(row);
+            if (output.sdr)
+                output.sdr->convert(deep.data() + std::size_t(y) * std::size_t(image.width()) * 4,
+                                    4, image.width(), output.alpha, pixels);
+            else
+                rowToPixels(row, 4, image.width(), output.alpha, pixels);
         }
     }
     if (output.step > 1)

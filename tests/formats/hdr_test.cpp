@@ -22,6 +22,8 @@ const HdrFixture kHdrFixtures[] = {
     {"hdr-pq.avif", {0, 15, 63, 136, 186, 237, 253, 255}, 4, 148},
     {"hdr-hlg.avif", {0, 16, 61, 137, 173, 237, 251, 255}, 4, 191},
     {"hdr-pq.heic", {0, 15, 63, 136, 186, 237, 253, 255}, 4, 148},
+    {"hdr-pq.jxl", {0, 15, 63, 136, 186, 237, 253, 255}, 4, 148},
+    {"hdr-pq-lossless.jxl", {0, 15, 63, 136, 186, 237, 253, 255}, 4, 148},
 };
 
 TEST(HdrDecoding, PqAndHlgPicturesComeOutAsSdrSrgb) {
