@@ -3,10 +3,8 @@
 // are coded by libheif's encoder (x265); a grid's boxes are written here around the tiles.
 //
 //   heifmake [--quality Q] [--grid TILEWxTILEH] [--thumbnail N] [--orientation N]
-//            [--exif-orientation N] [--nclx P/T/M] INPUT OUTPUT.heic
+//            [--exif-orientation N] INPUT OUTPUT.heic
 //
-// --nclx P/T/M codes the picture at 10 bits from a 16-bit source and gives it that colour
-// description (primaries, transfer, matrix), as HDR pictures carry it; heif-enc leaves it out.
 // --orientation N stores the picture as it is with irot/imir boxes that show it as the EXIF
 // orientation N would; --exif-orientation N adds an EXIF block with that orientation tag.
 #include <libheif/heif.h>
@@ -31,7 +29,6 @@ struct Options {
     int thumbnail = 0;
     int orientation = 1;
     int exifOrientation = 0; // 0: no EXIF block
-    std::optional<heif_color_profile_nclx> nclx;
     std::string input, output;
 };
 
@@ -195,26 +192,6 @@ heif_image* heifImageOf(const QImage& source) {
     return image;
 }
 
-// Ten bits a sample of the picture's 16, for a picture with a colour description of its own.
-heif_image* deepHeifImageOf(const QImage& source, heif_color_profile_nclx nclx) {
-    const QImage rgb = source.convertToFormat(QImage::Format_RGBX64);
-    heif_image* image = nullptr;
-    check(heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB,
-                            heif_chroma_interleaved_RRGGBB_LE, &image));
-    check(heif_image_add_plane(image, heif_channel_interleaved, rgb.width(), rgb.height(), 10));
-    int stride = 0;
-    std::uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* in = reinterpret_cast<const std::uint16_t*>(rgb.constScanLine(y));
-        auto* out = reinterpret_cast<std::uint16_t*>(plane + std::ptrdiff_t(y) * stride);
-        for (int x = 0; x < rgb.width(); ++x)
-            for (int c = 0; c < 3; ++c)
-                out[x * 3 + c] = std::uint16_t((in[x * 4 + c] * 1023u + 32767u) / 65535u);
-    }
-    check(heif_image_set_nclx_color_profile(image, &nclx));
-    return image;
-}
-
 heif_error writeBytes(heif_context*, const void* data, std::size_t size, void* userdata) {
     auto* out = static_cast<Bytes*>(userdata);
     const auto* bytes = static_cast<const std::uint8_t*>(data);
@@ -268,13 +245,8 @@ QImage fitted(const QImage& picture, int box) {
 Bytes writeSingle(const QImage& picture, const Options& o) {
     heif_context* context = heif_context_alloc();
     heif_encoder* encoder = encoderFor(context, o.quality);
-    heif_image* image = o.nclx ? deepHeifImageOf(picture, *o.nclx) : heifImageOf(picture);
+    heif_image* image = heifImageOf(picture);
     heif_encoding_options* options = heif_encoding_options_alloc();
-    heif_color_profile_nclx nclx = o.nclx.value_or(heif_color_profile_nclx{});
-    if (o.nclx) {
-        check(heif_encoder_set_parameter(encoder, "chroma", "444"));
-        options->output_nclx_profile = &nclx;
-    }
     options->image_orientation = heif_orientation(o.orientation);
     options->macOS_compatibility_workaround = 0;
     heif_image_handle* handle = nullptr;
@@ -566,24 +538,12 @@ Options parse(int argc, char** argv) {
             o.orientation = std::stoi(value());
         else if (a == "--exif-orientation")
             o.exifOrientation = std::stoi(value());
-        else if (a == "--nclx") {
-            int p = 0, t = 0, m = 0;
-            if (std::sscanf(value().c_str(), "%d/%d/%d", &p, &t, &m) != 3)
-                throw std::runtime_error("--nclx wants PRIMARIES/TRANSFER/MATRIX");
-            heif_color_profile_nclx nclx{};
-            nclx.version = 1;
-            nclx.color_primaries = heif_color_primaries(p);
-            nclx.transfer_characteristics = heif_transfer_characteristics(t);
-            nclx.matrix_coefficients = heif_matrix_coefficients(m);
-            nclx.full_range_flag = 1;
-            o.nclx = nclx;
-        } else
+        else
             files.push_back(a);
     }
     if (files.size() != 2 || o.orientation < 1 || o.orientation > 8 || o.exifOrientation > 8)
         throw std::runtime_error("usage: heifmake [--quality Q] [--grid WxH] [--thumbnail N] "
-                                 "[--orientation N] [--exif-orientation N] [--nclx P/T/M] "
-                                 "INPUT OUTPUT.heic");
+                                 "[--orientation N] [--exif-orientation N] INPUT OUTPUT.heic");
     o.input = files[0];
     o.output = files[1];
     return o;

@@ -39,8 +39,8 @@ bool isSrgbProfile(const QByteArray& icc);
 
 // A profile for the colour description (ITU-T H.273 colour primaries and transfer codes) HEIF and
 // AVIF files give instead of one: Display P3, Rec. 2020 and the like, with sRGB's, a gamma or a
-// linear curve. Empty for sRGB and for what no profile describes (PQ, HLG, unknown codes): the
-// pixels are then taken as sRGB.
+// linear curve. Empty for sRGB, for unknown codes (the pixels are then taken as sRGB) and for
+// PQ and HLG, whose pixels the decoders bring to SDR sRGB themselves (hdrtosdr.h).
 QByteArray profileForCicp(int primaries, int transfer);
 
 // The chromaticities (x, y) of the red, green and blue primaries and the white a colour

@@ -26,6 +26,13 @@ cjxl quad-o6.jpg jxl-jpeg.jxl
 cjxl -d 0 scene16.png jxl-16bit.jxl
 cjxl anim.png jxl-anim.jxl
 /usr/bin/python3 make-claims.py
+/usr/bin/python3 make-hdr.py
+avifenc --cicp 9/16/9 -d 10 -y 444 --min 0 --max 4 hdr-pq16.png hdr-pq.avif
+avifenc --cicp 9/18/9 -d 10 -y 444 --min 0 --max 4 hdr-hlg16.png hdr-hlg.avif
+heif-enc -b 10 -q 95 -p chroma=444 hdr-pq16.png -o hdr-pq.heic
+/usr/bin/python3 make-hdr.py hdr-pq.heic 9 16 6
+cjxl -d 0.2 -x color_space=RGB_D65_202_Rel_PeQ hdr-pq16.png hdr-pq.jxl
+cjxl -d 0 -x color_space=RGB_D65_202_Rel_PeQ hdr-pq16.png hdr-pq-lossless.jxl
 
 # The pictures Debian's own decoders make of them.
 for f in heic-*.heic; do heif-convert "$f" "${f%.heic}.decoded.png"; done
