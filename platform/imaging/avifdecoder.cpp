@@ -230,8 +230,8 @@ Status estimateAvifDecode(const unsigned char* data, std::size_t size, const Dec
     else if (image->yuvFormat == AVIF_PIXEL_FORMAT_YUV400)
         planes = 1;
     std::uint64_t perPixel = (planes + (decoder.decoder->alphaPresent ? 1 : 0)) * deep + 4;
-    if (deep > 1)
-        perPixel += 8; // the 16-bit conversion before rounding
+    if (deep > 1 || isHdr(image))
+        perPixel += 8; // the 16-bit conversion before rounding or bringing to SDR
     const RotateFlipType turn = composeRotateFlip(upright.turn, hint.rotateFlip);
     if (upright.cropped || turn != RotateNoneFlipNone)
         perPixel += 4; // the cropped or turned copy

@@ -260,8 +260,10 @@ Status estimateJxlDecode(const unsigned char* data, std::size_t size, const Deco
     const std::uint64_t picture =
         std::uint64_t((info.xsize + step - 1) / step) * ((info.ysize + step - 1) / step) * 4;
     const bool turned = composeRotateFlip(uprightTurn(info), hint.rotateFlip) != RotateNoneFlipNone;
-    // libjxl works on floating-point planes of the whole frame: three colours and alpha.
-    bytes = stored * (info.alpha_bits > 0 ? 16 : 12) + picture * (turned ? 2 : 1);
+    // libjxl works on floating-point planes of the whole frame: three colours and alpha. An HDR
+    // picture (its intensity target above SDR's 255 cd/m2) is handed out at 16 bits first.
+    const std::uint64_t hdrRows = info.intensity_target > 255 && step == 1 ? stored * 8 : 0;
+    bytes = stored * (info.alpha_bits > 0 ? 16 : 12) + hdrRows + picture * (turned ? 2 : 1);
     return Status::Ok;
 }
 

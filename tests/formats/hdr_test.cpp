@@ -62,5 +62,26 @@ TEST(HdrDecoding, PqAndHlgPicturesComeOutAsSdrSrgb) {
     }
 }
 
+// A glance for a thumbnail (JPEG XL's reduced read, HEIF's and AVIF's whole picture) is brought
+// to SDR the same way.
+TEST(HdrDecoding, ThumbnailReadsAreBroughtToSdrToo) {
+    DecodeHint hint;
+    hint.preview = true;
+    hint.minSize = QSize(8, 4);
+    for (const HdrFixture& f : kHdrFixtures) {
+        SCOPED_TRACE(f.file);
+        Picture picture;
+        ASSERT_EQ(
+            test::decodeBytes(test::readFormatFile(QString::fromLatin1(f.file)), picture, hint),
+            Status::Ok);
+        const QImage& image = picture.image();
+        // JPEG XL's glance is its 1/8 preview, drawn from 16-bit rows as they come.
+        ASSERT_EQ(image.width(), QString::fromLatin1(f.file).endsWith(".jxl") ? 8 : 64);
+        const QRgb white = image.pixel(image.width() * 60 / 64, image.height() * 28 / 32);
+        EXPECT_NEAR(qGreen(white), 237, f.tolerance);
+        EXPECT_TRUE(picture.metadata().iccProfile.isEmpty());
+    }
+}
+
 } // namespace
 } // namespace pix::imaging
