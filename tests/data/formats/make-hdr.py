@@ -1,7 +1,8 @@
 # Writes the 16-bit sources of the HDR test files: the samples are already PQ or HLG signals.
 # Top half: eight grey steps of 8 columns; bottom half: the source's pure red, green and blue
 # at the reference white's signal, then the reference white's grey (203 cd/m2 in both).
-import math, struct, sys, zlib
+import math, struct, sys
+from png16 import png16
 
 W, H = 64, 32
 
@@ -29,18 +30,11 @@ def source(steps, white):
     return lambda x, y: tuple(int(round(65535 * v)) for v in pixel(x, y))
 
 
-def png16(path, pixel):
-    raw = b''.join(b'\0' + b''.join(struct.pack('>HHH', *pixel(x, y)) for x in range(W)) for y in range(H))
-    def chunk(kind, data):
-        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
-    with open(path, 'wb') as f:
-        f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', W, H, 16, 2, 0, 0, 0))
-                + chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
 
 
 if __name__ == '__main__' and len(sys.argv) == 1:
-    png16('hdr-pq16.png', source(PQ_STEPS, pq(203)))
-    png16('hdr-hlg16.png', source(HLG_STEPS, 0.75))
+    png16('hdr-pq16.png', W, H, source(PQ_STEPS, pq(203)))
+    png16('hdr-hlg16.png', W, H, source(HLG_STEPS, 0.75))
 
 
 # Debian's heif-enc (libheif 1.15) writes no colour description; heifmake --nclx asks libheif

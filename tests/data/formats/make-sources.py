@@ -1,6 +1,7 @@
 # Writes the source pictures of the format test files (Debian's python3-pil).
 import math
 from PIL import Image
+from png16 import png16
 
 W, H = 64, 48
 QUAD = [(255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 0)]  # top left, top right, bottom left, bottom right
@@ -21,15 +22,7 @@ def scene16(x, y):
     b = int(65535 * (0.5 + 0.4 * math.sin(x / 7.0 + y / 5.0)))
     return r, g, b
 
-import struct, zlib
-def png16(path, pixel):
-    raw = b''.join(b'\0' + b''.join(struct.pack('>HHH', *pixel(x, y)) for x in range(W)) for y in range(H))
-    def chunk(kind, data):
-        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
-    with open(path, 'wb') as f:
-        f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', W, H, 16, 2, 0, 0, 0))
-                + chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
-png16('scene16.png', scene16)
+png16('scene16.png', W, H, scene16)
 scene = Image.new('RGB', (W, H))
 scene.putdata([tuple((v * 255 + 32767) // 65535 for v in scene16(x, y)) for y in range(H) for x in range(W)])
 scene.save('scene.png')
