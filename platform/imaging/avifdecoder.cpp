@@ -7,6 +7,7 @@
 #include "platform/imaging/exifblock.h"
 #include "platform/imaging/ftypbrands.h"
 #include "platform/imaging/hdrtosdr.h"
+#include "platform/imaging/owned.h"
 #include "platform/imaging/pixelrows.h"
 
 #include <avif/avif.h>
@@ -23,16 +24,7 @@ namespace pix::imaging {
 
 namespace {
 
-struct Decoder {
-    avifDecoder* decoder = avifDecoderCreate();
-    Decoder() = default;
-    Decoder(const Decoder&) = delete;
-    Decoder& operator=(const Decoder&) = delete;
-    ~Decoder() {
-        if (decoder)
-            avifDecoderDestroy(decoder);
-    }
-};
+using Decoder = Owned<avifDecoder, avifDecoderDestroy>;
 
 Status failed(avifResult result, const avifDecoder* decoder) {
     char text[300];
@@ -199,29 +191,28 @@ bool isAvifData(const unsigned char* data, std::size_t size) {
 }
 
 Status measureAvif(const unsigned char* data, std::size_t size, QSize& out) {
-    Decoder decoder;
-    const Status status = parse(data, size, decoder.decoder);
+    Decoder decoder(avifDecoderCreate());
+    const Status status = parse(data, size, decoder.get());
     if (status == Status::Ok)
-        out = uprightSize(uprightOf(decoder.decoder->image));
+        out = uprightSize(uprightOf(decoder->image));
     return status;
 }
 
 Status measureAvifFile(const QString& path, QSize& out) {
-    Decoder decoder;
-    const Status status =
-        parse(nullptr, std::size_t(QFileInfo(path).size()), decoder.decoder, path);
+    Decoder decoder(avifDecoderCreate());
+    const Status status = parse(nullptr, std::size_t(QFileInfo(path).size()), decoder.get(), path);
     if (status == Status::Ok)
-        out = uprightSize(uprightOf(decoder.decoder->image));
+        out = uprightSize(uprightOf(decoder->image));
     return status;
 }
 
 Status estimateAvifDecode(const unsigned char* data, std::size_t size, const DecodeHint& hint,
                           std::uint64_t& bytes) {
-    Decoder decoder;
-    const Status status = parse(data, size, decoder.decoder);
+    Decoder decoder(avifDecoderCreate());
+    const Status status = parse(data, size, decoder.get());
     if (status != Status::Ok)
         return status;
-    const avifImage* image = decoder.decoder->image;
+    const avifImage* image = decoder->image;
     const Upright upright = uprightOf(image);
     const std::uint64_t deep = image->depth > 8 ? 2 : 1;
     std::uint64_t planes = 3; // the AV1 frame: luma and two chroma planes at most
@@ -229,7 +220,7 @@ Status estimateAvifDecode(const unsigned char* data, std::size_t size, const Dec
         planes = 2; // one and a half, with the decoder's borders
     else if (image->yuvFormat == AVIF_PIXEL_FORMAT_YUV400)
         planes = 1;
-    std::uint64_t perPixel = (planes + (decoder.decoder->alphaPresent ? 1 : 0)) * deep + 4;
+    std::uint64_t perPixel = (planes + (decoder->alphaPresent ? 1 : 0)) * deep + 4;
     if (deep > 1 || isHdr(image))
         perPixel += 8; // the 16-bit conversion before rounding or bringing to SDR
     const RotateFlipType turn = composeRotateFlip(upright.turn, hint.rotateFlip);
@@ -241,11 +232,11 @@ Status estimateAvifDecode(const unsigned char* data, std::size_t size, const Dec
 
 Status decodeAvif(const unsigned char* data, std::size_t size, const DecodeHint& hint,
                   Picture& out) {
-    Decoder decoder;
-    Status status = parse(data, size, decoder.decoder);
+    Decoder decoder(avifDecoderCreate());
+    Status status = parse(data, size, decoder.get());
     if (status != Status::Ok)
         return status;
-    avifDecoder* d = decoder.decoder;
+    avifDecoder* d = decoder.get();
     status = checkClaimedSize(d->image->width, d->image->height, size);
     if (status != Status::Ok)
         return status;

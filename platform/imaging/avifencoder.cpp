@@ -1,6 +1,7 @@
 #include "platform/imaging/avifencoder.h"
 
 #include "platform/imaging/cores.h"
+#include "platform/imaging/owned.h"
 
 #include <avif/avif.h>
 
@@ -28,21 +29,9 @@ int speedFor(std::int64_t pixels) {
     return 9;
 }
 
-struct Image {
-    avifImage* image;
-    ~Image() {
-        if (image)
-            avifImageDestroy(image);
-    }
-};
+using Image = Owned<avifImage, avifImageDestroy>;
 
-struct Encoder {
-    avifEncoder* encoder = avifEncoderCreate();
-    ~Encoder() {
-        if (encoder)
-            avifEncoderDestroy(encoder);
-    }
-};
+using Encoder = Owned<avifEncoder, avifEncoderDestroy>;
 
 Status statusOf(avifResult result) {
     switch (result) {
@@ -75,53 +64,53 @@ Status encodeAvif(Picture&& picture, int quality, QIODevice& device) {
     const Image image{avifImageCreate(
         std::uint32_t(straight.width()), std::uint32_t(straight.height()), 8,
         quality >= kFullChromaQuality ? AVIF_PIXEL_FORMAT_YUV444 : AVIF_PIXEL_FORMAT_YUV420)};
-    if (!image.image)
+    if (!image)
         return Status::OutOfMemory;
     // sRGB pixels, YUV by BT.601's matrix over the full range, as JPEG stores them.
-    image.image->colorPrimaries = AVIF_COLOR_PRIMARIES_BT709;
-    image.image->transferCharacteristics = AVIF_TRANSFER_CHARACTERISTICS_SRGB;
-    image.image->matrixCoefficients = AVIF_MATRIX_COEFFICIENTS_BT601;
-    image.image->yuvRange = AVIF_RANGE_FULL;
+    image->colorPrimaries = AVIF_COLOR_PRIMARIES_BT709;
+    image->transferCharacteristics = AVIF_TRANSFER_CHARACTERISTICS_SRGB;
+    image->matrixCoefficients = AVIF_MATRIX_COEFFICIENTS_BT601;
+    image->yuvRange = AVIF_RANGE_FULL;
     // A profile goes into the colr box instead, and describes the pixels; the primaries and
     // transfer of sRGB would then be wrong, so they are left unspecified.
     const auto bytes = [](const QByteArray& block) {
         return reinterpret_cast<const std::uint8_t*>(block.constData());
     };
     if (!metadata.iccProfile.isEmpty()) {
-        avifImageSetProfileICC(image.image, bytes(metadata.iccProfile),
+        avifImageSetProfileICC(image.get(), bytes(metadata.iccProfile),
                                std::size_t(metadata.iccProfile.size()));
-        image.image->colorPrimaries = AVIF_COLOR_PRIMARIES_UNSPECIFIED;
-        image.image->transferCharacteristics = AVIF_TRANSFER_CHARACTERISTICS_UNSPECIFIED;
+        image->colorPrimaries = AVIF_COLOR_PRIMARIES_UNSPECIFIED;
+        image->transferCharacteristics = AVIF_TRANSFER_CHARACTERISTICS_UNSPECIFIED;
     }
     // EXIF and XMP become the file's Exif and mime items.
     if (!metadata.exif.isEmpty())
-        avifImageSetMetadataExif(image.image, bytes(metadata.exif),
+        avifImageSetMetadataExif(image.get(), bytes(metadata.exif),
                                  std::size_t(metadata.exif.size()));
     if (!metadata.xmp.isEmpty())
-        avifImageSetMetadataXMP(image.image, bytes(metadata.xmp), std::size_t(metadata.xmp.size()));
+        avifImageSetMetadataXMP(image.get(), bytes(metadata.xmp), std::size_t(metadata.xmp.size()));
     avifRGBImage rgb;
-    avifRGBImageSetDefaults(&rgb, image.image);
+    avifRGBImageSetDefaults(&rgb, image.get());
     rgb.format = AVIF_RGB_FORMAT_BGRA; // a QRgb's bytes on a little-endian machine
     rgb.depth = 8;
     rgb.ignoreAlpha = alpha ? AVIF_FALSE : AVIF_TRUE;
     rgb.pixels = const_cast<std::uint8_t*>(straight.constBits()); // only read
     rgb.rowBytes = std::uint32_t(straight.bytesPerLine());
-    avifResult result = avifImageRGBToYUV(image.image, &rgb);
+    avifResult result = avifImageRGBToYUV(image.get(), &rgb);
     if (result != AVIF_RESULT_OK)
         return statusOf(result);
 
-    Encoder e;
-    if (!e.encoder)
+    Encoder e(avifEncoderCreate());
+    if (!e)
         return Status::OutOfMemory;
     if (avifCodecName(AVIF_CODEC_CHOICE_AOM, AVIF_CODEC_FLAG_CAN_ENCODE))
-        e.encoder->codecChoice = AVIF_CODEC_CHOICE_AOM;
-    e.encoder->maxThreads = coresForThisThread();
-    e.encoder->autoTiling = e.encoder->maxThreads > 1 ? AVIF_TRUE : AVIF_FALSE; // tiles for threads
-    e.encoder->speed = speedFor(std::int64_t(straight.width()) * straight.height());
-    e.encoder->minQuantizer = e.encoder->maxQuantizer = avifQuantizerForQuality(quality);
-    e.encoder->minQuantizerAlpha = e.encoder->maxQuantizerAlpha = avifQuantizerForQuality(quality);
+        e->codecChoice = AVIF_CODEC_CHOICE_AOM;
+    e->maxThreads = coresForThisThread();
+    e->autoTiling = e->maxThreads > 1 ? AVIF_TRUE : AVIF_FALSE; // tiles for threads
+    e->speed = speedFor(std::int64_t(straight.width()) * straight.height());
+    e->minQuantizer = e->maxQuantizer = avifQuantizerForQuality(quality);
+    e->minQuantizerAlpha = e->maxQuantizerAlpha = avifQuantizerForQuality(quality);
     avifRWData output = AVIF_DATA_EMPTY;
-    result = avifEncoderWrite(e.encoder, image.image, &output);
+    result = avifEncoderWrite(e.get(), image.get(), &output);
     Status status = statusOf(result);
     if (status == Status::Ok && device.write(reinterpret_cast<const char*>(output.data),
                                              qint64(output.size)) != qint64(output.size))

@@ -8,6 +8,7 @@
 #include "platform/imaging/ftypbrands.h"
 #include "platform/imaging/hdrtosdr.h"
 #include "platform/imaging/heifboxes.h"
+#include "platform/imaging/owned.h"
 #include "platform/imaging/pixelrows.h"
 
 #include <libheif/heif.h>
@@ -43,43 +44,9 @@ void initLibheif() {
     }();
 }
 
-struct Context {
-    heif_context* ctx = heif_context_alloc();
-    Context() = default;
-    Context(const Context&) = delete;
-    Context& operator=(const Context&) = delete;
-    ~Context() {
-        if (ctx)
-            heif_context_free(ctx);
-    }
-};
-
-struct Handle {
-    heif_image_handle* handle = nullptr;
-    Handle() = default;
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    Handle(Handle&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
-    Handle& operator=(Handle&& other) noexcept {
-        std::swap(handle, other.handle);
-        return *this;
-    }
-    ~Handle() {
-        if (handle)
-            heif_image_handle_release(handle);
-    }
-};
-
-struct Image {
-    heif_image* image = nullptr;
-    Image() = default;
-    Image(const Image&) = delete;
-    Image& operator=(const Image&) = delete;
-    ~Image() {
-        if (image)
-            heif_image_release(image);
-    }
-};
+using Context = Owned<heif_context, heif_context_free>;
+using Handle = Owned<heif_image_handle, heif_image_handle_release>;
+using Image = Owned<heif_image, heif_image_release>;
 
 Status failed(const heif_error& error) {
     detail::noteDecodeDetail(detail::Severity::Error, error.message);
@@ -100,21 +67,21 @@ Status failed(const heif_error& error) {
 Status openPrimary(const unsigned char* data, std::size_t size, Context& context, Handle& primary,
                    const QString& path = {}) {
     initLibheif();
-    if (!context.ctx)
+    if (!context.get())
         return Status::OutOfMemory;
-    heif_context_set_maximum_image_size_limit(context.ctx, kMaxSide + 1); // a side below it
+    heif_context_set_maximum_image_size_limit(context.get(), kMaxSide + 1); // a side below it
     heif_error error =
         path.isEmpty()
-            ? heif_context_read_from_memory_without_copy(context.ctx, data, size, nullptr)
-            : heif_context_read_from_file(context.ctx, QFile::encodeName(path).constData(),
+            ? heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr)
+            : heif_context_read_from_file(context.get(), QFile::encodeName(path).constData(),
                                           nullptr);
     if (error.code != heif_error_Ok)
         return failed(error);
-    error = heif_context_get_primary_image_handle(context.ctx, &primary.handle);
+    error = heif_context_get_primary_image_handle(context.get(), primary.out());
     if (error.code != heif_error_Ok)
         return failed(error);
-    if (heif_image_handle_get_width(primary.handle) <= 0 ||
-        heif_image_handle_get_height(primary.handle) <= 0) {
+    if (heif_image_handle_get_width(primary.get()) <= 0 ||
+        heif_image_handle_get_height(primary.get()) <= 0) {
         detail::noteDecodeDetail(detail::Severity::Error, "the picture has no size");
         return Status::CorruptData;
     }
@@ -139,17 +106,17 @@ Handle coveringThumbnail(const heif_image_handle* primary, QSize minSize) {
     const double proportion = double(full.width()) / full.height();
     for (int i = 0; i < listed; ++i) {
         Handle thumbnail;
-        if (heif_image_handle_get_thumbnail(primary, ids[std::size_t(i)], &thumbnail.handle).code !=
+        if (heif_image_handle_get_thumbnail(primary, ids[std::size_t(i)], thumbnail.out()).code !=
             heif_error_Ok)
             continue;
-        const QSize size = sizeOf(thumbnail.handle);
+        const QSize size = sizeOf(thumbnail.get());
         if (size.width() < minSize.width() || size.height() < minSize.height() ||
             size.width() > full.width() || size.height() > full.height() ||
             std::abs(double(size.width()) / size.height() - proportion) > proportion / 100)
             continue;
-        if (!best.handle ||
+        if (!best.get() ||
             std::int64_t(size.width()) * size.height() <
-                std::int64_t(sizeOf(best.handle).width()) * sizeOf(best.handle).height())
+                std::int64_t(sizeOf(best.get()).width()) * sizeOf(best.get()).height())
             best = std::move(thumbnail);
     }
     return best;
@@ -158,8 +125,8 @@ Handle coveringThumbnail(const heif_image_handle* primary, QSize minSize) {
 // The primary picture, or for a glance the thumbnail that covers the size asked for.
 Handle pictureToDecode(Handle& primary, const DecodeHint& hint) {
     if (hint.preview) {
-        Handle thumbnail = coveringThumbnail(primary.handle, hint.minSize);
-        if (thumbnail.handle)
+        Handle thumbnail = coveringThumbnail(primary.get(), hint.minSize);
+        if (thumbnail.get())
             return thumbnail;
     }
     return std::move(primary);
@@ -289,11 +256,11 @@ Status measureHeif(const unsigned char* data, std::size_t size, QSize& out) {
         out = *shown;
         return Status::Ok;
     }
-    Context context;
+    Context context(heif_context_alloc());
     Handle primary;
     const Status status = openPrimary(data, size, context, primary);
     if (status == Status::Ok)
-        out = sizeOf(primary.handle); // libheif gives the size after its turn and crop
+        out = sizeOf(primary.get()); // libheif gives the size after its turn and crop
     return status;
 }
 
@@ -302,25 +269,25 @@ Status measureHeifFile(const QString& path, QSize& out) {
         out = *shown;
         return Status::Ok;
     }
-    Context context;
+    Context context(heif_context_alloc());
     Handle primary;
     const Status status = openPrimary(nullptr, 0, context, primary, path);
     if (status == Status::Ok)
-        out = sizeOf(primary.handle);
+        out = sizeOf(primary.get());
     return status;
 }
 
 Status estimateHeifDecode(const unsigned char* data, std::size_t size, const DecodeHint& hint,
                           std::uint64_t& bytes) {
-    Context context;
+    Context context(heif_context_alloc());
     Handle primary;
     const Status status = openPrimary(data, size, context, primary);
     if (status != Status::Ok)
         return status;
     const Handle source = pictureToDecode(primary, hint);
-    const QSize picture = sizeOf(source.handle);
-    const bool deep = isDeep(source.handle);
-    const bool alpha = heif_image_handle_has_alpha_channel(source.handle);
+    const QSize picture = sizeOf(source.get());
+    const bool deep = isDeep(source.get());
+    const bool alpha = heif_image_handle_has_alpha_channel(source.get());
     // libheif's planes (at most three full ones, and alpha), then its interleaved copy, then
     // ours while that copy is still held.
     const std::uint64_t planes = (deep ? 2 : 1) * (alpha ? 4 : 3);
@@ -332,12 +299,12 @@ Status estimateHeifDecode(const unsigned char* data, std::size_t size, const Dec
 
 Status decodeHeif(const unsigned char* data, std::size_t size, const DecodeHint& hint,
                   Picture& out) {
-    Context context;
+    Context context(heif_context_alloc());
     Handle primary;
     Status status = openPrimary(data, size, context, primary);
     if (status != Status::Ok)
         return status;
-    const QSize full = sizeOf(primary.handle);
+    const QSize full = sizeOf(primary.get());
     status = checkClaimedSize(full.width(), full.height(), size);
     if (status != Status::Ok)
         return status;
@@ -347,29 +314,29 @@ Status decodeHeif(const unsigned char* data, std::size_t size, const DecodeHint&
                                  "installed on this system");
         return Status::UnknownImageFormat;
     }
-    PictureMetadata metadata = metadataOf(primary.handle, size);
-    std::optional<HdrCodes> hdrCodes = hdrCodesOf(primary.handle);
+    PictureMetadata metadata = metadataOf(primary.get(), size);
+    std::optional<HdrCodes> hdrCodes = hdrCodesOf(primary.get());
     const Handle source = pictureToDecode(primary, hint);
     // A stored thumbnail with a colour description of its own is read by that.
-    if (heif_image_handle_get_color_profile_type(source.handle) !=
+    if (heif_image_handle_get_color_profile_type(source.get()) !=
         heif_color_profile_type_not_present)
-        hdrCodes = hdrCodesOf(source.handle);
+        hdrCodes = hdrCodesOf(source.get());
 
     // Tiles of a grid on several threads only when this work may have more than one core.
     const int cores = coresForThisThread();
-    heif_context_set_max_decoding_threads(context.ctx, cores > 1 ? cores : 0);
-    const bool deep = isDeep(source.handle);
-    const bool alpha = heif_image_handle_has_alpha_channel(source.handle);
+    heif_context_set_max_decoding_threads(context.get(), cores > 1 ? cores : 0);
+    const bool deep = isDeep(source.get());
+    const bool alpha = heif_image_handle_has_alpha_channel(source.get());
     const heif_chroma chroma =
         deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
              : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
     // The coded stream may claim a larger picture than the file's size boxes, which libheif
     // would allocate before it finds out: no side beyond those boxes' and the coding blocks'.
-    const int side = std::max({heif_image_handle_get_ispe_width(source.handle),
-                               heif_image_handle_get_ispe_height(source.handle),
-                               heif_image_handle_get_width(source.handle),
-                               heif_image_handle_get_height(source.handle)});
-    heif_context_set_maximum_image_size_limit(context.ctx,
+    const int side = std::max({heif_image_handle_get_ispe_width(source.get()),
+                               heif_image_handle_get_ispe_height(source.get()),
+                               heif_image_handle_get_width(source.get()),
+                               heif_image_handle_get_height(source.get())});
+    heif_context_set_maximum_image_size_limit(context.get(),
                                               std::min(side + kCodingBlock, kMaxSide + 1));
     heif_decoding_options* options = heif_decoding_options_alloc();
     if (!options)
@@ -377,22 +344,22 @@ Status decodeHeif(const unsigned char* data, std::size_t size, const DecodeHint&
     options->convert_hdr_to_8bit = 0; // it cuts to the high bits; the rows are rounded here
     Image image;
     const heif_error error =
-        heif_decode_image(source.handle, &image.image, heif_colorspace_RGB, chroma, options);
+        heif_decode_image(source.get(), image.out(), heif_colorspace_RGB, chroma, options);
     heif_decoding_options_free(options);
     if (error.code != heif_error_Ok)
         return failed(error);
     // A coded picture larger than the file says (a crop it forgot) is cut to the size it says.
-    const QSize decoded = QSize(heif_image_get_width(image.image, heif_channel_interleaved),
-                                heif_image_get_height(image.image, heif_channel_interleaved))
-                              .boundedTo(sizeOf(source.handle));
+    const QSize decoded = QSize(heif_image_get_width(image.get(), heif_channel_interleaved),
+                                heif_image_get_height(image.get(), heif_channel_interleaved))
+                              .boundedTo(sizeOf(source.get()));
     int stride = 0;
-    if (!heif_image_get_plane_readonly(image.image, heif_channel_interleaved, &stride) ||
+    if (!heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride) ||
         decoded.isEmpty()) {
         detail::noteDecodeDetail(detail::Severity::Error, "the decoded picture has no pixels");
         return Status::CorruptData;
     }
     const RowAlpha rowAlpha = !alpha ? RowAlpha::None
-                              : heif_image_is_premultiplied_alpha(image.image)
+                              : heif_image_is_premultiplied_alpha(image.get())
                                   ? RowAlpha::Premultiplied
                                   : RowAlpha::Straight;
     const QSize turned = rotatedSize(decoded.width(), decoded.height(), hint.rotateFlip);
@@ -400,7 +367,7 @@ Status decodeHeif(const unsigned char* data, std::size_t size, const DecodeHint&
     status = allocatePicture(turned.width(), turned.height(), alpha, picture);
     if (status != Status::Ok)
         return status;
-    copyTurned(image.image, deep, alpha, rowAlpha, hint.rotateFlip, decoded, hdrCodes, picture);
+    copyTurned(image.get(), deep, alpha, rowAlpha, hint.rotateFlip, decoded, hdrCodes, picture);
     picture.metadata() = std::move(metadata);
     out = std::move(picture);
     return Status::Ok;

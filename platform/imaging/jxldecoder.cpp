@@ -5,6 +5,7 @@
 #include "platform/imaging/decodedetail.h"
 #include "platform/imaging/exifblock.h"
 #include "platform/imaging/hdrtosdr.h"
+#include "platform/imaging/owned.h"
 #include "platform/imaging/pixelrows.h"
 
 #include <jxl/decode.h>
@@ -23,18 +24,10 @@ namespace {
 // Metadata boxes larger than this are left out: their data, decompressed, is unbounded.
 constexpr std::size_t kMaxBox = std::size_t(16) << 20;
 
+// The decoder is released before the threads it runs on.
 struct Decoder {
-    JxlDecoder* decoder = JxlDecoderCreate(nullptr);
-    void* runner = nullptr;
-    Decoder() = default;
-    Decoder(const Decoder&) = delete;
-    Decoder& operator=(const Decoder&) = delete;
-    ~Decoder() {
-        if (decoder)
-            JxlDecoderDestroy(decoder);
-        if (runner)
-            JxlThreadParallelRunnerDestroy(runner);
-    }
+    Owned<void, JxlThreadParallelRunnerDestroy> runner;
+    Owned<JxlDecoder, JxlDecoderDestroy> decoder{JxlDecoderCreate(nullptr)};
 };
 
 Status failed(const char* reason) {
@@ -53,13 +46,14 @@ Status basicInfo(const unsigned char* data, std::size_t size, JxlBasicInfo& info
     Decoder d;
     if (!d.decoder)
         return Status::OutOfMemory;
-    if (JxlDecoderSubscribeEvents(d.decoder, JXL_DEC_BASIC_INFO) != JXL_DEC_SUCCESS ||
-        JxlDecoderSetInput(d.decoder, data, size) != JXL_DEC_SUCCESS)
+    if (JxlDecoderSubscribeEvents(d.decoder.get(), JXL_DEC_BASIC_INFO) != JXL_DEC_SUCCESS ||
+        JxlDecoderSetInput(d.decoder.get(), data, size) != JXL_DEC_SUCCESS)
         return Status::InvalidParameter;
-    const JxlDecoderStatus status = JxlDecoderProcessInput(d.decoder);
+    const JxlDecoderStatus status = JxlDecoderProcessInput(d.decoder.get());
     if (status == JXL_DEC_NEED_MORE_INPUT)
         return failed("the data ends before the picture's header");
-    if (status != JXL_DEC_BASIC_INFO || JxlDecoderGetBasicInfo(d.decoder, &info) != JXL_DEC_SUCCESS)
+    if (status != JXL_DEC_BASIC_INFO ||
+        JxlDecoderGetBasicInfo(d.decoder.get(), &info) != JXL_DEC_SUCCESS)
         return failed("the JPEG XL header is damaged");
     if (info.xsize == 0 || info.ysize == 0)
         return failed("the picture has no size");
@@ -272,12 +266,12 @@ Status decodeJxl(const unsigned char* data, std::size_t size, const DecodeHint& 
     Decoder d;
     if (!d.decoder)
         return Status::OutOfMemory;
-    JxlDecoder* decoder = d.decoder;
+    JxlDecoder* decoder = d.decoder.get();
     const int cores = coresForThisThread();
     if (cores > 1) {
-        d.runner = JxlThreadParallelRunnerCreate(nullptr, std::size_t(cores));
+        d.runner.reset(JxlThreadParallelRunnerCreate(nullptr, std::size_t(cores)));
         if (d.runner)
-            JxlDecoderSetParallelRunner(decoder, JxlThreadParallelRunner, d.runner);
+            JxlDecoderSetParallelRunner(decoder, JxlThreadParallelRunner, d.runner.get());
     }
     int events = JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE | JXL_DEC_BOX;
     if (hint.preview)

@@ -2,6 +2,7 @@
 
 #include "platform/imaging/colourprofile.h"
 #include "platform/imaging/cores.h"
+#include "platform/imaging/owned.h"
 
 #include <jxl/encode.h>
 #include <jxl/thread_parallel_runner.h>
@@ -16,15 +17,10 @@ namespace {
 // libjxl's effort (1 fastest to 9 slowest); docs/performance.md says why this one.
 constexpr int kJxlEffort = 7;
 
+// The encoder is released before the threads it runs on.
 struct Encoder {
-    JxlEncoder* encoder = JxlEncoderCreate(nullptr);
-    void* runner = nullptr;
-    ~Encoder() {
-        if (encoder)
-            JxlEncoderDestroy(encoder);
-        if (runner)
-            JxlThreadParallelRunnerDestroy(runner);
-    }
+    Owned<void, JxlThreadParallelRunnerDestroy> runner;
+    Owned<JxlEncoder, JxlEncoderDestroy> encoder{JxlEncoderCreate(nullptr)};
 };
 
 // The straight pixels as R, G, B (and A) bytes, the layouts libjxl reads.
@@ -72,8 +68,8 @@ bool takesProfile(const QByteArray& icc) {
     info.xsize = info.ysize = 1;
     info.bits_per_sample = 8;
     info.num_color_channels = 3;
-    return trial.encoder && JxlEncoderSetBasicInfo(trial.encoder, &info) == JXL_ENC_SUCCESS &&
-           setColour(trial.encoder, icc);
+    return trial.encoder && JxlEncoderSetBasicInfo(trial.encoder.get(), &info) == JXL_ENC_SUCCESS &&
+           setColour(trial.encoder.get(), icc);
 }
 
 // EXIF and XMP as the container's "Exif" and "xml " boxes; the Exif box begins with the offset of
@@ -132,12 +128,12 @@ Status encodeJxl(Picture&& picture, int quality, QIODevice& device) {
     Encoder e;
     if (!e.encoder)
         return Status::OutOfMemory;
-    JxlEncoder* encoder = e.encoder;
+    JxlEncoder* encoder = e.encoder.get();
     const int cores = coresForThisThread();
     if (cores > 1) {
-        e.runner = JxlThreadParallelRunnerCreate(nullptr, std::size_t(cores));
+        e.runner.reset(JxlThreadParallelRunnerCreate(nullptr, std::size_t(cores)));
         if (e.runner)
-            JxlEncoderSetParallelRunner(encoder, JxlThreadParallelRunner, e.runner);
+            JxlEncoderSetParallelRunner(encoder, JxlThreadParallelRunner, e.runner.get());
     }
     const float distance = jxlDistanceForQuality(quality);
     JxlBasicInfo info;

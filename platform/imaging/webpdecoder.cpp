@@ -4,6 +4,7 @@
 #include "platform/imaging/cores.h"
 #include "platform/imaging/decodedetail.h"
 #include "platform/imaging/exifblock.h"
+#include "platform/imaging/owned.h"
 
 #include <webp/decode.h>
 #include <webp/demux.h>
@@ -17,19 +18,13 @@ namespace pix::imaging {
 namespace {
 
 struct Demuxer {
-    WebPDemuxer* demuxer = nullptr;
+    Owned<WebPDemuxer, WebPDemuxDelete> demuxer;
     WebPDemuxState state = WEBP_DEMUX_PARSE_ERROR;
     Demuxer(const unsigned char* data, std::size_t size, bool partial) {
         const WebPData bytes{data, size};
-        demuxer = partial ? WebPDemuxPartial(&bytes, &state) : WebPDemux(&bytes);
+        demuxer.reset(partial ? WebPDemuxPartial(&bytes, &state) : WebPDemux(&bytes));
         if (demuxer && !partial)
             state = WEBP_DEMUX_DONE;
-    }
-    Demuxer(const Demuxer&) = delete;
-    Demuxer& operator=(const Demuxer&) = delete;
-    ~Demuxer() {
-        if (demuxer)
-            WebPDemuxDelete(demuxer);
     }
 };
 
@@ -84,20 +79,20 @@ Status layoutOf(const unsigned char* data, std::size_t size, bool partial, Layou
     const Demuxer demux(data, size, partial);
     if (!demux.demuxer || demux.state < WEBP_DEMUX_PARSED_HEADER)
         return failed("not a WebP picture, or its header is damaged");
-    layout.canvas = QSize(int(WebPDemuxGetI(demux.demuxer, WEBP_FF_CANVAS_WIDTH)),
-                          int(WebPDemuxGetI(demux.demuxer, WEBP_FF_CANVAS_HEIGHT)));
+    layout.canvas = QSize(int(WebPDemuxGetI(demux.demuxer.get(), WEBP_FF_CANVAS_WIDTH)),
+                          int(WebPDemuxGetI(demux.demuxer.get(), WEBP_FF_CANVAS_HEIGHT)));
     if (layout.canvas.isEmpty())
         return failed("the picture has no size");
-    const QByteArray exif = exifOf(demux.demuxer);
+    const QByteArray exif = exifOf(demux.demuxer.get());
     if (exif.isEmpty() && demux.state != WEBP_DEMUX_DONE &&
-        (WebPDemuxGetI(demux.demuxer, WEBP_FF_FORMAT_FLAGS) & EXIF_FLAG))
+        (WebPDemuxGetI(demux.demuxer.get(), WEBP_FF_FORMAT_FLAGS) & EXIF_FLAG))
         return Status::CorruptData; // the caller reads on
     const RotateFlipType turn = rotateFlipForOrientation(orientationFromTiff(
         reinterpret_cast<const unsigned char*>(exif.constData()), std::size_t(exif.size())));
     layout.upright = isRotateFlipType(turn) ? turn : RotateNoneFlipNone;
     WebPBitstreamFeatures features;
     WebPIterator frame;
-    if (WebPDemuxGetFrame(demux.demuxer, 1, &frame)) {
+    if (WebPDemuxGetFrame(demux.demuxer.get(), 1, &frame)) {
         if (WebPGetFeatures(frame.fragment.bytes, frame.fragment.size, &features) == VP8_STATUS_OK)
             layout.lossless = features.format == 2;
         WebPDemuxReleaseIterator(&frame);
@@ -153,22 +148,22 @@ Status decodeWebp(const unsigned char* data, std::size_t size, const DecodeHint&
     const Demuxer demux(data, size, false);
     if (!demux.demuxer)
         return failed("not a WebP picture, or it is damaged or cut short");
-    const QSize canvas(int(WebPDemuxGetI(demux.demuxer, WEBP_FF_CANVAS_WIDTH)),
-                       int(WebPDemuxGetI(demux.demuxer, WEBP_FF_CANVAS_HEIGHT)));
+    const QSize canvas(int(WebPDemuxGetI(demux.demuxer.get(), WEBP_FF_CANVAS_WIDTH)),
+                       int(WebPDemuxGetI(demux.demuxer.get(), WEBP_FF_CANVAS_HEIGHT)));
     Status status = checkClaimedSize(canvas.width(), canvas.height(), size);
     if (status != Status::Ok)
         return status;
     PictureMetadata metadata;
-    metadata.iccProfile = chunk(demux.demuxer, "ICCP");
-    metadata.exif = exifOf(demux.demuxer);
-    metadata.xmp = chunk(demux.demuxer, "XMP ");
+    metadata.iccProfile = chunk(demux.demuxer.get(), "ICCP");
+    metadata.exif = exifOf(demux.demuxer.get());
+    metadata.xmp = chunk(demux.demuxer.get(), "XMP ");
     const RotateFlipType orientation = rotateFlipForOrientation(
         orientationFromTiff(reinterpret_cast<const unsigned char*>(metadata.exif.constData()),
                             std::size_t(metadata.exif.size())));
     const RotateFlipType upright = isRotateFlipType(orientation) ? orientation : RotateNoneFlipNone;
 
     WebPIterator frame;
-    if (!WebPDemuxGetFrame(demux.demuxer, 1, &frame))
+    if (!WebPDemuxGetFrame(demux.demuxer.get(), 1, &frame))
         return failed("the file holds no picture");
     struct Release {
         WebPIterator& frame;
