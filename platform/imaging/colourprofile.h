@@ -6,6 +6,7 @@
 // and building a transform costs far more than running it over a resized picture.
 #pragma once
 
+#include "platform/imaging/colourmath.h"
 #include "platform/imaging/picture.h"
 
 #include <QByteArray>
@@ -43,14 +44,8 @@ bool isSrgbProfile(const QByteArray& icc);
 // PQ and HLG, whose pixels the decoders bring to SDR sRGB themselves (hdrtosdr.h).
 QByteArray profileForCicp(int primaries, int transfer);
 
-// The chromaticities (x, y) of the red, green and blue primaries and the white a colour
-// description names by its primaries code; none for a code without a known meaning.
-struct Chromaticities {
-    double red[2];
-    double green[2];
-    double blue[2];
-    double white[2];
-};
+// The chromaticities of the primaries and the white a colour description names by its
+// primaries code; none for a code without a known meaning.
 std::optional<Chromaticities> chromaticitiesForCicp(int primaries);
 
 // True for an RGB profile lcms2 can convert from: one whose header passes but whose tags cannot

@@ -9,79 +9,13 @@ namespace pix::imaging::hdr {
 
 namespace {
 
-using Matrix = std::array<double, 9>;
-
-// Steps of the tables over linear light: fine enough that the darkest sRGB levels, where the
-// curve is steepest, are told apart.
-constexpr int kEncodeSteps = 16384;
+// Steps of the table over scene luminance for HLG's system gamma.
 constexpr int kGammaSteps = 4096;
 
 constexpr double kHlgDisplayPeak = 1000; // cd/m2, the nominal display of HLG's OOTF
 constexpr double kHlgSystemGamma = 1.2;
 constexpr double kPqPeak = 10000;
 constexpr double kKnee = 0.7; // SDR light up to which the tone curve is the identity
-
-Matrix multiply(const Matrix& a, const Matrix& b) {
-    Matrix m{};
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            for (int k = 0; k < 3; ++k)
-                m[std::size_t(r * 3 + c)] += a[std::size_t(r * 3 + k)] * b[std::size_t(k * 3 + c)];
-    return m;
-}
-
-Matrix inverse(const Matrix& m) {
-    const double det = m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) +
-                       m[2] * (m[3] * m[7] - m[4] * m[6]);
-    const double d = 1 / det;
-    return {(m[4] * m[8] - m[5] * m[7]) * d, (m[2] * m[7] - m[1] * m[8]) * d,
-            (m[1] * m[5] - m[2] * m[4]) * d, (m[5] * m[6] - m[3] * m[8]) * d,
-            (m[0] * m[8] - m[2] * m[6]) * d, (m[2] * m[3] - m[0] * m[5]) * d,
-            (m[3] * m[7] - m[4] * m[6]) * d, (m[1] * m[6] - m[0] * m[7]) * d,
-            (m[0] * m[4] - m[1] * m[3]) * d};
-}
-
-std::array<double, 3> xyzOf(const double xy[2]) {
-    return {xy[0] / xy[1], 1, (1 - xy[0] - xy[1]) / xy[1]};
-}
-
-// Linear RGB of the primaries to XYZ, white at Y = 1.
-Matrix rgbToXyz(const colour::Chromaticities& c) {
-    const auto r = xyzOf(c.red), g = xyzOf(c.green), b = xyzOf(c.blue), w = xyzOf(c.white);
-    const Matrix primaries{r[0], g[0], b[0], r[1], g[1], b[1], r[2], g[2], b[2]};
-    const Matrix inv = inverse(primaries);
-    Matrix m = primaries;
-    for (int col = 0; col < 3; ++col) {
-        const double s = inv[std::size_t(col * 3)] * w[0] + inv[std::size_t(col * 3 + 1)] * w[1] +
-                         inv[std::size_t(col * 3 + 2)] * w[2];
-        for (int row = 0; row < 3; ++row)
-            m[std::size_t(row * 3 + col)] *= s;
-    }
-    return m;
-}
-
-// Bradford adaptation of XYZ from one white to another.
-Matrix adaptation(const double from[2], const double to[2]) {
-    const Matrix bradford{0.8951, 0.2664, -0.1614, -0.7502, 1.7135,
-                          0.0367, 0.0389, -0.0685, 1.0296};
-    const auto cone = [&](const std::array<double, 3>& xyz) {
-        return std::array<double, 3>{
-            bradford[0] * xyz[0] + bradford[1] * xyz[1] + bradford[2] * xyz[2],
-            bradford[3] * xyz[0] + bradford[4] * xyz[1] + bradford[5] * xyz[2],
-            bradford[6] * xyz[0] + bradford[7] * xyz[1] + bradford[8] * xyz[2]};
-    };
-    const auto s = cone(xyzOf(from)), d = cone(xyzOf(to));
-    const Matrix scale{d[0] / s[0], 0, 0, 0, d[1] / s[1], 0, 0, 0, d[2] / s[2]};
-    return multiply(inverse(bradford), multiply(scale, bradford));
-}
-
-constexpr colour::Chromaticities kSrgb{{0.64, 0.33}, {0.30, 0.60}, {0.15, 0.06}, {0.3127, 0.3290}};
-constexpr colour::Chromaticities kBt2020{
-    {0.708, 0.292}, {0.170, 0.797}, {0.131, 0.046}, {0.3127, 0.3290}};
-
-double srgbEncode(double linear) {
-    return linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
-}
 
 } // namespace
 
@@ -123,16 +57,17 @@ ToSdr::ToSdr(int primaries, int transfer, int maxValue)
         light_[std::size_t(code)] =
             float(hlg_ ? hlgToScene(signal) : pqToNits(signal) / kReferenceWhite);
     }
-    encode_.resize(kEncodeSteps + 1);
-    for (int i = 0; i <= kEncodeSteps; ++i)
-        encode_[std::size_t(i)] =
-            std::uint8_t(std::lround(255 * srgbEncode(double(i) / kEncodeSteps)));
     // Unspecified or unknown primaries: BT.2020, which PQ and HLG pictures are made for.
+    constexpr int kBt2020 = 9;
     const colour::Chromaticities source =
-        colour::chromaticitiesForCicp(primaries == 2 ? 9 : primaries).value_or(kBt2020);
-    const Matrix toXyz = rgbToXyz(source);
-    const Matrix m =
-        multiply(inverse(rgbToXyz(kSrgb)), multiply(adaptation(source.white, kSrgb.white), toXyz));
+        colour::chromaticitiesForCicp(primaries).value_or(*colour::chromaticitiesForCicp(kBt2020));
+    const colour::Matrix3 toXyz = colour::rgbToXyz(source);
+    const colour::Matrix3 m = colour::multiply(
+        colour::inverse(colour::rgbToXyz(colour::kSrgbChromaticities)),
+        colour::multiply(
+            colour::bradford(colour::xyzOfChromaticity(source.white),
+                             colour::xyzOfChromaticity(colour::kSrgbChromaticities.white)),
+            toXyz));
     std::transform(m.begin(), m.end(), toSrgb_.begin(), [](double v) { return float(v); });
     luminance_ = {float(toXyz[3]), float(toXyz[4]), float(toXyz[5])};
     if (hlg_) {
@@ -167,9 +102,7 @@ QRgb ToSdr::pixel(float r, float g, float b) const {
     const float sb = std::max(m[6] * r + m[7] * g + m[8] * b, 0.0f);
     const float high = std::max({sr, sg, sb});
     const float scale = high > kKnee ? float(toneCurve(double(high), double(peak_))) / high : 1;
-    const auto level = [this](float v) {
-        return int(encode_[std::size_t(std::clamp(v, 0.0f, 1.0f) * kEncodeSteps + 0.5f)]);
-    };
+    const auto level = [this](float v) { return colour::srgbLevel(levels_, v); };
     return qRgb(level(sr * scale), level(sg * scale), level(sb * scale));
 }
 

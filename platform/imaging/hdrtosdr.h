@@ -22,6 +22,7 @@
 // a picture; a pixel costs a few lookups, a matrix and a division.
 #pragma once
 
+#include "platform/imaging/colourmath.h"
 #include "platform/imaging/pixelrows.h"
 
 #include <QRgb>
@@ -68,9 +69,9 @@ private:
 
     int maxValue_;
     bool hlg_;
-    float peak_;                       // the signal's peak, in reference whites
-    std::vector<float> light_;         // code to light (PQ: display, HLG: scene)
-    std::vector<std::uint8_t> encode_; // linear sRGB light (0..1, in fine steps) to its level
+    float peak_;               // the signal's peak, in reference whites
+    std::vector<float> light_; // code to light (PQ: display, HLG: scene)
+    const colour::SrgbLevels& levels_ = colour::srgbLevels();
     std::vector<float> systemGamma_;   // HLG: scene luminance (in fine steps) to Ys^0.2
     std::array<float, 9> toSrgb_{};    // source primaries to sRGB's, linear
     std::array<float, 3> luminance_{}; // the source primaries' luminance weights

@@ -1,5 +1,6 @@
 #include "platform/imaging/tifflab.h"
 
+#include "platform/imaging/colourmath.h"
 #include "platform/imaging/decodedetail.h"
 
 #include <algorithm>
@@ -11,110 +12,39 @@ namespace pix::imaging::tiff {
 
 namespace {
 
+using namespace colour;
+
 double inverseF(double t) {
     constexpr double delta = 6.0 / 29.0;
     return t > delta ? t * t * t : 3 * delta * delta * (t - 4.0 / 29.0);
-}
-
-// Linear light to an 8-bit sRGB level, by table: the curve's power is too slow for every sample
-// of a large picture, and 16384 steps are finer than the levels it gives.
-constexpr int kSteps = 16383;
-
-int encode(double linear) {
-    static const std::array<std::uint8_t, kSteps + 1> table = [] {
-        std::array<std::uint8_t, kSteps + 1> t{};
-        for (int i = 0; i <= kSteps; ++i) {
-            const double l = double(i) / kSteps;
-            const double v = l <= 0.0031308 ? 12.92 * l : 1.055 * std::pow(l, 1 / 2.4) - 0.055;
-            t[std::size_t(i)] = std::uint8_t(std::lround(std::clamp(v, 0.0, 1.0) * 255));
-        }
-        return t;
-    }();
-    return table[std::size_t(std::lround(std::clamp(linear, 0.0, 1.0) * kSteps))];
-}
-
-using Matrix = std::array<std::array<double, 3>, 3>;
-using Vector = std::array<double, 3>;
-
-Matrix multiply(const Matrix& m, const Matrix& n) {
-    Matrix r{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k)
-                r[i][j] += m[i][k] * n[k][j];
-    return r;
-}
-
-Vector transformed(const Matrix& m, const Vector& v) {
-    return {m[0][0] * v[0] + m[0][1] * v[1] + m[0][2] * v[2],
-            m[1][0] * v[0] + m[1][1] * v[1] + m[1][2] * v[2],
-            m[2][0] * v[0] + m[2][1] * v[1] + m[2][2] * v[2]};
-}
-
-Matrix inverse(const Matrix& m) {
-    const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
-                       m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
-                       m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
-    Matrix r{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) {
-            const int a = (j + 1) % 3, b = (j + 2) % 3, c = (i + 1) % 3, d = (i + 2) % 3;
-            r[i][j] = (m[a][c] * m[b][d] - m[a][d] * m[b][c]) / det;
-        }
-    return r;
-}
-
-Vector xyzOfChromaticity(double x, double y) {
-    return {x / y, 1.0, (1 - x - y) / y};
-}
-
-// sRGB's primaries and white, to XYZ.
-Matrix srgbToXyz() {
-    const Vector red = xyzOfChromaticity(0.64, 0.33), green = xyzOfChromaticity(0.30, 0.60),
-                 blue = xyzOfChromaticity(0.15, 0.06);
-    const Matrix primaries{
-        {{red[0], green[0], blue[0]}, {red[1], green[1], blue[1]}, {red[2], green[2], blue[2]}}};
-    const Vector scale = transformed(inverse(primaries), xyzOfChromaticity(0.3127, 0.3290));
-    Matrix m = primaries;
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            m[i][j] *= scale[j];
-    return m;
-}
-
-// Bradford's adaptation of colours seen under one white to how they look under another.
-Matrix adaptation(const Vector& from, const Vector& to) {
-    constexpr Matrix kCone{
-        {{0.8951, 0.2664, -0.1614}, {-0.7502, 1.7135, 0.0367}, {0.0389, -0.0685, 1.0296}}};
-    const Vector f = transformed(kCone, from), t = transformed(kCone, to);
-    const Matrix gain{{{t[0] / f[0], 0, 0}, {0, t[1] / f[1], 0}, {0, 0, t[2] / f[2]}}};
-    return multiply(inverse(kCone), multiply(gain, kCone));
 }
 
 // L* 0..100, a* and b* about -128..127 relative to a white, to an opaque sRGB pixel: to XYZ
 // under that white, adapted to sRGB's D65 white, to linear sRGB, clipped and encoded.
 class LabToRgb {
 public:
-    explicit LabToRgb(const Vector& white)
-        : white_(white), toLinear_(multiply(inverse(srgbToXyz()),
-                                            adaptation(white, xyzOfChromaticity(0.3127, 0.3290)))) {
-    }
+    explicit LabToRgb(const Vector3& white)
+        : white_(white),
+          toLinear_(multiply(inverse(rgbToXyz(kSrgbChromaticities)),
+                             bradford(white, xyzOfChromaticity(kSrgbChromaticities.white)))) {}
 
     QRgb operator()(double l, double a, double b) const {
         const double fy = (l + 16) / 116;
-        const Vector xyz{white_[0] * inverseF(fy + a / 500), white_[1] * inverseF(fy),
-                         white_[2] * inverseF(fy - b / 200)};
-        const Vector rgb = transformed(toLinear_, xyz);
-        return qRgb(encode(rgb[0]), encode(rgb[1]), encode(rgb[2]));
+        const Vector3 xyz{white_[0] * inverseF(fy + a / 500), white_[1] * inverseF(fy),
+                          white_[2] * inverseF(fy - b / 200)};
+        const Vector3 rgb = transformed(toLinear_, xyz);
+        return qRgb(srgbLevel(levels_, float(rgb[0])), srgbLevel(levels_, float(rgb[1])),
+                    srgbLevel(levels_, float(rgb[2])));
     }
 
 private:
-    Vector white_;
-    Matrix toLinear_;
+    Vector3 white_;
+    Matrix3 toLinear_;
+    const SrgbLevels& levels_ = srgbLevels();
 };
 
 // The file's white: its WhitePoint tag, else D50.
-Vector whiteOf(TIFF* tiff) {
+Vector3 whiteOf(TIFF* tiff) {
     float* chromaticity = nullptr;
     if (TIFFGetFieldDefaulted(tiff, TIFFTAG_WHITEPOINT, &chromaticity) && chromaticity &&
         chromaticity[0] > 0 && chromaticity[1] > 0 && chromaticity[0] + chromaticity[1] < 1)
